@@ -1,0 +1,70 @@
+#include "engine/inspection_records.h"
+
+
+std::optional<CheckStatus> checkStatusFromRawValue(const QString &value)
+{
+    for (CheckStatus status : {CheckStatus::pass, CheckStatus::warning, CheckStatus::fail, CheckStatus::pending}) {
+        if (rawValue(status) == value)
+            return status;
+    }
+    return std::nullopt;
+}
+
+QString rawValue(CheckStatus status)
+{
+    switch (status) {
+    case CheckStatus::pass: return QStringLiteral("pass");
+    case CheckStatus::warning: return QStringLiteral("warning");
+    case CheckStatus::fail: return QStringLiteral("fail");
+    case CheckStatus::pending: return QStringLiteral("pending");
+    }
+    return {};
+}
+
+QString label(CheckStatus status)
+{
+    switch (status) {
+    case CheckStatus::pass: return QStringLiteral("PASS");
+    case CheckStatus::warning: return QStringLiteral("WARN");
+    case CheckStatus::fail: return QStringLiteral("FAIL");
+    case CheckStatus::pending: return QStringLiteral("NEXT");
+    }
+    return {};
+}
+
+QString displayWords(PackageKind kind)
+{
+    return kind == PackageKind::diskImage ? QStringLiteral("Disk Image") : QStringLiteral("macOS Application");
+}
+
+bool isFinal(LiveStageStatus status)
+{
+    return status == LiveStageStatus::pass || status == LiveStageStatus::warning || status == LiveStageStatus::fail;
+}
+
+InspectionCheck makeCheck(const QString &title, CheckStatus status, const QString &detail)
+{
+    return InspectionCheck{QUuid::createUuid(), title, detail, status};
+}
+
+QString lastPathComponent(const QUrl &location)
+{
+    QString path = location.toLocalFile();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path.section(QLatin1Char('/'), -1);
+}
+
+QString pathExtension(const QUrl &location)
+{
+    const QString name = lastPathComponent(location);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.mid(dot + 1) : QString();
+}
+
+QString displayNameOf(const QUrl &location)
+{
+    const QString name = lastPathComponent(location);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}

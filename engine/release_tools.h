@@ -1,0 +1,44 @@
+#pragma once
+// The calls Veristamp makes to the platform's release tools, as data, and the
+// seam through which they run. On macOS the tool root is "/" and the real
+// tools answer; elsewhere it is the stand-in root shipped beside the program.
+// Tests pass their own root, or script the runner outright.
+
+#include "engine/shell.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+struct ToolCall {
+    QString executable; // the contract's absolute path, e.g. "/usr/bin/codesign"
+    QStringList arguments;
+};
+
+// C1 .. H3: the nine argument vectors of the release tool contract.
+ToolCall signatureVerificationCall(const QString &appPath);   // C1
+ToolCall signatureDisplayCall(const QString &packagePath);    // C2
+ToolCall entitlementsCall(const QString &appPath);            // C3
+ToolCall appAssessmentCall(const QString &appPath);           // S1
+ToolCall diskImageAssessmentCall(const QString &imagePath);   // S2
+ToolCall ticketValidationCall(const QString &imagePath);      // X1
+ToolCall imageVerificationCall(const QString &imagePath);     // H1
+ToolCall attachCall(const QString &imagePath);                // H2
+ToolCall detachCall(const QString &mountPointPath);           // H3
+
+using ToolRunner = std::function<Shell::DataResult(const ToolCall &)>;
+
+// How an inspection reaches the tools. Copyable, shared by nothing.
+struct ReleaseTools {
+    ToolRunner runner;
+};
+
+// The tools under a root: each call runs as root + its absolute path through Shell::runData.
+ReleaseTools releaseToolsAt(const QString &toolRoot);
+
+// The executable a call runs under a root ("/" leaves the path unchanged).
+QString executableUnderRoot(const QString &toolRoot, const QString &executable);
+
+Shell::DataResult runToolData(const ReleaseTools &tools, const ToolCall &call);
+Shell::TextResult runTool(const ReleaseTools &tools, const ToolCall &call);

@@ -1,0 +1,21 @@
+#pragma once
+// The reading rules that turn a release tool's output into check text.
+
+#include "engine/shell.h"
+
+#include <QString>
+#include <QStringList>
+
+// Standard output, then standard error, each only when not empty, joined by one line feed.
+QString combinedOutput(const Shell::TextResult &result);
+
+// Lines split at every newline character: LF, CR, VT, FF, U+0085, U+2028, U+2029.
+// CR LF therefore yields an empty line between them. Lines are not trimmed.
+QStringList splitLines(const QString &text);
+
+// The output folded into one line: lines trimmed, empty ones dropped, joined by
+// one space; the fallback sentence when nothing remains.
+QString condensedDetail(const QString &text, const QString &fallback);
+
+// The rest of every line that begins with "Authority=" (first character, exact case), in order.
+QStringList signingAuthorities(const QString &text);
