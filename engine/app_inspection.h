@@ -1,0 +1,14 @@
+#pragma once
+// Inspects one .app bundle: the calls C1, C2, C3 and S1 in that order, five
+// release checks, the bundle's metadata and its signed entitlements text.
+// Never stops early: every check is produced whatever the tools answer.
+
+#include "engine/inspection_records.h"
+#include "engine/release_tools.h"
+#include "engine/stage_progress.h"
+
+#include <QStringList>
+#include <QUrl>
+
+InspectionResult::AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
+                                                   const StageProgress &progress = {});

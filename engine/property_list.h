@@ -1,0 +1,17 @@
+#pragma once
+// Property lists read through libplist, in the formats the platform accepts
+// (XML and binary), as Qt values: a dictionary is a QVariantMap, an array a
+// QVariantList, text a QString, a boolean a bool, an integer a qint64, a real a
+// double, data a QByteArray and a date a QDateTime. Callers test the type of
+// each value they read; a value of the wrong type counts as absent.
+
+#include <QByteArray>
+#include <QVariant>
+
+#include <optional>
+
+// The root value, or nothing when the bytes are not a readable property list.
+std::optional<QVariant> parsePropertyList(const QByteArray &bytes);
+
+// The text value, or nothing when the variant holds anything else.
+std::optional<QString> textValue(const QVariant &value);
