@@ -1,0 +1,82 @@
+#pragma once
+// The state of one window: the eight fields every screen is drawn from, as
+// properties with change signals. Written on the main thread only. Each
+// window creates its own (ContentViewState { id: viewState }); closing the
+// window discards it, and a run still under way then stops writing to it.
+
+#include "engine/inspection_records.h"
+#include "engine/release_tools.h"
+#include "ui/inspection_view.h"
+#include "ui/live_stage_model.h"
+
+#include <QObject>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+class ContentViewState : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+
+    Q_PROPERTY(bool isTargeted READ isTargeted WRITE setIsTargeted NOTIFY isTargetedChanged)
+    Q_PROPERTY(bool isInspecting READ isInspecting NOTIFY isInspectingChanged)
+    Q_PROPERTY(bool hasInspection READ hasInspection NOTIFY inspectionChanged)
+    Q_PROPERTY(InspectionView *inspection READ inspectionView CONSTANT)
+    Q_PROPERTY(QString inspectionTargetName READ inspectionTargetName NOTIFY inspectionTargetNameChanged)
+    Q_PROPERTY(bool inspectionTargetIsDiskImage READ inspectionTargetIsDiskImage NOTIFY inspectionTargetKindChanged)
+    // "Inspecting DMG…" or "Inspecting Application…", by the target kind.
+    Q_PROPERTY(QString inspectingHeading READ inspectingHeading NOTIFY inspectionTargetKindChanged)
+    Q_PROPERTY(LiveStageModel *liveStages READ liveStages CONSTANT)
+    Q_PROPERTY(bool releaseReportSaved READ releaseReportSaved NOTIFY releaseReportSavedChanged)
+    Q_PROPERTY(bool showingAbout READ showingAbout WRITE setShowingAbout NOTIFY showingAboutChanged)
+    // Which screen shows: isInspecting first, then a held result, else the landing screen.
+    Q_PROPERTY(Screen screen READ screen NOTIFY screenChanged)
+    // "Check Another App or DMG" shows only on the results screen.
+    Q_PROPERTY(bool canCheckAnother READ canCheckAnother NOTIFY screenChanged)
+
+public:
+    enum class Screen { landing, liveInspection, results };
+    Q_ENUM(Screen)
+
+    explicit ContentViewState(QObject *parent = nullptr);
+    ~ContentViewState() override;
+
+    bool isTargeted() const;
+    void setIsTargeted(bool targeted);
+    bool isInspecting() const;
+    bool hasInspection() const;
+    const std::optional<InspectionResult> &inspection() const;
+    InspectionView *inspectionView() const;
+    QString inspectionTargetName() const;
+    PackageKind inspectionTargetKind() const;
+    bool inspectionTargetIsDiskImage() const;
+    QString inspectingHeading() const;
+    LiveStageModel *liveStages() const;
+    bool releaseReportSaved() const;
+    void setReleaseReportSaved(bool saved);
+    bool showingAbout() const;
+    void setShowingAbout(bool showing);
+    Screen screen() const;
+    bool canCheckAnother() const;
+
+    // The tools runs of this window use; the application's tool root unless a test sets its own.
+    void setReleaseTools(const ReleaseTools &tools);
+
+    // The intake: a dropped item's URL, handed over asynchronously to beginInspection.
+    Q_INVOKABLE void receiveDroppedUrl(const QUrl &url);
+    Q_INVOKABLE void beginInspection(const QUrl &url);
+    // "Check Another App or DMG": back to the landing screen with everything of the run cleared.
+    Q_INVOKABLE void checkAnother();
+    Q_INVOKABLE void showAbout();
+
+signals:
+    void isTargetedChanged();
+    void isInspectingChanged();
+    void inspectionChanged();
+    void inspectionTargetNameChanged();
+    void inspectionTargetKindChanged();
+    void releaseReportSavedChanged();
+    void showingAboutChanged();
+    void screenChanged();
+};
