@@ -1,1 +1,171 @@
-// Written with its issue.
+#include "engine/app_inspection.h"
+
+#include "engine/bundle_info.h"
+#include "engine/entitlements.h"
+#include "engine/tool_output.h"
+
+namespace {
+
+// The facts read from the signature display (C2). Its exit status is never
+// looked at: an unsigned app or a tool that did not start simply shows none
+// of the patterns.
+struct SignatureDisplay {
+    QStringList authorities;
+    bool hasDeveloperId = false;
+    bool isAdHoc = false;
+    bool hasHardenedRuntime = false;
+};
+
+SignatureDisplay readSignatureDisplay(const QString &output)
+{
+    SignatureDisplay display;
+    display.authorities = signingAuthorities(output);
+    for (const QString &authority : std::as_const(display.authorities))
+        display.hasDeveloperId = display.hasDeveloperId || authority.contains(QLatin1String("Developer ID Application:"));
+    display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
+    // Only the first flags line counts; "runtime" is matched in any letter case
+    // there, and nowhere else (the "Runtime Version=" line does not count).
+    const QStringList lines = splitLines(output);
+    for (const QString &line : lines) {
+        if (line.contains(QLatin1String("flags="))) {
+            display.hasHardenedRuntime = line.contains(QLatin1String("runtime"), Qt::CaseInsensitive);
+            break;
+        }
+    }
+    return display;
+}
+
+InspectionCheck codeSignatureCheck(const Shell::TextResult &verification)
+{
+    const QString title = QStringLiteral("Code signature");
+    if (verification.exitCode == 0)
+        return makeCheck(title, CheckStatus::pass, QStringLiteral("The application passed codesign verification."));
+    return makeCheck(title, CheckStatus::fail,
+                     condensedDetail(combinedOutput(verification),
+                                     QStringLiteral("The application failed codesign verification.")));
+}
+
+InspectionCheck developerIdCheck(const SignatureDisplay &display)
+{
+    const QString title = QStringLiteral("Developer ID");
+    if (display.isAdHoc)
+        return makeCheck(title, CheckStatus::fail,
+                         QStringLiteral("The application is ad-hoc signed rather than signed for "
+                                        "outside-the-App-Store distribution."));
+    if (display.hasDeveloperId)
+        return makeCheck(title, CheckStatus::pass, display.authorities.first());
+    if (!display.authorities.isEmpty())
+        return makeCheck(title, CheckStatus::warning,
+                         QStringLiteral("Signing authority: ") + display.authorities.first());
+    return makeCheck(title, CheckStatus::warning,
+                     QStringLiteral("Veristamp could not find a Developer ID Application signing authority."));
+}
+
+InspectionCheck hardenedRuntimeCheck(const SignatureDisplay &display)
+{
+    const QString title = QStringLiteral("Hardened Runtime");
+    if (display.hasHardenedRuntime)
+        return makeCheck(title, CheckStatus::pass,
+                         QStringLiteral("The code signature includes the Hardened Runtime flag."));
+    return makeCheck(title, CheckStatus::warning,
+                     QStringLiteral("Veristamp did not find the Hardened Runtime flag in the code signature."));
+}
+
+QStringList riskyEntitlementsFound(const QString &entitlements)
+{
+    QStringList found;
+    for (const QString &key : riskyEntitlementKeys()) {
+        if (isEntitlementEnabled(key, entitlements))
+            found << key;
+    }
+    return found;
+}
+
+InspectionCheck releaseEntitlementsCheck(const QString &entitlements)
+{
+    const QString title = QStringLiteral("Release entitlements");
+    const QStringList risky = riskyEntitlementsFound(entitlements);
+    if (!risky.isEmpty())
+        return makeCheck(title, CheckStatus::warning,
+                         QStringLiteral("Review before shipping: ") + risky.join(QLatin1String(", "))
+                             + QLatin1Char('.'));
+    if (!entitlements.isEmpty())
+        return makeCheck(title, CheckStatus::pass,
+                         QStringLiteral("No common development or weakened-runtime entitlements were detected."));
+    return makeCheck(title, CheckStatus::pass, QStringLiteral("No signed entitlements were reported."));
+}
+
+InspectionCheck gatekeeperCheck(const Shell::TextResult &assessment)
+{
+    const QString title = QStringLiteral("Gatekeeper assessment");
+    const QString output = combinedOutput(assessment);
+    if (assessment.exitCode == 0)
+        return makeCheck(title, CheckStatus::pass,
+                         condensedDetail(output, QStringLiteral("Gatekeeper accepted the application.")));
+    return makeCheck(title, CheckStatus::fail,
+                     condensedDetail(output, QStringLiteral("Gatekeeper did not accept the application.")));
+}
+
+LiveStageStatus stageStatus(CheckStatus status)
+{
+    switch (status) {
+    case CheckStatus::pass: return LiveStageStatus::pass;
+    case CheckStatus::warning: return LiveStageStatus::warning;
+    case CheckStatus::fail: return LiveStageStatus::fail;
+    case CheckStatus::pending: break;
+    }
+    return LiveStageStatus::fail;
+}
+
+// Each stage reads exactly as its check, so the live list and the results agree.
+void report(const StageProgress &progress, int stage, const InspectionCheck &check)
+{
+    if (progress)
+        progress(stage, stageStatus(check.status));
+}
+
+// The path the tools are given: a dropped folder's URL may end in a slash.
+QString packagePath(const QUrl &app)
+{
+    QString path = app.toLocalFile();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+} // namespace
+
+InspectionResult::AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
+                                                   const StageProgress &progress)
+{
+    const std::optional<QVariantMap> info = bundleInfoDictionary(app);
+    const QString path = packagePath(app);
+
+    QList<InspectionCheck> checks;
+    checks << codeSignatureCheck(runTool(tools, signatureVerificationCall(path)));
+    report(progress, 0, checks.last());
+
+    const SignatureDisplay display = readSignatureDisplay(combinedOutput(runTool(tools, signatureDisplayCall(path))));
+    checks << developerIdCheck(display);
+    report(progress, 1, checks.last());
+    checks << hardenedRuntimeCheck(display);
+    report(progress, 2, checks.last());
+
+    const QString entitlements = extractEntitlementsPlist(runTool(tools, entitlementsCall(path)).stdout);
+    checks << releaseEntitlementsCheck(entitlements);
+    report(progress, 3, checks.last());
+
+    checks << gatekeeperCheck(runTool(tools, appAssessmentCall(path)));
+    report(progress, 4, checks.last());
+
+    return InspectionResult::AppInspection{
+        displayNameOf(app),
+        infoText(info, QStringLiteral("CFBundleIdentifier")),
+        infoText(info, QStringLiteral("CFBundleShortVersionString")),
+        infoText(info, QStringLiteral("CFBundleVersion")),
+        infoText(info, QStringLiteral("LSMinimumSystemVersion")),
+        infoText(info, QStringLiteral("CFBundleExecutable")),
+        checks,
+        entitlements,
+    };
+}
