@@ -24,8 +24,16 @@ QString takeString(char *text)
     return value;
 }
 
-QVariant toVariant(plist_t node)
+// Deeper nesting is refused as unreadable: the conversion recurses, and a
+// crafted signature or image must not exhaust the inspecting thread's stack.
+constexpr int kMaximumDepth = 256;
+
+QVariant toVariant(plist_t node, int depth, bool &tooDeep)
 {
+    if (depth > kMaximumDepth) {
+        tooDeep = true;
+        return QVariant();
+    }
     switch (plist_get_node_type(node)) {
     case PLIST_DICT: {
         QVariantMap map;
@@ -37,7 +45,7 @@ QVariant toVariant(plist_t node)
             plist_dict_next_item(node, iter, &key, &value);
             if (!key)
                 break;
-            map.insert(takeString(key), toVariant(value));
+            map.insert(takeString(key), toVariant(value, depth + 1, tooDeep));
         }
         std::free(iter);
         return map;
@@ -46,7 +54,7 @@ QVariant toVariant(plist_t node)
         QVariantList list;
         const uint32_t count = plist_array_get_size(node);
         for (uint32_t i = 0; i < count; ++i)
-            list << toVariant(plist_array_get_item(node, i));
+            list << toVariant(plist_array_get_item(node, i), depth + 1, tooDeep);
         return list;
     }
     case PLIST_STRING:
@@ -102,7 +110,11 @@ std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
     if (!root)
         return std::nullopt;
     PlistPtr owner(root);
-    return toVariant(root);
+    bool tooDeep = false;
+    QVariant value = toVariant(root, 0, tooDeep);
+    if (tooDeep)
+        return std::nullopt;
+    return value;
 }
 
 std::optional<QString> textValue(const QVariant &value)
