@@ -5,6 +5,7 @@
 // window discards it, and a run still under way then stops writing to it.
 
 #include "engine/inspection_records.h"
+#include "engine/inspection_run.h"
 #include "engine/release_tools.h"
 #include "ui/inspection_view.h"
 #include "ui/live_stage_model.h"
@@ -13,6 +14,8 @@
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 class ContentViewState : public QObject {
@@ -62,6 +65,10 @@ public:
 
     // The tools runs of this window use; the application's tool root unless a test sets its own.
     void setReleaseTools(const ReleaseTools &tools);
+    // The clock runs of this window pace themselves by; the steady clock unless a test sets its own.
+    void setPacingClock(const PacingClock &clock);
+    // The system alert sound of a refused drop; the platform's beep unless a test counts them.
+    void setBeeper(std::function<void()> beeper);
 
     // The intake: a dropped item's URL, handed over asynchronously to beginInspection.
     Q_INVOKABLE void receiveDroppedUrl(const QUrl &url);
@@ -79,4 +86,30 @@ signals:
     void releaseReportSavedChanged();
     void showingAboutChanged();
     void screenChanged();
+
+private:
+    void setIsInspecting(bool inspecting);
+    void setInspection(const std::optional<InspectionResult> &result);
+    void setInspectionTargetName(const QString &name);
+    void setInspectionTargetKind(PackageKind kind);
+    template <typename Change>
+    void changeScreenState(Change change);
+    void startRun(const QUrl &package, PackageKind kind);
+    void detachRun();
+    void updateLiveStage(int stageIndex, LiveStageStatus status);
+    void publishResult(const InspectionResult &result);
+
+    bool m_isTargeted = false;
+    bool m_isInspecting = false;
+    InspectionView *m_inspection;
+    QString m_inspectionTargetName;
+    PackageKind m_inspectionTargetKind = PackageKind::application;
+    LiveStageModel *m_liveStages;
+    bool m_releaseReportSaved = false;
+    bool m_showingAbout = false;
+
+    ReleaseTools m_tools;
+    PacingClock m_clock;
+    std::function<void()> m_beeper;
+    std::shared_ptr<LiveRunLink> m_run;
 };

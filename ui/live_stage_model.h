@@ -30,4 +30,7 @@ public:
     const QList<LiveInspectionStage> &stages() const;
     void setStages(const QList<LiveInspectionStage> &stages);
     void setStatus(int index, LiveStageStatus status);
+
+private:
+    QList<LiveInspectionStage> m_stages;
 };
