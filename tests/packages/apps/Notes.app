@@ -1,0 +1,4 @@
+Release notes draft
+
+- Signed with the Developer ID certificate
+- Notarized and stapled
