@@ -1,15 +1,17 @@
 #include "engine/shell.h"
 
+#include "engine/capture_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QUuid>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
-#include <fcntl.h>
+#include <optional>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -21,110 +23,135 @@ namespace {
 
 const char kCaptureFailure[] = "Veristamp could not create temporary command-output files.";
 
-// One capture file: created new (never an existing file, never through a link),
-// readable by its owner only, closed and deleted on every path out of the runner.
-class CaptureFile {
-public:
-    explicit CaptureFile(QString path) : m_path(std::move(path))
-    {
-        m_fd = ::open(QFile::encodeName(m_path).constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        m_created = m_fd >= 0;
-    }
-    ~CaptureFile()
-    {
-        close();
-        if (m_created)
-            ::unlink(QFile::encodeName(m_path).constData());
-    }
-    CaptureFile(const CaptureFile &) = delete;
-    CaptureFile &operator=(const CaptureFile &) = delete;
-
-    bool isOpen() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
-    void close()
-    {
-        if (m_fd >= 0) {
-            ::fsync(m_fd);
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    QByteArray readAll() const
-    {
-        QFile file(m_path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-private:
-    QString m_path;
-    int m_fd = -1;
-    bool m_created = false;
-};
-
 DataResult failure(const QByteArray &reason)
 {
     return DataResult{-1, QByteArray(), reason};
 }
 
-// A death by signal is no exit status of the program; it reads like the shell's 128 + N.
-std::int32_t statusOf(int waitStatus)
+// The argument vector as the program receives it: its own path first, then
+// each argument unchanged. The byte arrays own the storage argv points into.
+class ArgumentVector {
+public:
+    ArgumentVector(const QByteArray &program, const QStringList &arguments)
+    {
+        m_storage.reserve(static_cast<size_t>(arguments.size()) + 1);
+        m_storage.push_back(program);
+        for (const QString &argument : arguments)
+            m_storage.push_back(argument.toUtf8());
+        for (QByteArray &bytes : m_storage)
+            m_pointers.push_back(bytes.data());
+        m_pointers.push_back(nullptr);
+    }
+    char *const *argv() { return m_pointers.data(); }
+
+private:
+    std::vector<QByteArray> m_storage;
+    std::vector<char *> m_pointers;
+};
+
+// Starts the program by its path alone (posix_spawn, never posix_spawnp: no
+// search path) with its two streams on the capture files. The program gets a
+// clean signal mask and the default SIGPIPE action, whatever the calling
+// thread had; it inherits environment, working directory and standard input.
+int spawn(const QByteArray &program, ArgumentVector &argv, int outFd, int errFd, pid_t *pid)
 {
-    if (WIFEXITED(waitStatus))
-        return WEXITSTATUS(waitStatus);
-    if (WIFSIGNALED(waitStatus))
-        return 128 + WTERMSIG(waitStatus);
-    return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signalSet;
+    sigemptyset(&signalSet);
+    posix_spawnattr_setsigmask(&attributes, &signalSet);
+    sigaddset(&signalSet, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &signalSet);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    const int error = posix_spawn(pid, program.constData(), &actions, &attributes, argv.argv(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return error;
+}
+
+// The signal's name in English whatever the locale, like every text Veristamp shows.
+QString signalDescription(int number)
+{
+#ifdef __GLIBC__
+    const char *description = ::sigdescr_np(number);
+#else
+    const char *description = ::strsignal(number);
+#endif
+    return description ? QString::fromLatin1(description) : QStringLiteral("unknown signal");
+}
+
+// A death by signal is no exit of the program: it reads as the shell's
+// 128 + N, never 0, and the reason is added to what the program wrote on
+// standard error, since that is what the user reads of a failed tool.
+// A status that could not be collected at all reads as -1, with that reason.
+void applyWaitStatus(std::optional<int> waitStatus, const QString &executablePath, DataResult *result)
+{
+    if (waitStatus && WIFEXITED(*waitStatus)) {
+        result->exitCode = WEXITSTATUS(*waitStatus);
+        return;
+    }
+    const int number = waitStatus && WIFSIGNALED(*waitStatus) ? WTERMSIG(*waitStatus) : 0;
+    result->exitCode = number > 0 ? 128 + number : -1;
+    const QString reason = number > 0
+        ? QStringLiteral("The program \u201C%1\u201D was ended by signal %2 (%3).")
+              .arg(executablePath, QString::number(number), signalDescription(number))
+        : QStringLiteral("The program \u201C%1\u201D could not be waited for.").arg(executablePath);
+    if (!result->stderrData.isEmpty() && !result->stderrData.endsWith('\n'))
+        result->stderrData += '\n';
+    result->stderrData += reason.toUtf8();
 }
 
 } // namespace
 
 DataResult runData(const QString &executablePath, const QStringList &arguments)
 {
+    // Qt names no temporary folder at all when TMPDIR points at a missing one;
+    // the capture files must then fail, not land in the working folder.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty())
+        return failure(QByteArray(kCaptureFailure));
     const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    const QString base = QDir(QDir::tempPath()).filePath(QStringLiteral("veristamp-") + token);
+    const QString base = QDir(folder).filePath(QStringLiteral("veristamp-") + token);
     CaptureFile out(base + QStringLiteral("-stdout"));
     CaptureFile err(base + QStringLiteral("-stderr"));
     if (!out.isOpen() || !err.isOpen())
         return failure(QByteArray(kCaptureFailure));
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out.fd(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err.fd(), STDERR_FILENO);
-
     const QByteArray program = QFile::encodeName(executablePath);
-    std::vector<QByteArray> storage;
-    storage.reserve(arguments.size() + 1);
-    storage.push_back(program);
-    for (const QString &argument : arguments)
-        storage.push_back(argument.toUtf8());
-    std::vector<char *> argv;
-    for (QByteArray &bytes : storage)
-        argv.push_back(bytes.data());
-    argv.push_back(nullptr);
-
+    ArgumentVector argv(program, arguments);
     pid_t pid = 0;
-    const int spawnError = posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawnError != 0) {
-        const QString reason = QStringLiteral("The program \u201C%1\u201D could not be started: %2.")
-                                   .arg(executablePath, QString::fromLocal8Bit(std::strerror(spawnError)));
-        return failure(reason.toUtf8());
+    if (const int error = spawn(program, argv, out.fd(), err.fd(), &pid); error != 0) {
+        return failure(QStringLiteral("The program \u201C%1\u201D could not be started: %2.")
+                           .arg(executablePath, QString::fromLocal8Bit(std::strerror(error)))
+                           .toUtf8());
     }
 
     int waitStatus = 0;
-    while (::waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
-    }
-    out.close();
-    err.close();
-    return DataResult{statusOf(waitStatus), out.readAll(), err.readAll()};
+    int waited = 0;
+    do {
+        waited = ::waitpid(pid, &waitStatus, 0);
+    } while (waited < 0 && errno == EINTR);
+
+    // The program wrote through its own descriptors; once it has exited, its
+    // bytes are there to read without any flush.
+    DataResult result{0, out.readAll(), err.readAll()};
+    applyWaitStatus(waited == pid ? std::optional<int>(waitStatus) : std::nullopt, executablePath, &result);
+    return result;
 }
 
 TextResult decoded(const DataResult &result)
 {
     auto decode = [](const QByteArray &bytes) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // Stateless: a sequence cut off at the end is an error too. A leading
+        // byte-order mark is kept, as the text is not otherwise changed.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString text = decoder(bytes);
         return decoder.hasError() ? QString() : text;
     };

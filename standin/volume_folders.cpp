@@ -25,6 +25,10 @@ QString volumesFolder()
 // or planted a link in its place: only a real folder of this user will do.
 bool ensureVolumesFolder(QByteArray *problem)
 {
+    if (QDir::tempPath().isEmpty()) { // Qt's answer when TMPDIR names a missing folder
+        *problem = "No such file or directory";
+        return false;
+    }
     const QByteArray path = QFile::encodeName(volumesFolder());
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
         *problem = std::strerror(errno);

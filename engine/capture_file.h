@@ -1,0 +1,30 @@
+#pragma once
+// One file that captures a stream of a program the command runner starts.
+// It is always a new file: never an existing one and never reached through a
+// symbolic link, so a link planted in a shared temporary folder cannot
+// redirect a tool's output; it is readable by its owner only. The owner closes
+// it and deletes it when it goes, on every path out of the runner.
+
+#include <QByteArray>
+#include <QString>
+
+class CaptureFile {
+public:
+    explicit CaptureFile(QString path);
+    ~CaptureFile();
+    CaptureFile(const CaptureFile &) = delete;
+    CaptureFile &operator=(const CaptureFile &) = delete;
+
+    // False when the file could not be created new; nothing at the path was touched then.
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+    // Everything written to the file, read through the runner's own handle, so
+    // that nothing put at the path in the meantime is read instead. Empty when
+    // the file cannot be read.
+    QByteArray readAll() const;
+
+private:
+    QString m_path;
+    int m_fd = -1;
+};
