@@ -1,0 +1,24 @@
+#pragma once
+// The command line of veristamp-check: options and package paths, or the
+// reason the command line cannot be used.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct CheckOptions {
+    QStringList packages;
+    std::optional<QString> outputDir;
+    bool showHelp = false;
+    bool showVersion = false;
+};
+
+struct ParsedCheckOptions {
+    std::optional<CheckOptions> options;
+    QString error; // set when options is empty
+};
+
+ParsedCheckOptions parseCheckOptions(const QStringList &arguments);
+
+QString checkUsageText();

@@ -1,0 +1,28 @@
+#pragma once
+// The exit status of one veristamp-check run, from what each package came to.
+
+#include "report/verdict.h"
+
+enum class CheckExit : int {
+    ready = 0,
+    review = 1,
+    doNotShip = 2,
+    usage = 64,
+    missingInput = 66,
+};
+
+// Folds the runs' outcomes: DO NOT SHIP outweighs everything; a missing or
+// unsupported package outweighs only clean results; a report that could not
+// be saved makes the status at least 1.
+class CheckExitStatus {
+public:
+    void addVerdict(ReleaseVerdict verdict);
+    void addMissingInput();
+    void addSaveFailure();
+    int code() const;
+
+private:
+    int m_worstVerdict = 0; // 0 ready, 1 review, 2 do not ship
+    bool m_missingInput = false;
+    bool m_saveFailure = false;
+};
