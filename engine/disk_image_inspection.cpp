@@ -42,7 +42,8 @@ InspectionCheck integrityCheck(const Shell::TextResult &verification)
     if (verification.exitCode == 0)
         return makeCheck(title, CheckStatus::pass, QStringLiteral("The DMG passed hdiutil verification."));
     return makeCheck(title, CheckStatus::fail,
-                     condensedDetail(combinedOutput(verification), QStringLiteral("The DMG failed hdiutil verification.")));
+                     condensedDetail(combinedOutput(verification),
+                                     QStringLiteral("The DMG failed hdiutil verification.")));
 }
 
 // Unlike an app's, the image's Developer ID mark is looked for in the whole
@@ -68,7 +69,15 @@ InspectionCheck packagedApplicationCheck(const QList<QUrl> &apps)
     if (apps.size() == 1)
         return makeCheck(title, CheckStatus::pass, first + QStringLiteral(" was found inside the DMG."));
     return makeCheck(title, CheckStatus::warning,
-                     QStringLiteral("Multiple app bundles were found. Veristamp inspected ") + first + QLatin1Char('.'));
+                     QStringLiteral("Multiple app bundles were found. Veristamp inspected ") + first
+                         + QLatin1Char('.'));
+}
+
+InspectionCheck cleanupCheck(const Shell::TextResult &failedDetach)
+{
+    return makeCheck(QStringLiteral("Disk image cleanup"), CheckStatus::warning,
+                     condensedDetail(combinedOutput(failedDetach),
+                                     QStringLiteral("The mounted DMG could not be detached automatically.")));
 }
 
 bool anyCheckIs(const QList<InspectionCheck> &checks, CheckStatus status)
@@ -154,9 +163,7 @@ InspectionResult inspectDiskImage(const QUrl &image, const ReleaseTools &tools, 
         // One attempt, never forced: a busy volume stays mounted and is reported.
         const Shell::TextResult detach = detachDiskImage(*mount.mountPoint, tools);
         if (detach.exitCode != 0)
-            result.checks << makeCheck(QStringLiteral("Disk image cleanup"), CheckStatus::warning,
-                                       condensedDetail(combinedOutput(detach),
-                                                       QStringLiteral("The mounted DMG could not be detached automatically.")));
+            result.checks << cleanupCheck(detach);
     }
 
     result.byteSize = measureByteSize(image);

@@ -15,7 +15,8 @@ namespace {
 
 const QString mountedMessage = QStringLiteral("Mounted successfully.");
 const QString attachFailedFallback = QStringLiteral("The DMG could not be mounted.");
-const QString unreadableMessage = QStringLiteral("The DMG mounted, but Veristamp could not read its mount information.");
+const QString unreadableMessage =
+    QStringLiteral("The DMG mounted, but Veristamp could not read its mount information.");
 const QString noPathMessage = QStringLiteral("The DMG mounted, but no mounted volume path was reported.");
 
 // The attach output may carry other text around its property list: a licence

@@ -1,7 +1,7 @@
 // The disk image inspector end to end: the fixture images through the
 // stand-in release tools, which really unpack each volume into
 // $TMPDIR/veristamp-volumes and remove it again on detach. The test runs
-// under a private TMPDIR, so every volume and capture file it causes is its own.
+// under a private TMPDIR, so every volume and capture file it finds is its own.
 
 #include "engine/disk_image_inspection.h"
 
@@ -11,28 +11,31 @@
 
 namespace {
 
+using C = CheckStatus;
+
 struct ExpectedCheck {
     QString title;
     CheckStatus status;
     QString detail; // "@IMAGE@" stands for the image's path in the build tree
 };
 
-using C = CheckStatus;
-using S = LiveStageStatus;
-
-// The four image checks of the recorded signed and notarized fixtures.
-QList<ExpectedCheck> signedImage(const QString &name, const QString &signature = {})
+// The four image checks of the recorded fixtures signed and notarized as
+// /Users/release/dist/<name>.dmg, one of them replaced, then the rest.
+QList<ExpectedCheck> signedImage(const QString &name, const QList<ExpectedCheck> &rest, int index = -1,
+                                 const ExpectedCheck &replaced = {})
 {
-    const QString recorded = QStringLiteral("/Users/release/dist/") + name + QStringLiteral(".dmg");
-    return {
+    const QString recorded = "/Users/release/dist/" + name + ".dmg";
+    QList<ExpectedCheck> checks{
         {"Disk image integrity", C::pass, "The DMG passed hdiutil verification."},
-        {"DMG signature", C::pass,
-         signature.isEmpty() ? QStringLiteral("Developer ID Application: Northwind Software (7Q2XK4M9PL)") : signature},
+        {"DMG signature", C::pass, "Developer ID Application: Northwind Software (7Q2XK4M9PL)"},
         {"Stapled notarization ticket", C::pass, "Processing: " + recorded + " The validate action worked!"},
         {"Gatekeeper assessment", C::pass,
          recorded + ": accepted source=Notarized Developer ID origin=Developer ID Application: Northwind Software "
                     "(7Q2XK4M9PL)"},
     };
+    if (index >= 0)
+        checks[index] = replaced;
+    return checks + rest;
 }
 
 ExpectedCheck found(const QString &app)
@@ -45,22 +48,24 @@ ExpectedCheck several(const QString &first)
     return {"Packaged application", C::warning, "Multiple app bundles were found. Veristamp inspected " + first + "."};
 }
 
-const QList<S> allPass{S::pass, S::pass, S::pass, S::pass, S::pass, S::pass};
-const QList<S> unmounted{S::pass, S::pass, S::pass, S::pass, S::fail, S::fail};
-
-QString volumesFolder()
+ExpectedCheck mountFailed(const QString &message)
 {
-    return QDir::tempPath() + QStringLiteral("/veristamp-volumes");
+    return {"Mount disk image", C::fail, message};
+}
+
+QList<LiveStageStatus> stagesFrom(const QByteArray &letters)
+{
+    QList<LiveStageStatus> stages;
+    for (char letter : letters)
+        stages << (letter == 'P'   ? LiveStageStatus::pass
+                   : letter == 'W' ? LiveStageStatus::warning
+                                   : LiveStageStatus::fail);
+    return stages;
 }
 
 QStringList volumeFolders()
 {
-    return QDir(volumesFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QStringList captureFiles()
-{
-    return QDir(QDir::tempPath()).entryList({QStringLiteral("veristamp-*-std*")}, QDir::Files | QDir::Hidden);
+    return QDir(QDir::tempPath() + QStringLiteral("/veristamp-volumes")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
 } // namespace
@@ -91,93 +96,87 @@ void DiskImageStandinTest::inspectsFixture_data()
 {
     QTest::addColumn<QString>("image");
     QTest::addColumn<QList<ExpectedCheck>>("checks");
-    QTest::addColumn<QList<LiveStageStatus>>("stages");
-    QTest::addColumn<QString>("embeddedApp"); // empty: none
-    QTest::addColumn<QStringList>("leftAttached");
+    QTest::addColumn<QByteArray>("stages"); // one letter a stage: P pass, W warning, F fail
+    QTest::addColumn<QString>("embeddedApp");
+    QTest::addColumn<bool>("staysAttached");
 
     const QString mounted = QStringLiteral("The DMG mounted, but ");
-    const QString noTicket = QStringLiteral(" does not have a ticket stapled to it.");
     const ExpectedCheck unsignedImage{"DMG signature", C::warning,
                                       "Veristamp did not find a Developer ID Application signature on the DMG."};
+    const ExpectedCheck ready = found("Ready.app");
 
-    QTest::newRow("notarized") << "Notarized" << signedImage("Notarized") + QList{found("Ready.app")} << allPass
-                               << "Ready" << QStringList();
+    QTest::newRow("notarized") << "Notarized" << signedImage("Notarized", {ready}) << QByteArray("PPPPPP") << "Ready"
+                               << false;
     QTest::newRow("unsigned")
         << "Unsigned"
         << QList<ExpectedCheck>{
                {"Disk image integrity", C::pass, "The DMG passed hdiutil verification."},
                unsignedImage,
                {"Stapled notarization ticket", C::fail,
-                "Processing: /Users/release/dist/Unsigned.dmg Unsigned.dmg" + noTicket},
-               {"Gatekeeper assessment", C::fail, "/Users/release/dist/Unsigned.dmg: rejected source=no usable signature"},
-               found("Ready.app")}
-        << QList{S::pass, S::warning, S::fail, S::fail, S::pass, S::pass} << "Ready" << QStringList();
+                "Processing: /Users/release/dist/Unsigned.dmg Unsigned.dmg does not have a ticket stapled to it."},
+               {"Gatekeeper assessment", C::fail,
+                "/Users/release/dist/Unsigned.dmg: rejected source=no usable signature"},
+               ready}
+        << QByteArray("PWFFPP") << "Ready" << false;
     QTest::newRow("Developer ID without an authority line")
         << "DeveloperIdNoAuthority"
-        << signedImage("DeveloperIdNoAuthority", "Developer ID signature detected.") + QList{found("Ready.app")}
-        << allPass << "Ready" << QStringList();
-    QTest::newRow("two apps") << "TwoApps" << signedImage("TwoApps") + QList{several("alpha Tool.app")}
-                              << QList{S::pass, S::pass, S::pass, S::pass, S::pass, S::warning} << "alpha Tool"
-                              << QStringList();
-    QTest::newRow("numbered apps") << "NumberedApps" << signedImage("NumberedApps") + QList{several("Tool 9.app")}
-                                   << QList{S::pass, S::pass, S::pass, S::pass, S::pass, S::warning} << "Tool 9"
-                                   << QStringList();
+        << signedImage("DeveloperIdNoAuthority", {ready}, 1,
+                       {"DMG signature", C::pass, "Developer ID signature detected."})
+        << QByteArray("PPPPPP") << "Ready" << false;
+    QTest::newRow("two apps") << "TwoApps" << signedImage("TwoApps", {several("alpha Tool.app")})
+                              << QByteArray("PPPPPW") << "alpha Tool" << false;
+    QTest::newRow("numbered apps") << "NumberedApps" << signedImage("NumberedApps", {several("Tool 9.app")})
+                                   << QByteArray("PPPPPW") << "Tool 9" << false;
     QTest::newRow("capital extension") << "UppercaseExtension"
-                                       << signedImage("UppercaseExtension") + QList{found("Setup.APP")} << allPass
-                                       << "Setup" << QStringList();
+                                       << signedImage("UppercaseExtension", {found("Setup.APP")})
+                                       << QByteArray("PPPPPP") << "Setup" << false;
     QTest::newRow("documents only")
         << "DocumentsOnly"
-        << signedImage("DocumentsOnly")
-               + QList<ExpectedCheck>{{"Packaged application", C::fail,
-                                       "No .app bundle was found at the top level of the mounted DMG."}}
-        << QList{S::pass, S::pass, S::pass, S::pass, S::pass, S::fail} << QString() << QStringList();
+        << signedImage("DocumentsOnly", {{"Packaged application", C::fail,
+                                          "No .app bundle was found at the top level of the mounted DMG."}})
+        << QByteArray("PPPPPF") << QString() << false;
     QTest::newRow("not an image")
         << "Broken"
         << QList<ExpectedCheck>{
                {"Disk image integrity", C::fail, "hdiutil: verify failed - image not recognized"},
                unsignedImage,
-               {"Stapled notarization ticket", C::fail, "Processing: @IMAGE@ Broken.dmg" + noTicket},
+               {"Stapled notarization ticket", C::fail,
+                "Processing: @IMAGE@ Broken.dmg does not have a ticket stapled to it."},
                {"Gatekeeper assessment", C::fail,
                 "@IMAGE@: rejected (no signature is recorded for this package on this host)"},
-               {"Mount disk image", C::fail, "hdiutil: attach failed - image not recognized"}}
-        << QList{S::fail, S::warning, S::fail, S::fail, S::fail, S::fail} << QString() << QStringList();
+               mountFailed("hdiutil: attach failed - image not recognized")}
+        << QByteArray("FWFFFF") << QString() << false;
     QTest::newRow("no mount point")
         << "NoMountPoint"
-        << signedImage("NoMountPoint")
-               + QList<ExpectedCheck>{{"Mount disk image", C::fail, mounted + "no mounted volume path was reported."}}
-        << unmounted << QString() << QStringList();
-    QTest::newRow("mount point second") << "MountPointSecond" << signedImage("MountPointSecond") + QList{found("Ready.app")}
-                                        << allPass << "Ready" << QStringList();
+        << signedImage("NoMountPoint", {mountFailed(mounted + "no mounted volume path was reported.")})
+        << QByteArray("PPPPFF") << QString() << false;
+    QTest::newRow("mount point second") << "MountPointSecond" << signedImage("MountPointSecond", {ready})
+                                        << QByteArray("PPPPPP") << "Ready" << false;
     QTest::newRow("attach output not a plist")
         << "NotAPlist"
-        << signedImage("NotAPlist")
-               + QList<ExpectedCheck>{
-                   {"Mount disk image", C::fail, mounted + "Veristamp could not read its mount information."}}
-        << unmounted << QString() << QStringList();
-    QTest::newRow("licence before the plist")
-        << "LicenseBeforePlist" << signedImage("LicenseBeforePlist") + QList{found("Ready.app")} << allPass << "Ready"
-        << QStringList();
+        << signedImage("NotAPlist", {mountFailed(mounted + "Veristamp could not read its mount information.")})
+        << QByteArray("PPPPFF") << QString() << false;
+    QTest::newRow("licence before the plist") << "LicenseBeforePlist" << signedImage("LicenseBeforePlist", {ready})
+                                              << QByteArray("PPPPPP") << "Ready" << false;
     QTest::newRow("detach fails")
         << "DetachFails"
-        << signedImage("DetachFails")
-               + QList<ExpectedCheck>{found("Ready.app"),
-                                      {"Disk image cleanup", C::warning,
-                                       "hdiutil: couldn't unmount \"disk4\" - Resource busy"}}
-        << allPass << "Ready" << QStringList{"DetachFails"};
-    QTest::newRow("embedded app rejected")
-        << "FailingEmbeddedApp" << signedImage("FailingEmbeddedApp") + QList{found("Unnotarized.app")}
-        << QList{S::pass, S::pass, S::pass, S::pass, S::pass, S::fail} << "Unnotarized" << QStringList();
-    QTest::newRow("space in the name") << "Spaced Name" << signedImage("Spaced Name") + QList{found("Spaced Name.app")}
-                                       << allPass << "Spaced Name" << QStringList();
+        << signedImage("DetachFails", {ready, {"Disk image cleanup", C::warning,
+                                               "hdiutil: couldn't unmount \"disk4\" - Resource busy"}})
+        << QByteArray("PPPPPP") << "Ready" << true;
+    QTest::newRow("embedded app rejected") << "FailingEmbeddedApp"
+                                           << signedImage("FailingEmbeddedApp", {found("Unnotarized.app")})
+                                           << QByteArray("PPPPPF") << "Unnotarized" << false;
+    QTest::newRow("space in the name") << "Spaced Name" << signedImage("Spaced Name", {found("Spaced Name.app")})
+                                       << QByteArray("PPPPPP") << "Spaced Name" << false;
 }
 
 void DiskImageStandinTest::inspectsFixture()
 {
     QFETCH(QString, image);
     QFETCH(QList<ExpectedCheck>, checks);
-    QFETCH(QList<LiveStageStatus>, stages);
+    QFETCH(QByteArray, stages);
     QFETCH(QString, embeddedApp);
-    QFETCH(QStringList, leftAttached);
+    QFETCH(bool, staysAttached);
 
     const QString imagePath = QStringLiteral(VERISTAMP_TEST_PACKAGES "/dmgs/") + image + QStringLiteral(".dmg");
     QVERIFY(QFileInfo::exists(imagePath));
@@ -194,20 +193,23 @@ void DiskImageStandinTest::inspectsFixture()
         QCOMPARE(result.checks[i].detail, QString(checks[i].detail).replace(QLatin1String("@IMAGE@"), imagePath));
         QCOMPARE(result.checks[i].status, checks[i].status);
     }
-    QCOMPARE(reported, stages);
+    QCOMPARE(reported, stagesFrom(stages));
     QCOMPARE(result.embeddedApp ? result.embeddedApp->displayName : QString(), embeddedApp);
-    if (result.embeddedApp)
-        QCOMPARE(result.embeddedApp->checks.size(), 5);
+    if (embeddedApp == QLatin1String("Ready")) {
+        QCOMPARE(result.embeddedApp->bundleIdentifier, std::optional<QString>("com.northwind.ready"));
+        QCOMPARE(result.embeddedApp->shortVersion, std::optional<QString>("2.4.1"));
+        QCOMPARE(result.embeddedApp->buildVersion, std::optional<QString>("241"));
+    }
 
     QStringList left = volumeFolders();
     for (const QString &folder : volumesBefore)
         left.removeOne(folder);
-    QCOMPARE(left, leftAttached);
-    QCOMPARE(captureFiles(), QStringList());
+    QCOMPARE(left, staysAttached ? QStringList{image} : QStringList());
+    QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("veristamp-*-std*")}, QDir::Files), QStringList());
 }
 
-// The one volume meant to stay behind (its detach is recorded as failing)
-// goes with the private temporary folder; nothing else may be there.
+// Only the volume whose detach is recorded as failing may still be there; it
+// goes with the private temporary folder.
 void DiskImageStandinTest::cleanupTestCase()
 {
     for (const QString &folder : volumeFolders())
