@@ -91,8 +91,11 @@ bool readWholeData(archive *a, QByteArray *data)
     }
 }
 
+// libarchive words a cut-off member in several ways; they all mean one thing here.
 ImageScan damaged(QByteArray problem)
 {
+    if (problem.contains("truncated"))
+        problem = "truncated tar archive";
     ImageScan scan;
     scan.state = ImageState::damaged;
     scan.problem = std::move(problem);
@@ -159,7 +162,8 @@ bool placeMember(archive_entry *entry, const QString &skipped, QString *relative
         *problem = "image member \"" + name.toUtf8() + "\" leaves the volume";
         return false;
     }
-    if (const char *link = archive_entry_hardlink(entry)) {
+    const char *link = archive_entry_hardlink(entry);
+    if (link) {
         QString target = QFile::decodeName(link);
         while (target.startsWith(QLatin1String("./")))
             target.remove(0, 2);
@@ -170,7 +174,7 @@ bool placeMember(archive_entry *entry, const QString &skipped, QString *relative
         archive_entry_copy_hardlink(entry, QFile::encodeName(target.mid(kVolume.size())).constData());
     }
     const mode_t type = archive_entry_filetype(entry);
-    if (type != AE_IFREG && type != AE_IFDIR && type != AE_IFLNK)
+    if (!link && type != AE_IFREG && type != AE_IFDIR && type != AE_IFLNK)
         return true; // devices and pipes have no place on a stand-in volume
     // The owner keeps write access, so that detach can always remove what attach made.
     archive_entry_set_perm(entry, archive_entry_perm(entry) | (type == AE_IFDIR ? 0700 : 0600));
