@@ -100,6 +100,8 @@ private slots:
         QTest::addColumn<QStringList>("metadata"); // identifier, short, build, minimum, executable; "-" for absent
         QTest::newRow("binary Info.plist")
             << "Ready" << QStringList{"com.northwind.ready", "2.4.1", "241", "12.0", "Ready"};
+        QTest::newRow("XML Info.plist")
+            << "AdHoc" << QStringList{"com.northwind.adhoc", "2.4.1", "241", "12.0", "AdHoc"};
         QTest::newRow("no Info.plist") << "NoInfoPlist" << QStringList{"-", "-", "-", "-", "-"};
         QTest::newRow("numeric build") << "NumericBuild"
                                        << QStringList{"com.northwind.numericbuild", "2.4.1", "-", "12.0", "NumericBuild"};

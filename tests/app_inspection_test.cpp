@@ -1,11 +1,6 @@
 #include "engine/app_inspection.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <plist/plist.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -55,6 +50,12 @@ QString callId(const ToolCall &call)
     return first == QLatin1String("-dv") ? QStringLiteral("C2") : QStringLiteral("C3");
 }
 
+QString word(LiveStageStatus status)
+{
+    static const char *const words[] = {"pending", "active", "pass", "warning", "fail"};
+    return QLatin1String(words[int(status)]);
+}
+
 // Replies per call id and records every call, with the stage reports, in one event log.
 struct ScriptedTools {
     Replies replies = readyApp();
@@ -72,8 +73,7 @@ struct ScriptedTools {
     StageProgress progress()
     {
         return [this](int stage, LiveStageStatus status) {
-            static const char *const words[] = {"pending", "active", "pass", "warning", "fail"};
-            events << QStringLiteral("stage %1 %2").arg(stage).arg(QLatin1String(words[int(status)]));
+            events << QStringLiteral("stage %1 ").arg(stage) + word(status);
         };
     }
 };
@@ -112,8 +112,6 @@ private slots:
             "--prepared:/A/x.framework /A: a sealed resource is missing or invalid");
         row("silent failed verification", "C1", reply(1, ""), 0, "FAIL",
             "The application failed codesign verification.");
-        row("unreadable verification output", "C1", reply(1, "", "bad \xff byte"), 0, "FAIL",
-            "The application failed codesign verification.");
 
         row("ad-hoc without authority lines", "C2",
             reply(0, "", "Identifier=x\nCodeDirectory v=20400 flags=0x20002(adhoc,linker-signed)\nSignature=adhoc\n"),
@@ -127,8 +125,6 @@ private slots:
         row("Developer ID authority on a later line", "C2",
             reply(0, "", "Authority=Apple Distribution: Example\nAuthority=Developer ID Application: Example (1)\n"), 1,
             "PASS", "Apple Distribution: Example");
-        row("Developer ID mark is case-sensitive", "C2", reply(0, "", "Authority=developer id application: X\n"), 1,
-            "WARN", "Signing authority: developer id application: X");
         row("indented authority line is not read", "C2",
             reply(0, "", "  Authority=Developer ID Application: X (1)\n"), 1, "WARN", noDeveloperId);
         row("unsigned app", "C2", reply(1, "", "/A: code object is not signed at all\n"), 1, "WARN", noDeveloperId);
@@ -175,17 +171,20 @@ private slots:
 
         ScriptedTools script;
         script.replies[call] = answer;
-        QList<LiveStageStatus> stages;
+        QStringList stages;
         const auto result = inspectApplication(QUrl::fromLocalFile(kApp), script.tools(),
-                                               [&](int, LiveStageStatus s) { stages << s; });
+                                               [&](int, LiveStageStatus s) { stages << word(s); });
 
-        QCOMPARE(result.checks.size(), 5);
+        QStringList titles;
+        QStringList outcomes; // each stage reads as its check
+        for (const InspectionCheck &each : result.checks) {
+            titles << each.title;
+            outcomes << rawValue(each.status);
+        }
+        QCOMPARE(titles, kTitles);
+        QCOMPARE(stages, outcomes);
         QCOMPARE(label(result.checks[check].status), status);
         QCOMPARE(result.checks[check].detail, detail);
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(result.checks[i].title, kTitles[i]);
-            QCOMPARE(stages[i], LiveStageStatus(int(result.checks[i].status) + int(LiveStageStatus::pass)));
-        }
     }
 
     void keepsTheEntitlementsText()
@@ -267,95 +266,7 @@ private slots:
         QCOMPARE(script.events, expected);
     }
 
-    void readsTheMetadata_data();
-    void readsTheMetadata();
 };
-
-// ---- Metadata from the bundle's information dictionary
-
-namespace {
-
-using Info = QList<QPair<const char *, QVariant>>;
-
-QByteArray binaryPlist(const Info &entries)
-{
-    plist_t dict = plist_new_dict();
-    for (const auto &[key, value] : entries) {
-        plist_t node = value.typeId() == QMetaType::QString ? plist_new_string(value.toString().toUtf8().constData())
-                                                            : plist_new_uint(value.toULongLong());
-        plist_dict_set_item(dict, key, node);
-    }
-    char *bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(dict, &bytes, &length);
-    QByteArray result(bytes, int(length));
-    std::free(bytes);
-    plist_free(dict);
-    return result;
-}
-
-QByteArray xmlPlist(const QByteArray &entries)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" + entries
-        + "</dict>\n</plist>\n";
-}
-
-const QByteArray kFullXml = xmlPlist("<key>CFBundleIdentifier</key><string>com.example.app</string>\n"
-                                     "<key>CFBundleShortVersionString</key><string>2.1</string>\n"
-                                     "<key>CFBundleVersion</key><string>210</string>\n"
-                                     "<key>LSMinimumSystemVersion</key><string>13.0</string>\n"
-                                     "<key>CFBundleExecutable</key><string>Example</string>\n");
-
-} // namespace
-
-void AppInspectionTest::readsTheMetadata_data()
-{
-    QTest::addColumn<QString>("bundleName");
-    QTest::addColumn<QByteArray>("infoPlist"); // a null array writes no file
-    QTest::addColumn<QString>("displayName");
-    QTest::addColumn<QStringList>("fields"); // identifier, short, build, minimum, executable; "-" for absent
-
-    const QStringList all{"com.example.app", "2.1", "210", "13.0", "Example"};
-    const QStringList none{"-", "-", "-", "-", "-"};
-    QTest::newRow("XML dictionary") << "Example.app" << kFullXml << "Example" << all;
-    QTest::newRow("binary dictionary")
-        << "Example.app"
-        << binaryPlist({{"CFBundleIdentifier", "com.example.app"}, {"CFBundleShortVersionString", "2.1"},
-                        {"CFBundleVersion", "210"}, {"LSMinimumSystemVersion", "13.0"}, {"CFBundleExecutable", "Example"}})
-        << "Example" << all;
-    QTest::newRow("no Info.plist, dotted name") << "My.Tool.app" << QByteArray() << "My.Tool" << none;
-    QTest::newRow("numbers are not text")
-        << "Example.app"
-        << binaryPlist({{"CFBundleIdentifier", 7}, {"CFBundleShortVersionString", "2.1"}, {"CFBundleVersion", 210}})
-        << "Example" << QStringList{"-", "2.1", "-", "-", "-"};
-    QTest::newRow("root is an array") << "Example.app" << QByteArray("<plist><array><string>x</string></array></plist>")
-                                      << "Example" << none;
-    QTest::newRow("unreadable Info.plist") << "Example.app" << QByteArray("CFBundleVersion = 1;") << "Example" << none;
-}
-
-void AppInspectionTest::readsTheMetadata()
-{
-    QFETCH(QString, bundleName);
-    QFETCH(QByteArray, infoPlist);
-    QFETCH(QString, displayName);
-    QFETCH(QStringList, fields);
-
-    QTemporaryDir dir;
-    const QString bundle = dir.filePath(bundleName);
-    QVERIFY(QDir().mkpath(bundle + "/Contents"));
-    if (!infoPlist.isNull()) {
-        QFile file(bundle + "/Contents/Info.plist");
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(infoPlist);
-    }
-    ScriptedTools script;
-    const auto result = inspectApplication(QUrl::fromLocalFile(bundle), script.tools());
-    const auto shown = [](const std::optional<QString> &value) { return value.value_or(QStringLiteral("-")); };
-    QCOMPARE(result.displayName, displayName);
-    QCOMPARE((QStringList{shown(result.bundleIdentifier), shown(result.shortVersion), shown(result.buildVersion),
-                          shown(result.minimumSystemVersion), shown(result.executableName)}),
-             fields);
-}
 
 QTEST_GUILESS_MAIN(AppInspectionTest)
 #include "app_inspection_test.moc"

@@ -120,20 +120,6 @@ private slots:
         QFETCH(QUrl, location);
         QCOMPARE(measureByteSize(location), 0);
     }
-
-    void unlistableFolderCountsOnlyItsEntry()
-    {
-        if (::geteuid() == 0)
-            QSKIP("Permissions do not bind the super-user");
-        QTemporaryDir dir;
-        const QString app = dir.filePath("Example.app");
-        QVERIFY(QDir().mkpath(app + "/Contents/Locked"));
-        QVERIFY(writeFile(app + "/Contents/Locked/big", kMiB));
-        QVERIFY(::chmod(QFile::encodeName(app + "/Contents/Locked").constData(), 0) == 0);
-        const qint64 size = measure(app);
-        ::chmod(QFile::encodeName(app + "/Contents/Locked").constData(), 0755);
-        QCOMPARE(size, allocated(app) + allocated(app + "/Contents") + allocated(app + "/Contents/Locked"));
-    }
 };
 
 QTEST_GUILESS_MAIN(ByteSizeTest)

@@ -50,13 +50,8 @@ private slots:
         QTest::newRow("XML header wins over an earlier plist element")
             << QStringLiteral("<plist> noise <?xml version=\"1.0\"?><plist/>")
             << QStringLiteral("<?xml version=\"1.0\"?><plist/>");
-        QTest::newRow("doctype wins over an earlier plist element")
-            << QStringLiteral("<plist-ish <!DOCTYPE plist><plist/>") << QStringLiteral("<!DOCTYPE plist><plist/>");
         QTest::newRow("markers are case-sensitive")
             << QStringLiteral("  [Dict] <PLIST> <?XML  ") << QStringLiteral("[Dict] <PLIST> <?XML");
-        QTest::newRow("trailing text after the plist is kept")
-            << QStringLiteral("<?xml version=\"1.0\"?><plist/>\nwarning: tail\n")
-            << QStringLiteral("<?xml version=\"1.0\"?><plist/>\nwarning: tail");
     }
     void extractsThePropertyList()
     {
@@ -75,23 +70,21 @@ private slots:
         QTest::newRow("false") << dictOf(key + QStringLiteral("<false/>\n")) << false;
         QTest::newRow("missing key")
             << dictOf(QStringLiteral("<key>com.apple.security.app-sandbox</key><true/>\n")) << false;
-        QTest::newRow("empty dictionary") << plistOf(QStringLiteral("<dict/>")) << false;
         QTest::newRow("text true is not a boolean") << dictOf(key + QStringLiteral("<string>true</string>\n")) << false;
         QTest::newRow("integer 1 is not a boolean") << dictOf(key + QStringLiteral("<integer>1</integer>\n")) << false;
-        QTest::newRow("array holding true") << dictOf(key + QStringLiteral("<array><true/></array>\n")) << false;
         QTest::newRow("key only inside a nested dictionary")
             << dictOf(QStringLiteral("<key>nested</key><dict>") + key + QStringLiteral("<true/></dict>\n")) << false;
-        QTest::newRow("key differs in letter case")
-            << dictOf(QStringLiteral("<key>com.apple.security.Get-Task-Allow</key><true/>\n")) << false;
         QTest::newRow("root is an array") << plistOf(QStringLiteral("<array><true/></array>")) << false;
-        QTest::newRow("root is the key as text") << plistOf(QStringLiteral("<string>") + kGetTaskAllow + "</string>")
-                                                 << false;
         QTest::newRow("one-line compact form")
             << QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST "
                               "1.0//EN\" \"https://www.apple.com/DTDs/PropertyList-1.0.dtd\"><plist version=\"1.0\">"
                               "<dict><key>com.apple.security.get-task-allow</key><true/></dict></plist>")
             << true;
         QTest::newRow("empty text") << QString() << false;
+        QTest::newRow("after 8 MiB of other text")
+            << dictOf(QStringLiteral("<key>filler</key><string>") + QString(8 << 20, QLatin1Char('x'))
+                      + QStringLiteral("</string>\n") + key + QStringLiteral("<true/>\n"))
+            << true;
     }
     void decidesWhetherAKeyIsEnabled()
     {
@@ -114,12 +107,12 @@ private slots:
         QTest::newRow("unterminated dictionary")
             << QStringLiteral("<plist><dict><key>com.apple.security.get-task-allow</key><true/>");
         QTest::newRow("value without key") << plistOf(QStringLiteral("<dict><true/></dict>"));
-        QTest::newRow("two roots") << plistOf(QStringLiteral("<dict/><dict/>"));
         QTest::newRow("undefined entity")
             << dictOf(QStringLiteral("<key>com.apple.security.get-task-allow&bogus;</key><true/>"));
-        QTest::newRow("binary magic only") << QStringLiteral("bplist00");
-        QTest::newRow("control characters") << QString::fromLatin1("\x01\x02\x7f<\x03");
         QTest::newRow("8 MiB of junk") << QString(8 << 20, QLatin1Char('A'));
+        QTest::newRow("nesting too deep to convert")
+            << dictOf(QStringLiteral("<key>deep</key>") + QStringLiteral("<array>").repeated(100000)
+                      + QStringLiteral("</array>").repeated(100000));
         QTest::newRow("unterminated deep nesting")
             << QStringLiteral("<plist>") + QStringLiteral("<array>").repeated(100000);
     }
@@ -127,20 +120,6 @@ private slots:
     {
         QFETCH(QString, entitlements);
         QVERIFY(!isEntitlementEnabled(kGetTaskAllow, entitlements));
-    }
-
-    void deeplyNestedValueDoesNotCrash()
-    {
-        const QString deep = QStringLiteral("<array>").repeated(100000) + QStringLiteral("</array>").repeated(100000);
-        QVERIFY(!isEntitlementEnabled(kGetTaskAllow, dictOf(QStringLiteral("<key>deep</key>") + deep)));
-    }
-
-    void hugeEntitlementsStillRead()
-    {
-        const QString filler = QStringLiteral("<key>filler</key><string>") + QString(8 << 20, QLatin1Char('x'))
-            + QStringLiteral("</string>\n");
-        QVERIFY(isEntitlementEnabled(kGetTaskAllow,
-                                     dictOf(filler + QStringLiteral("<key>") + kGetTaskAllow + "</key><true/>\n")));
     }
 };
 
