@@ -1,0 +1,45 @@
+// What the command runner costs on top of starting a program: Shell::runData
+// (a UUID, two capture files created, read back and deleted) against a bare
+// posix_spawn and wait of the same trivial program, which writes nothing.
+
+#include "engine/shell.h"
+
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
+namespace {
+
+const char kProgram[] = VERISTAMP_TRIVIAL_PROGRAM;
+
+void runnerOnTrivialProgram(benchmark::State &state)
+{
+    const QString program = QString::fromUtf8(kProgram);
+    for (auto _ : state) {
+        const Shell::DataResult result = Shell::runData(program, {});
+        if (result.exitCode != 0)
+            state.SkipWithError("the program failed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(runnerOnTrivialProgram)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void bareSpawnAndWait(benchmark::State &state)
+{
+    char *argv[] = {const_cast<char *>(kProgram), nullptr};
+    for (auto _ : state) {
+        pid_t pid = 0;
+        int status = 0;
+        if (posix_spawn(&pid, kProgram, nullptr, nullptr, argv, environ) != 0 || waitpid(pid, &status, 0) != pid)
+            state.SkipWithError("the program did not run");
+        benchmark::DoNotOptimize(status);
+    }
+}
+BENCHMARK(bareSpawnAndWait)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
