@@ -4,6 +4,8 @@
 #include "engine/entitlements.h"
 #include "engine/tool_output.h"
 
+#include <algorithm>
+
 namespace {
 
 // The facts read from the signature display (C2). Its exit status is never
@@ -20,8 +22,10 @@ SignatureDisplay readSignatureDisplay(const QString &output)
 {
     SignatureDisplay display;
     display.authorities = signingAuthorities(output);
-    for (const QString &authority : std::as_const(display.authorities))
-        display.hasDeveloperId = display.hasDeveloperId || authority.contains(QLatin1String("Developer ID Application:"));
+    display.hasDeveloperId = std::any_of(display.authorities.cbegin(), display.authorities.cend(),
+                                         [](const QString &authority) {
+                                             return authority.contains(QLatin1String("Developer ID Application:"));
+                                         });
     display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
     // Only the first flags line counts; "runtime" is matched in any letter case
     // there, and nowhere else (the "Runtime Version=" line does not count).
