@@ -122,6 +122,9 @@ private slots:
 
     void namesCaptureFilesForTheRun()
     {
+#ifndef __linux__
+        QSKIP("The helper reads where its streams lead through /proc.");
+#endif
         const QRegularExpression name(QStringLiteral("^%1/veristamp-([0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12})-(stdout|stderr)$")
                                           .arg(QRegularExpression::escape(m_temp.path())));
         QStringList tokens;
