@@ -1,0 +1,141 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Shapes
+import Veristamp
+
+// The drop target: the dashed zone with its invitation, and 40 points beside
+// it on each side that take drops as well. DropRules decides which drags are
+// welcome and hands a drop's package to the intake.
+DropArea {
+    id: root
+
+    required property ContentViewState viewState
+    readonly property real sideStrip: 40
+    readonly property real minimumZoneHeight: content.implicitHeight + 2 * content.inset
+
+    property real fillOpacity: 0.075
+    property real strokeOpacity: 0.32
+
+    states: State {
+        when: root.viewState.isTargeted
+        PropertyChanges { target: root; fillOpacity: 0.13; strokeOpacity: 0.72 }
+    }
+
+    onEntered: (drag) => drag.accepted = DropRules.accepts(drag.urls)
+    onDropped: (drop) => drop.accepted = DropRules.deliver(drop.urls, root.viewState)
+
+    Binding {
+        target: root.viewState
+        property: "isTargeted"
+        value: root.containsDrag
+    }
+
+    Item {
+        id: zone
+        objectName: "dropZone"
+        anchors.fill: parent
+        anchors.leftMargin: root.sideStrip
+        anchors.rightMargin: root.sideStrip
+
+        Rectangle {
+            objectName: "dropZoneFill"
+            anchors.fill: parent
+            radius: 24
+            color: Qt.rgba(1, 1, 1, root.fillOpacity)
+        }
+
+        // A rounded rectangle by hand (PathRectangle is newer than Qt 6.4),
+        // its stroke centred on the zone's edge.
+        Shape {
+            id: border
+            anchors.fill: parent
+
+            readonly property real r: 24
+
+            ShapePath {
+                objectName: "dropZoneStroke"
+                strokeColor: Qt.rgba(1, 1, 1, root.strokeOpacity)
+                strokeWidth: 2
+                strokeStyle: ShapePath.DashLine
+                dashPattern: [5, 3.5] // 10 points drawn, 7 apart, in stroke widths
+                dashOffset: 0
+                capStyle: ShapePath.FlatCap
+                joinStyle: ShapePath.MiterJoin
+                miterLimit: 10
+                fillColor: "transparent"
+
+                startX: border.r
+                startY: 0
+                PathLine { x: border.width - border.r; y: 0 }
+                PathArc { x: border.width; y: border.r; radiusX: border.r; radiusY: border.r }
+                PathLine { x: border.width; y: border.height - border.r }
+                PathArc { x: border.width - border.r; y: border.height; radiusX: border.r; radiusY: border.r }
+                PathLine { x: border.r; y: border.height }
+                PathArc { x: 0; y: border.height - border.r; radiusX: border.r; radiusY: border.r }
+                PathLine { x: 0; y: border.r }
+                PathArc { x: border.r; y: 0; radiusX: border.r; radiusY: border.r }
+            }
+        }
+
+        ColumnLayout {
+            id: content
+            readonly property real inset: 34
+            anchors.centerIn: parent
+            width: parent.width - 2 * inset
+            spacing: 17
+
+            SymbolIcon {
+                Layout.alignment: Qt.AlignHCenter
+                name: "shippingbox.and.arrow.backward.fill"
+                size: 52
+                color: Qt.rgba(1, 1, 1, 0.9)
+            }
+
+            Text {
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.WordWrap
+                text: "Drop an app or DMG here"
+                color: "white"
+                font.pixelSize: 23
+                font.weight: Font.DemiBold
+            }
+
+            Text {
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.WordWrap
+                text: "Veristamp will identify the package and begin its release preflight."
+                color: Qt.rgba(1, 1, 1, 0.72)
+                font.pixelSize: 14
+            }
+
+            Row {
+                Layout.alignment: Qt.AlignHCenter
+                Layout.topMargin: 4
+                spacing: 8
+
+                ExtensionBadge { text: ".app" }
+                ExtensionBadge { text: ".dmg" }
+            }
+        }
+    }
+
+    component ExtensionBadge: Rectangle {
+        property alias text: label.text
+
+        implicitWidth: label.implicitWidth + 24
+        implicitHeight: label.implicitHeight + 12
+        radius: height / 2
+        color: Qt.rgba(1, 1, 1, 0.13)
+
+        Text {
+            id: label
+            anchors.centerIn: parent
+            color: Qt.rgba(1, 1, 1, 0.9)
+            font.pixelSize: 12
+            font.weight: Font.DemiBold
+            font.family: Typography.monospacedFamily
+        }
+    }
+}

@@ -1,0 +1,53 @@
+#include "ui/app_commands.h"
+
+#include "ui/engine_setup.h"
+
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+
+#ifdef Q_OS_MACOS
+#include "ui/macos_menu_bar.h"
+#include "ui/macos_window.h"
+#endif
+
+AppCommands::AppCommands(QObject *parent) : QObject(parent)
+{
+#ifdef Q_OS_MACOS
+    m_menuBar = makeApplicationMenuBar(*this);
+#endif
+}
+
+AppCommands::~AppCommands() = default;
+
+bool AppCommands::commandsInWindow() const
+{
+#ifdef Q_OS_MACOS
+    return false;
+#else
+    return true;
+#endif
+}
+
+void AppCommands::newWindow()
+{
+    // Loading through the application engine lets it track the window as a
+    // root object: destroyed with the engine unless closed first.
+    if (auto *engine = qobject_cast<QQmlApplicationEngine *>(qmlEngine(this)))
+        engine->load(mainWindowUrl());
+}
+
+void AppCommands::showAbout()
+{
+    emit showAboutRequested();
+}
+
+void AppCommands::prepareWindow(QQuickWindow *window)
+{
+    if (!window)
+        return;
+    // By name: the signal's argument type is private to Qt Quick.
+    connect(window, SIGNAL(closing(QQuickCloseEvent *)), window, SLOT(deleteLater()));
+#ifdef Q_OS_MACOS
+    hideTitleBar(*window);
+#endif
+}

@@ -1,0 +1,27 @@
+#include "ui/macos_menu_bar.h"
+
+#include "ui/app_commands.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+std::unique_ptr<QObject> makeApplicationMenuBar(AppCommands &commands)
+{
+    // A menu bar without a parent is the application-wide one on macOS.
+    auto menuBar = std::make_unique<QMenuBar>();
+
+    QMenu *fileMenu = menuBar->addMenu(QStringLiteral("File"));
+    QAction *newWindow = fileMenu->addAction(QStringLiteral("New Window"));
+    newWindow->setShortcut(QKeySequence::New);
+    QObject::connect(newWindow, &QAction::triggered, &commands, &AppCommands::newWindow);
+
+    // The About role moves the item into the application menu, where it
+    // takes the standard About item's place.
+    QAction *about = fileMenu->addAction(QStringLiteral("About Veristamp"));
+    about->setMenuRole(QAction::AboutRole);
+    QObject::connect(about, &QAction::triggered, &commands, &AppCommands::showAbout);
+
+    return menuBar;
+}
