@@ -75,7 +75,18 @@ int spawn(const QByteArray &program, ArgumentVector &argv, int outFd, int errFd,
     return error;
 }
 
-// The signal's name in English whatever the locale, like every text Veristamp shows.
+// Error and signal descriptions in English whatever the locale, like every
+// text Veristamp shows.
+QString errorDescription(int error)
+{
+#ifdef __GLIBC__
+    const char *description = ::strerrordesc_np(error);
+#else
+    const char *description = std::strerror(error);
+#endif
+    return description ? QString::fromLatin1(description) : QStringLiteral("error %1").arg(error);
+}
+
 QString signalDescription(int number)
 {
 #ifdef __GLIBC__
@@ -128,7 +139,7 @@ DataResult runData(const QString &executablePath, const QStringList &arguments)
     pid_t pid = 0;
     if (const int error = spawn(program, argv, out.fd(), err.fd(), &pid); error != 0) {
         return failure(QStringLiteral("The program \u201C%1\u201D could not be started: %2.")
-                           .arg(executablePath, QString::fromLocal8Bit(std::strerror(error)))
+                           .arg(executablePath, errorDescription(error))
                            .toUtf8());
     }
 
