@@ -1,6 +1,41 @@
 #include "ui/inspection_view.h"
 
-InspectionView::InspectionView(QObject *parent) : QObject(parent) {}
+#include "report/verdict.h"
+#include "ui/result_sections.h"
+
+#include <QVariantMap>
+
+namespace {
+
+QString verdictSymbolOf(ReleaseVerdict verdict)
+{
+    switch (verdict) {
+    case ReleaseVerdict::readyToShip: return QStringLiteral("checkmark.seal.fill");
+    case ReleaseVerdict::reviewBeforeShipping: return QStringLiteral("exclamationmark.triangle.fill");
+    case ReleaseVerdict::doNotShip: return QStringLiteral("xmark.octagon.fill");
+    }
+    return {};
+}
+
+QVariantMap tallyTile(std::int64_t count, const QString &label, StatusHue hue)
+{
+    return {{QStringLiteral("count"), QString::number(count)},
+            {QStringLiteral("label"), label},
+            {QStringLiteral("color"), statusHueColor(hue)}};
+}
+
+// The location as a plain absolute path, as the report's "Source: " line prints it.
+QString plainPath(const QUrl &location)
+{
+    QString path = location.toLocalFile();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+} // namespace
+
+InspectionView::InspectionView(QObject *parent) : QObject(parent), m_sections(new ResultSectionModel(this)) {}
 
 const std::optional<InspectionResult> &InspectionView::result() const
 {
@@ -10,5 +45,78 @@ const std::optional<InspectionResult> &InspectionView::result() const
 void InspectionView::setResult(const std::optional<InspectionResult> &result)
 {
     m_result = result;
+    m_sections->setSections(result ? resultSections(*result) : QList<ResultSectionView>{});
     emit changed();
+}
+
+bool InspectionView::hasResult() const
+{
+    return m_result.has_value();
+}
+
+QString InspectionView::verdictTitle() const
+{
+    return m_result ? ::verdictTitle(releaseVerdict(*m_result)) : QString();
+}
+
+QString InspectionView::verdictSummary() const
+{
+    return m_result ? ::verdictSummary(releaseVerdict(*m_result)) : QString();
+}
+
+QColor InspectionView::verdictColor() const
+{
+    return m_result ? statusHueColor(::verdictColor(releaseVerdict(*m_result))) : QColor();
+}
+
+QString InspectionView::verdictSymbol() const
+{
+    return m_result ? verdictSymbolOf(releaseVerdict(*m_result)) : QString();
+}
+
+QVariantList InspectionView::tallyTiles() const
+{
+    if (!m_result)
+        return {};
+    return {tallyTile(passCount(*m_result), QStringLiteral("PASS"), StatusHue::green),
+            tallyTile(warningCount(*m_result), QStringLiteral("WARN"), StatusHue::orange),
+            tallyTile(failCount(*m_result), QStringLiteral("FAIL"), StatusHue::red)};
+}
+
+QString InspectionView::tallyLine() const
+{
+    if (!m_result)
+        return {};
+    return QStringLiteral("%1 pass \u2022 %2 warn \u2022 %3 fail")
+        .arg(passCount(*m_result))
+        .arg(warningCount(*m_result))
+        .arg(failCount(*m_result));
+}
+
+QString InspectionView::displayName() const
+{
+    return m_result ? m_result->displayName : QString();
+}
+
+QString InspectionView::kindWords() const
+{
+    return m_result ? displayWords(m_result->kind) : QString();
+}
+
+QString InspectionView::packageSymbol() const
+{
+    if (!m_result)
+        return {};
+    return m_result->kind == PackageKind::diskImage ? QStringLiteral("externaldrive.fill")
+                                                    : QStringLiteral("app.badge.checkmark");
+}
+
+QString InspectionView::path() const
+{
+    return m_result ? plainPath(m_result->url) : QString();
+}
+
+ResultSectionModel *InspectionView::sections() const
+{
+    return m_sections;
 }

@@ -1,0 +1,101 @@
+// The whole road of one package through a real window: dropped on the
+// landing screen, inspected by the stand-in release tools at the real pace,
+// shown on the results screen, and saved through the evidence card's button.
+// The saved file must be the report of the result on screen.
+
+#include "window_harness.h"
+
+#include "engine/tool_root.h"
+#include "report/report_text.h"
+#include "ui/engine_setup.h"
+#include "ui/release_report_saver.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VeristampPlugin)
+
+namespace {
+
+// The save dialog answers with a file in a folder of the test's own.
+struct AnsweringDialogs : ReportSaveDialogs {
+    QString answer;
+    QStringList failures;
+
+    std::optional<QString> chooseReportLocation(const QString &) override { return answer; }
+    void showSaveFailure(const QString &errorDescription) override { failures.append(errorDescription); }
+};
+
+// The report without its "Generated:" line, the one line that depends on the moment.
+QStringList undated(const QString &report)
+{
+    QStringList lines = report.split(QLatin1Char('\n'));
+    lines.removeIf([](const QString &line) { return line.startsWith(QLatin1String("Generated: ")); });
+    return lines;
+}
+
+} // namespace
+
+class UiFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void dropInspectAndSave_data();
+    void dropInspectAndSave();
+};
+
+void UiFlowTest::initTestCase()
+{
+    setUpQuickControlsStyle();
+}
+
+void UiFlowTest::dropInspectAndSave_data()
+{
+    QTest::addColumn<QString>("package");
+    QTest::addColumn<QString>("verdict");
+
+    QTest::newRow("ready application") << "apps/Ready.app" << "READY TO SHIP";
+    QTest::newRow("disk image whose app is not notarized") << "dmgs/FailingEmbeddedApp.dmg" << "DO NOT SHIP";
+}
+
+void UiFlowTest::dropInspectAndSave()
+{
+    QFETCH(QString, package);
+    QFETCH(QString, verdict);
+    WindowHarness harness;
+    QVERIFY(harness.window() && QTest::qWaitForWindowExposed(harness.window()));
+    harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), steadyPacingClock());
+    ContentViewState *state = harness.state();
+
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(QStringLiteral(VERISTAMP_TEST_PACKAGES "/") + package)});
+    QVERIFY(WindowHarness::drop(harness.window(), WindowHarness::centreOf(harness.item("dropZone")), dragged));
+    QTRY_VERIFY(state->isInspecting());
+    // Five or six stages of at least 1.35 s each, then the 0.8 s hold.
+    QTRY_VERIFY_WITH_TIMEOUT(state->screen() == ContentViewState::Screen::results, 30'000);
+    QCOMPARE(state->inspectionView()->verdictTitle(), verdict);
+
+    QTemporaryDir folder;
+    AnsweringDialogs dialogs;
+    dialogs.answer = folder.filePath(QStringLiteral("report.txt"));
+    auto *saver = harness.window()->findChild<ReleaseReportSaver *>(QStringLiteral("releaseReportSaver"));
+    QVERIFY(saver);
+    saver->setDialogs(&dialogs);
+    QQuickItem *button = harness.item(QStringLiteral("saveReportButton"));
+    QTest::mouseClick(harness.window(), Qt::LeftButton, {}, WindowHarness::centreOf(button).toPoint());
+    QTRY_VERIFY(state->releaseReportSaved());
+    QVERIFY(dialogs.failures.isEmpty());
+
+    QFile saved(dialogs.answer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(saved.readAll());
+    QVERIFY(written.contains(QLatin1String("\nGenerated: ")));
+    QCOMPARE(undated(written), undated(releaseReportText(*state->inspection())));
+    QCOMPARE(button->property("text").toString(), QStringLiteral("Saved"));
+    QVERIFY(!button->isEnabled());
+}
+
+QTEST_MAIN(UiFlowTest)
+#include "ui_flow_test.moc"

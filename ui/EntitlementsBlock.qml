@@ -1,0 +1,37 @@
+import QtQuick
+import Veristamp
+
+// The signed entitlements, every line kept, monospaced and selectable, in an
+// inner panel of its section's card.
+Rectangle {
+    id: root
+
+    // The entitlements as markup (see ResultSectionModel): the text itself,
+    // with 3 points between lines, which plain text cannot carry.
+    property string markup
+
+    objectName: "entitlementsBlock"
+    implicitHeight: body.implicitHeight + 36
+    radius: 12
+    color: Qt.rgba(1, 1, 1, 0.085)
+    border.color: Qt.rgba(1, 1, 1, 0.12)
+    border.width: 1
+
+    TextEdit {
+        id: body
+        objectName: "entitlementsText"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.margins: 18
+        text: root.markup
+        textFormat: TextEdit.RichText
+        readOnly: true
+        selectByMouse: true
+        wrapMode: TextEdit.Wrap
+        color: Qt.rgba(1, 1, 1, 0.88)
+        selectionColor: Qt.rgba(1, 1, 1, 0.25)
+        font.family: Typography.monospacedFamily
+        font.pixelSize: 12
+    }
+}

@@ -1,0 +1,110 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Veristamp
+
+// Release evidence: the offer to save a timestamped report of this result,
+// with the save button that turns into a disabled "Saved" once it is done.
+Rectangle {
+    id: root
+
+    required property ContentViewState viewState
+
+    implicitHeight: row.implicitHeight + 26
+    radius: 14
+    color: Qt.rgba(1, 1, 1, 0.055)
+    border.color: Qt.rgba(1, 1, 1, 0.1)
+    border.width: 1
+
+    ReleaseReportSaver {
+        id: saver
+        objectName: "releaseReportSaver"
+        viewState: root.viewState
+    }
+
+    RowLayout {
+        id: row
+        anchors.fill: parent
+        anchors.leftMargin: 16
+        anchors.rightMargin: 16
+        anchors.topMargin: 13
+        anchors.bottomMargin: 13
+        spacing: 14
+
+        Item {
+            implicitWidth: 28
+            implicitHeight: documentSymbol.height
+
+            SymbolIcon {
+                id: documentSymbol
+                anchors.centerIn: parent
+                name: "doc.text.fill"
+                size: 17
+                color: Qt.rgba(1, 1, 1, 0.78)
+            }
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.preferredWidth: 0
+            spacing: 2
+
+            Text {
+                Layout.fillWidth: true
+                text: "Release Evidence"
+                elide: Text.ElideRight
+                color: Qt.rgba(1, 1, 1, 0.94)
+                font.pixelSize: 13
+                font.weight: Font.DemiBold
+            }
+
+            Text {
+                Layout.fillWidth: true
+                text: "Save a timestamped record of this preflight inspection."
+                wrapMode: Text.Wrap
+                color: Qt.rgba(1, 1, 1, 0.58)
+                font.pixelSize: 11
+                font.weight: Font.Medium
+            }
+        }
+
+        Button {
+            id: saveButton
+            objectName: "saveReportButton"
+            text: saver.buttonTitle
+            enabled: saver.canSave
+            // The prominent bordered style: filled in the accent colour, all of it dimmed while disabled.
+            opacity: enabled ? 1.0 : 0.45
+            leftPadding: 12
+            rightPadding: 12
+            topPadding: 5
+            bottomPadding: 5
+            onClicked: saver.save()
+
+            contentItem: Row {
+                spacing: 6
+
+                SymbolIcon {
+                    objectName: "saveReportSymbol"
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: saver.buttonSymbol
+                    size: 13
+                    color: saveButton.palette.highlightedText
+                }
+
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: saveButton.text
+                    color: saveButton.palette.highlightedText
+                    font.pixelSize: 13
+                }
+            }
+
+            background: Rectangle {
+                implicitHeight: 24
+                radius: 6
+                color: saveButton.down ? Qt.darker(saveButton.palette.highlight, 1.2) : saveButton.palette.highlight
+            }
+        }
+    }
+}

@@ -1,0 +1,78 @@
+import QtQuick
+import QtQuick.Layouts
+import Veristamp
+
+// One titled section of the results: its caption over a card holding fact
+// rows, check rows or the entitlements block, as the section model decides.
+ColumnLayout {
+    id: root
+
+    required property string title
+    required property var facts
+    required property var checks
+    required property bool showsEntitlements
+    required property string entitlementsMarkup
+
+    objectName: "section:" + title
+    spacing: 0
+
+    Text {
+        objectName: "sectionTitle"
+        Layout.bottomMargin: 10
+        text: root.title
+        color: Qt.rgba(1, 1, 1, 0.88)
+        font.family: Typography.monospacedFamily
+        font.pixelSize: 11
+        font.weight: Font.Bold
+        font.letterSpacing: 1.3
+    }
+
+    Rectangle {
+        Layout.fillWidth: true
+        implicitHeight: rows.implicitHeight
+        radius: 16
+        color: Qt.rgba(1, 1, 1, 0.075)
+        border.color: Qt.rgba(1, 1, 1, 0.13)
+        border.width: 1
+
+        ColumnLayout {
+            id: rows
+            anchors.left: parent.left
+            anchors.right: parent.right
+            spacing: 0
+
+            Repeater {
+                model: root.facts
+
+                FactRow {
+                    required property var modelData
+                    Layout.fillWidth: true
+                    label: modelData.label
+                    value: modelData.value
+                }
+            }
+
+            Repeater {
+                model: root.checks
+
+                CheckRow {
+                    required property var modelData
+                    Layout.fillWidth: true
+                    title: modelData.title
+                    detail: modelData.detail
+                    symbol: modelData.symbol
+                    tint: modelData.color
+                    badge: modelData.badge
+                    badgeFill: modelData.badgeFill
+                }
+            }
+
+            EntitlementsBlock {
+                Layout.fillWidth: true
+                Layout.margins: 10
+                visible: root.showsEntitlements
+                markup: root.entitlementsMarkup
+            }
+        }
+    }
+}

@@ -1,0 +1,35 @@
+#include "ui/report_dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+std::optional<QString> WidgetReportSaveDialogs::chooseReportLocation(const QString &proposedFileName)
+{
+    QFileDialog dialog;
+    dialog.setWindowTitle(reportSaveDialogTitle());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setLabelText(QFileDialog::Accept, reportSaveDialogPrompt());
+    dialog.setNameFilter(QStringLiteral("Plain text (*.txt)"));
+    // A name typed without an extension still gets ".txt", as the filter promises.
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    dialog.selectFile(proposedFileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return std::nullopt;
+    return chosen.first();
+}
+
+void WidgetReportSaveDialogs::showSaveFailure(const QString &errorDescription)
+{
+    QMessageBox alert(QMessageBox::Warning, QString(), reportSaveFailureMessage(), QMessageBox::NoButton);
+    alert.setWindowModality(Qt::ApplicationModal);
+    alert.setInformativeText(errorDescription);
+    alert.setDefaultButton(alert.addButton(reportSaveFailureButton(), QMessageBox::AcceptRole));
+    alert.exec();
+}

@@ -1,0 +1,73 @@
+#include "ui/result_section_model.h"
+
+#include <QVariantMap>
+
+namespace {
+
+QVariantList factList(const QList<FactRowView> &facts)
+{
+    QVariantList list;
+    for (const FactRowView &fact : facts)
+        list.append(QVariantMap{{QStringLiteral("label"), fact.label}, {QStringLiteral("value"), fact.value}});
+    return list;
+}
+
+QVariantList checkList(const QList<CheckRowView> &checks)
+{
+    QVariantList list;
+    for (const CheckRowView &check : checks) {
+        list.append(QVariantMap{
+            {QStringLiteral("title"), check.title},
+            {QStringLiteral("detail"), check.detail},
+            {QStringLiteral("symbol"), check.symbol},
+            {QStringLiteral("color"), check.color},
+            {QStringLiteral("badge"), check.badge},
+            {QStringLiteral("badgeFill"), check.badgeFill},
+        });
+    }
+    return list;
+}
+
+} // namespace
+
+ResultSectionModel::ResultSectionModel(QObject *parent) : QAbstractListModel(parent) {}
+
+void ResultSectionModel::setSections(const QList<ResultSectionView> &sections)
+{
+    beginResetModel();
+    m_sections = sections;
+    endResetModel();
+}
+
+int ResultSectionModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_sections.size());
+}
+
+QVariant ResultSectionModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const ResultSectionView &section = m_sections.at(index.row());
+    switch (role) {
+    case TitleRole: return section.title.toUpper();
+    case FactsRole: return factList(section.facts);
+    case ChecksRole: return checkList(section.checks);
+    case ShowsEntitlementsRole: return section.content == SectionContent::entitlements;
+    case EntitlementsRole: return section.entitlements;
+    case EntitlementsMarkupRole: return entitlementsMarkup(section.entitlements);
+    default: return {};
+    }
+}
+
+QHash<int, QByteArray> ResultSectionModel::roleNames() const
+{
+    return {
+        {TitleRole, "title"},
+        {FactsRole, "facts"},
+        {ChecksRole, "checks"},
+        {ShowsEntitlementsRole, "showsEntitlements"},
+        {EntitlementsRole, "entitlements"},
+        {EntitlementsMarkupRole, "entitlementsMarkup"},
+    };
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The sections of the shown result as a list model, one row per section in
+// screen order. A section's rows are handed over whole (they never change
+// while the result is shown); a new result resets the model.
+
+#include "ui/result_sections.h"
+
+#include <QAbstractListModel>
+#include <QtQml/qqmlregistration.h>
+
+class ResultSectionModel : public QAbstractListModel {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Each InspectionView owns its section model.")
+
+public:
+    enum Role {
+        TitleRole = Qt::UserRole + 1, // upper case, as shown
+        FactsRole,                    // list of {label, value}
+        ChecksRole,                   // list of {title, detail, symbol, color, badge, badgeFill}
+        ShowsEntitlementsRole,
+        EntitlementsRole,             // the text as it is
+        EntitlementsMarkupRole,       // the same as rich text, for display
+    };
+
+    explicit ResultSectionModel(QObject *parent = nullptr);
+
+    void setSections(const QList<ResultSectionView> &sections);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    QList<ResultSectionView> m_sections;
+};

@@ -1,0 +1,143 @@
+#include "ui/result_sections.h"
+
+#include "report/byte_count_text.h"
+#include "ui/status_palette.h"
+
+#include <optional>
+
+namespace {
+
+QString valueOr(const std::optional<QString> &value, const QString &placeholder)
+{
+    return value.value_or(placeholder);
+}
+
+const QString notFound = QStringLiteral("Not found");
+
+QList<FactRowView> packageFacts(const InspectionResult &result)
+{
+    return {
+        {QStringLiteral("Type"), displayWords(result.kind)},
+        {QStringLiteral("Name"), result.displayName},
+        {QStringLiteral("Extension"), pathExtension(result.url).toLower()},
+        {QStringLiteral("Size"), byteCountText(result.byteSize)},
+    };
+}
+
+QList<FactRowView> applicationMetadata(const InspectionResult &result)
+{
+    return {
+        {QStringLiteral("Bundle Identifier"), valueOr(result.bundleIdentifier, notFound)},
+        {QStringLiteral("Version"), valueOr(result.shortVersion, notFound)},
+        {QStringLiteral("Build"), valueOr(result.buildVersion, notFound)},
+        {QStringLiteral("Minimum macOS"), valueOr(result.minimumSystemVersion, QStringLiteral("Not declared"))},
+        {QStringLiteral("Executable"), valueOr(result.executableName, notFound)},
+    };
+}
+
+QList<FactRowView> packagedApplicationFacts(const EmbeddedAppResult &app)
+{
+    return {
+        {QStringLiteral("App"), app.displayName},
+        {QStringLiteral("Bundle Identifier"), valueOr(app.bundleIdentifier, notFound)},
+        {QStringLiteral("Version"), valueOr(app.shortVersion, notFound)},
+        {QStringLiteral("Build"), valueOr(app.buildVersion, notFound)},
+    };
+}
+
+ResultSectionView factSection(const QString &title, const QList<FactRowView> &facts)
+{
+    return {title, SectionContent::facts, facts, {}, {}};
+}
+
+ResultSectionView checkSection(const QString &title, const QList<InspectionCheck> &checks)
+{
+    QList<CheckRowView> rows;
+    rows.reserve(checks.size());
+    for (const InspectionCheck &check : checks)
+        rows.append(checkRowView(check));
+    return {title, SectionContent::checks, {}, rows, {}};
+}
+
+ResultSectionView entitlementsSection(const QString &title, const QString &entitlements)
+{
+    return {title, SectionContent::entitlements, {}, {}, entitlements};
+}
+
+} // namespace
+
+QList<ResultSectionView> resultSections(const InspectionResult &result)
+{
+    QList<ResultSectionView> sections{factSection(QStringLiteral("Package"), packageFacts(result))};
+    if (result.kind == PackageKind::application) {
+        sections.append(factSection(QStringLiteral("Application Metadata"), applicationMetadata(result)));
+        sections.append(checkSection(QStringLiteral("Release Preflight"), result.checks));
+        if (!result.entitlements.isEmpty())
+            sections.append(entitlementsSection(QStringLiteral("Entitlements"), result.entitlements));
+        return sections;
+    }
+    sections.append(checkSection(QStringLiteral("DMG Preflight"), result.checks));
+    if (!result.embeddedApp)
+        return sections;
+    const EmbeddedAppResult &app = *result.embeddedApp;
+    sections.append(factSection(QStringLiteral("Packaged App"), packagedApplicationFacts(app)));
+    sections.append(checkSection(QStringLiteral("Packaged App Preflight"), app.checks));
+    if (!app.entitlements.isEmpty())
+        sections.append(entitlementsSection(QStringLiteral("Packaged App Entitlements"), app.entitlements));
+    return sections;
+}
+
+QColor statusHueColor(StatusHue hue)
+{
+    switch (hue) {
+    case StatusHue::green: return systemGreen();
+    case StatusHue::orange: return systemOrange();
+    case StatusHue::red: return systemRed();
+    }
+    return {};
+}
+
+QColor fadedBy(const QColor &colour, double opacity)
+{
+    QColor faded = colour;
+    faded.setAlphaF(float(colour.alphaF() * opacity));
+    return faded;
+}
+
+QString checkStatusSymbol(CheckStatus status)
+{
+    switch (status) {
+    case CheckStatus::pass: return QStringLiteral("checkmark.circle.fill");
+    case CheckStatus::warning: return QStringLiteral("exclamationmark.triangle.fill");
+    case CheckStatus::fail: return QStringLiteral("xmark.circle.fill");
+    case CheckStatus::pending: return QStringLiteral("clock.fill");
+    }
+    return {};
+}
+
+QColor checkStatusColor(CheckStatus status)
+{
+    switch (status) {
+    case CheckStatus::pass: return statusHueColor(StatusHue::green);
+    case CheckStatus::warning: return statusHueColor(StatusHue::orange);
+    case CheckStatus::fail: return statusHueColor(StatusHue::red);
+    case CheckStatus::pending: return whiteAt(0.7);
+    }
+    return {};
+}
+
+CheckRowView checkRowView(const InspectionCheck &check)
+{
+    const QColor color = checkStatusColor(check.status);
+    return {check.title, check.detail, checkStatusSymbol(check.status), color,
+            fadedBy(color, 0.14), label(check.status)};
+}
+
+QString entitlementsMarkup(const QString &entitlements)
+{
+    // One paragraph keeping every line break and blank; the extra distance
+    // applies to each of its lines.
+    return QStringLiteral("<p style=\"margin-top:0; margin-bottom:0; white-space:pre-wrap; "
+                          "line-height:3px; -qt-line-height-type:line-distance\">%1</p>")
+        .arg(entitlements.toHtmlEscaped());
+}

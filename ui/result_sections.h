@@ -1,0 +1,56 @@
+#pragma once
+// The sections of the results screen, decided from one inspection result:
+// which sections show, in which order, and every row already in the words
+// and colours it is drawn with. Pure functions; the view only lays them out.
+
+#include "engine/inspection_records.h"
+#include "report/status_hue.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+struct FactRowView {
+    QString label;
+    QString value;
+};
+
+struct CheckRowView {
+    QString title;
+    QString detail;
+    QString symbol;
+    QColor color;
+    QColor badgeFill;
+    QString badge;
+};
+
+enum class SectionContent { facts, checks, entitlements };
+
+struct ResultSectionView {
+    QString title;
+    SectionContent content;
+    QList<FactRowView> facts;
+    QList<CheckRowView> checks;
+    QString entitlements;
+};
+
+// "Package" first, then by kind: the metadata, the checks and the signed
+// entitlements of an application, or the image's checks followed by its
+// packaged app. An entitlements section shows for any text that is not
+// empty, even one of blanks only.
+QList<ResultSectionView> resultSections(const InspectionResult &result);
+
+// The platform's system green, orange or red.
+QColor statusHueColor(StatusHue hue);
+// The colour with its opacity multiplied by `opacity`.
+QColor fadedBy(const QColor &colour, double opacity);
+
+QString checkStatusSymbol(CheckStatus status);
+// Green, orange and red for the finished statuses; a pending check is white at 0.7.
+QColor checkStatusColor(CheckStatus status);
+CheckRowView checkRowView(const InspectionCheck &check);
+
+// The entitlements text as rich text for a read-only text view, every line
+// and blank kept, with 3 points between lines. Its plain text is the
+// entitlements text unchanged.
+QString entitlementsMarkup(const QString &entitlements);
