@@ -135,9 +135,11 @@ CheckRowView checkRowView(const InspectionCheck &check)
 
 QString entitlementsMarkup(const QString &entitlements)
 {
-    // One paragraph keeping every line break and blank; the extra distance
-    // applies to each of its lines.
+    // One paragraph; explicit breaks rather than pre-wrap's own line ends,
+    // which drop a final empty line. The extra distance applies to each line.
+    QString body = entitlements.toHtmlEscaped();
+    body.replace(QLatin1Char('\n'), QLatin1String("<br/>"));
     return QStringLiteral("<p style=\"margin-top:0; margin-bottom:0; white-space:pre-wrap; "
                           "line-height:3px; -qt-line-height-type:line-distance\">%1</p>")
-        .arg(entitlements.toHtmlEscaped());
+        .arg(body);
 }
