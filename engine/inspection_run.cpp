@@ -110,12 +110,10 @@ void runInspection(PackageInspectionCall inspection, int stageCount, PacingClock
     prepareMainThreadHandOver();
     std::function<void()> work = [inspection = std::move(inspection), stageCount, clock = std::move(clock),
                                   link = std::move(link)] {
-        handOverFence();
         PacedRun run(stageCount, clock, link);
         InspectionResult result =
             inspection([&run](int stageIndex, LiveStageStatus status) { run.report(stageIndex, status); });
         run.finish(std::move(result));
     };
-    handOverFence();
     QThreadPool::globalInstance()->start(std::move(work));
 }

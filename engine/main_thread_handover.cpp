@@ -118,10 +118,7 @@ bool runOnMainThreadAndWait(std::function<bool()> work)
         auto guard = std::make_shared<ReplyGuard>(reply);
         QMetaObject::invokeMethod(
             application,
-            [guard, work = std::move(work)] {
-                handOverFence();
-                guard->give(work());
-            },
+            [guard, work = std::move(work)] { guard->give(work()); },
             Qt::QueuedConnection);
     }
     const bool answer = reply->await();
@@ -136,16 +133,5 @@ void postToMainThread(std::function<void()> work)
     QCoreApplication *application = QCoreApplication::instance();
     if (handOvers.closed || application == nullptr)
         return;
-    QMetaObject::invokeMethod(
-        application,
-        [work = std::move(work)] {
-            handOverFence();
-            work();
-        },
-        Qt::QueuedConnection);
-}
-
-void handOverFence()
-{
-    std::lock_guard lock(registry().mutex);
+    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
 }

@@ -20,9 +20,3 @@ bool runOnMainThreadAndWait(std::function<bool()> work);
 // Queues work for the main thread without waiting. Dropped once the
 // application is shutting down.
 void postToMainThread(std::function<void()> work);
-
-// Passes through the lock that every hand-over is queued under. Qt's event
-// queue and thread pool synchronise through primitives that
-// ThreadSanitizer cannot see; the receiving side of a hand-over passes this
-// fence first, so the ordering is visible to it as well.
-void handOverFence();
