@@ -9,10 +9,13 @@
 
 #include "window_harness.h"
 
+#include "engine/tool_root.h"
 #include "ui/engine_setup.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QTextStream>
 #include <QtQml/qqmlextensionplugin.h>
@@ -66,6 +69,40 @@ bool dropAndHold(WindowHarness &harness, ToolScript &script, const QString &name
     });
 }
 
+// A copy of a sample package in the render folder, so the screens show a short path.
+bool copyTree(const QString &from, const QString &to)
+{
+    if (!QFileInfo(from).isDir())
+        return QFile::copy(from, to);
+    if (!QDir().mkpath(to))
+        return false;
+    const QDir folder(from);
+    for (const QString &name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (!copyTree(folder.filePath(name), to + QLatin1Char('/') + name))
+            return false;
+    }
+    return true;
+}
+
+// A sample inspected by the stand-in tools on the virtual clock; the window
+// then grows to the whole results column, so one picture shows every section.
+bool showResults(WindowHarness &harness, const QString &sample)
+{
+    const QString copy = package(sample).toLocalFile();
+    QDir(copy).removeRecursively();
+    QFile::remove(copy);
+    if (!QDir().mkpath(QFileInfo(copy).path()) || !copyTree(QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy))
+        return false;
+    harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), virtualPacingClock());
+    harness.state()->beginInspection(QUrl::fromLocalFile(copy));
+    if (!QTest::qWaitFor([&] { return harness.state()->screen() == ContentViewState::Screen::results; }, 20'000))
+        return false;
+    QTest::qWait(50);
+    QQuickItem *results = harness.item(QStringLiteral("resultsView"));
+    harness.window()->resize(harness.window()->width(), int(results->mapToScene({0, 0}).y() + results->height()));
+    return true;
+}
+
 struct Scene {
     QString fileName;
     std::function<bool(WindowHarness &, std::optional<ToolScript> &)> prepare;
@@ -88,6 +125,21 @@ const QList<Scene> scenes{
      [](WindowHarness &harness, std::optional<ToolScript> &script) {
          script.emplace(mixedOutcomes, QStringList{"/usr/sbin/spctl", "--assess"});
          return dropAndHold(harness, *script, "Example-1.0.dmg", 3);
+     }},
+    {"results-ready-application.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Tidewater.app"); }},
+    {"results-review-application.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Palette Studio.app"); }},
+    {"results-do-not-ship-application.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Quarry.app"); }},
+    {"results-ready-disk-image.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Tidewater 3.2.dmg"); }},
+    {"results-review-disk-image.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Meridian Suite 5.dmg"); }},
+    {"about.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) {
+         harness.state()->showAbout();
+         return true;
      }},
 };
 

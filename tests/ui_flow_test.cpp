@@ -76,6 +76,9 @@ void UiFlowTest::dropInspectAndSave()
     // Five or six stages of at least 1.35 s each, then the 0.8 s hold.
     QTRY_VERIFY_WITH_TIMEOUT(state->screen() == ContentViewState::Screen::results, 30'000);
     QCOMPARE(state->inspectionView()->verdictTitle(), verdict);
+    // The result arrived behind the live screen; the header is still laid out for it.
+    QQuickItem *badge = harness.item(QStringLiteral("verdictBadge"));
+    QVERIFY(badge->parentItem()->width() > badge->implicitWidth());
 
     QTemporaryDir folder;
     AnsweringDialogs dialogs;

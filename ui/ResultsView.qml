@@ -10,39 +10,46 @@ Item {
     required property ContentViewState viewState
     readonly property InspectionView inspection: viewState.inspection
 
-    implicitHeight: column.implicitHeight + 56
+    implicitHeight: content.item ? content.item.implicitHeight + 56 : 0
 
-    ColumnLayout {
-        id: column
+    // Built each time the screen is shown: Qt Quick Layouts keep the sizes
+    // they measured while hidden, so a result that arrives behind the live
+    // screen would otherwise be laid out with stale widths.
+    Loader {
+        id: content
         x: 28
         y: 28
         width: root.width - 56
-        spacing: 22
+        active: root.visible
 
-        VerdictBanner {
-            objectName: "verdictBanner"
-            Layout.fillWidth: true
-            inspection: root.inspection
-        }
+        sourceComponent: ColumnLayout {
+            spacing: 22
 
-        EvidenceCard {
-            objectName: "evidenceCard"
-            Layout.fillWidth: true
-            viewState: root.viewState
-        }
-
-        PackageHeader {
-            objectName: "packageHeader"
-            Layout.fillWidth: true
-            inspection: root.inspection
-        }
-
-        Repeater {
-            objectName: "sections"
-            model: root.inspection.sections
-
-            ResultSection {
+            VerdictBanner {
+                objectName: "verdictBanner"
                 Layout.fillWidth: true
+                inspection: root.inspection
+            }
+
+            EvidenceCard {
+                objectName: "evidenceCard"
+                Layout.fillWidth: true
+                viewState: root.viewState
+            }
+
+            PackageHeader {
+                objectName: "packageHeader"
+                Layout.fillWidth: true
+                inspection: root.inspection
+            }
+
+            Repeater {
+                objectName: "sections"
+                model: root.inspection.sections
+
+                ResultSection {
+                    Layout.fillWidth: true
+                }
             }
         }
     }
