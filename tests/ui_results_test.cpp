@@ -545,6 +545,11 @@ private slots:
                 selectable.append(textOf(item));
         }
         QCOMPARE(selectable, QStringList{"support@veristamp.dev"});
+
+        // In the smallest window the sheet fits and its content scrolls.
+        m_window->resize(760, 560);
+        QTRY_COMPARE(sheet->property("height").toReal(), 560.0);
+        QVERIFY(content->property("contentHeight").toReal() > content->height());
     }
 
     void aboutSheetOpensAndCloses_data()

@@ -6,7 +6,8 @@ import Veristamp
 
 // The About sheet: a modal sheet over the window while viewState.showingAbout
 // holds, 660 points wide and as high as its content. "Done" (or Return) closes
-// it; nothing on it is selectable except the support address.
+// it; nothing on it is selectable except the support address. In a window
+// shorter than the sheet its content scrolls rather than being cut off.
 Popup {
     id: root
 
@@ -18,6 +19,7 @@ Popup {
     modal: true
     closePolicy: Popup.NoAutoClose
     width: 660
+    height: Math.min(implicitHeight, parent.height)
     padding: 28
     x: Math.round((parent.width - width) / 2)
     y: Math.max(0, Math.round((parent.height - height) / 2))
@@ -49,61 +51,70 @@ Popup {
         }
     }
 
-    contentItem: ColumnLayout {
-        spacing: 0
-
-        Shortcut {
-            sequences: ["Return", "Enter"]
-            enabled: root.opened
-            onActivated: root.viewState.showingAbout = false
-        }
-
-        AboutHeader {
-            Layout.fillWidth: true
-            Layout.bottomMargin: 22
-            onDone: root.viewState.showingAbout = false
-        }
-
-        Divider { opacity: 0.09 }
+    contentItem: Flickable {
+        implicitHeight: sheetContent.implicitHeight
+        contentHeight: sheetContent.implicitHeight
+        boundsBehavior: Flickable.StopAtBounds
+        clip: true
 
         ColumnLayout {
-            Layout.fillWidth: true
-            Layout.topMargin: 20
-            spacing: 20
+            id: sheetContent
+            width: root.availableWidth
+            spacing: 0
+
+            Shortcut {
+                sequences: ["Return", "Enter"]
+                enabled: root.opened
+                onActivated: root.viewState.showingAbout = false
+            }
+
+            AboutHeader {
+                Layout.fillWidth: true
+                Layout.bottomMargin: 22
+                onDone: root.viewState.showingAbout = false
+            }
+
+            Divider { opacity: 0.09 }
 
             ColumnLayout {
                 Layout.fillWidth: true
-                spacing: 7
+                Layout.topMargin: 20
+                spacing: 20
 
-                Text {
-                    text: "Know what you are actually shipping."
-                    color: "white"
-                    font.pixelSize: 21
-                    font.weight: Font.DemiBold
-                }
-
-                Text {
-                    objectName: "aboutStatement"
+                ColumnLayout {
                     Layout.fillWidth: true
-                    text: "Veristamp inspects the final macOS release artifact \u2014 the .app or .dmg that will actually reach the user. It verifies the package itself, not just the source project or build pipeline."
-                    wrapMode: Text.Wrap
-                    color: Qt.rgba(1, 1, 1, 0.72)
-                    font.pixelSize: 13
+                    spacing: 7
+
+                    Text {
+                        text: "Know what you are actually shipping."
+                        color: "white"
+                        font.pixelSize: 21
+                        font.weight: Font.DemiBold
+                    }
+
+                    Text {
+                        objectName: "aboutStatement"
+                        Layout.fillWidth: true
+                        text: "Veristamp inspects the final macOS release artifact \u2014 the .app or .dmg that will actually reach the user. It verifies the package itself, not just the source project or build pipeline."
+                        wrapMode: Text.Wrap
+                        color: Qt.rgba(1, 1, 1, 0.72)
+                        font.pixelSize: 13
+                    }
                 }
-            }
 
-            CheckAreasCard {
-                Layout.fillWidth: true
-            }
+                CheckAreasCard {
+                    Layout.fillWidth: true
+                }
 
-            VersionCard {
-                Layout.fillWidth: true
-            }
+                VersionCard {
+                    Layout.fillWidth: true
+                }
 
-            Divider { opacity: 0.08 }
+                Divider { opacity: 0.08 }
 
-            AboutFooter {
-                Layout.fillWidth: true
+                AboutFooter {
+                    Layout.fillWidth: true
+                }
             }
         }
     }
