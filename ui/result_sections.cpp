@@ -7,11 +7,6 @@
 
 namespace {
 
-QString valueOr(const std::optional<QString> &value, const QString &placeholder)
-{
-    return value.value_or(placeholder);
-}
-
 const QString notFound = QStringLiteral("Not found");
 
 QList<FactRowView> packageFacts(const InspectionResult &result)
@@ -27,11 +22,11 @@ QList<FactRowView> packageFacts(const InspectionResult &result)
 QList<FactRowView> applicationMetadata(const InspectionResult &result)
 {
     return {
-        {QStringLiteral("Bundle Identifier"), valueOr(result.bundleIdentifier, notFound)},
-        {QStringLiteral("Version"), valueOr(result.shortVersion, notFound)},
-        {QStringLiteral("Build"), valueOr(result.buildVersion, notFound)},
-        {QStringLiteral("Minimum macOS"), valueOr(result.minimumSystemVersion, QStringLiteral("Not declared"))},
-        {QStringLiteral("Executable"), valueOr(result.executableName, notFound)},
+        {QStringLiteral("Bundle Identifier"), result.bundleIdentifier.value_or(notFound)},
+        {QStringLiteral("Version"), result.shortVersion.value_or(notFound)},
+        {QStringLiteral("Build"), result.buildVersion.value_or(notFound)},
+        {QStringLiteral("Minimum macOS"), result.minimumSystemVersion.value_or(QStringLiteral("Not declared"))},
+        {QStringLiteral("Executable"), result.executableName.value_or(notFound)},
     };
 }
 
@@ -39,9 +34,9 @@ QList<FactRowView> packagedApplicationFacts(const EmbeddedAppResult &app)
 {
     return {
         {QStringLiteral("App"), app.displayName},
-        {QStringLiteral("Bundle Identifier"), valueOr(app.bundleIdentifier, notFound)},
-        {QStringLiteral("Version"), valueOr(app.shortVersion, notFound)},
-        {QStringLiteral("Build"), valueOr(app.buildVersion, notFound)},
+        {QStringLiteral("Bundle Identifier"), app.bundleIdentifier.value_or(notFound)},
+        {QStringLiteral("Version"), app.shortVersion.value_or(notFound)},
+        {QStringLiteral("Build"), app.buildVersion.value_or(notFound)},
     };
 }
 
