@@ -1,6 +1,3 @@
-// The paced run on virtual time: the clock moves only when the run sleeps or
-// a scripted tool "takes" time, so whole timelines run in milliseconds.
-
 #include "engine/inspection_run.h"
 #include "engine/live_stages.h"
 
@@ -26,26 +23,18 @@ QString letters(const QList<LiveInspectionStage> &stages)
     return text;
 }
 
-LiveStageStatus statusOf(QChar letter)
-{
-    return LiveStageStatus(statusLetters.indexOf(char(letter.toLatin1())));
-}
+LiveStageStatus statusOf(QChar letter) { return LiveStageStatus(statusLetters.indexOf(char(letter.toLatin1()))); }
 
-QString seconds(nanoseconds time)
-{
-    return QString::number(std::chrono::duration<double>(time).count(), 'f', 2);
-}
-
-// A window's side of one run on virtual time. The script is the inspection:
-// "2W" reports stage 2 as warning, "+5" is a tool that takes 5 seconds.
+// A window's side of one run on virtual time: the clock moves only when the
+// run sleeps or a tool "takes" time. Script: "2W" reports stage 2 as warning,
+// "+5" is a tool taking 5 s.
 struct ScriptedRun {
     std::atomic<std::int64_t> ticks{0};
     QList<LiveInspectionStage> stages;
-    QStringList changes; // "<seconds> <letters after the change>"
-    QString publishedAt;
+    QStringList changes; // "<seconds> <letters after the change>" or "<seconds> result"
     std::shared_ptr<LiveRunLink> link = std::make_shared<LiveRunLink>();
 
-    nanoseconds now() const { return nanoseconds(ticks.load()); }
+    QString now() const { return QString::number(double(ticks.load()) / 1e9, 'f', 2); }
 
     void start(PackageKind kind, const QString &script)
     {
@@ -53,42 +42,32 @@ struct ScriptedRun {
         stages.first().status = LiveStageStatus::active;
         link->updateLiveStage = [this](int stageIndex, LiveStageStatus status) {
             stages = updateLiveStage(stages, stageIndex, status);
-            changes.append(seconds(now()) + ' ' + letters(stages));
+            changes.append(now() + ' ' + letters(stages));
         };
-        link->publishResult = [this](const InspectionResult &) { publishedAt = seconds(now()); };
-        const PacingClock clock{[this] { return now(); }, [this](nanoseconds time) { ticks += time.count(); }};
-        const QStringList steps = script.split(' ');
+        link->publishResult = [this](const InspectionResult &) { changes.append(now() + " result"); };
+        const auto advance = [this](nanoseconds time) { ticks += time.count(); };
         runInspection(
-            [this, steps](const StageProgress &progress) {
+            [advance, steps = script.split(' ')](const StageProgress &progress) {
                 for (const QString &step : steps) {
                     if (step.startsWith('+'))
-                        ticks += nanoseconds(std::chrono::seconds(step.mid(1).toInt())).count();
+                        advance(std::chrono::seconds(step.mid(1).toInt()));
                     else
                         progress(step.chopped(1).toInt(), statusOf(step.back()));
                 }
                 return InspectionResult{};
             },
-            int(stages.size()), clock, link);
+            int(stages.size()), {[this] { return nanoseconds(ticks.load()); }, advance}, link);
     }
 };
 
-// A child run of this program: the application object goes while a worker
-// waits for a stage update that no event loop will ever deliver.
+// A child run: the application object goes while a worker waits for a stage
+// update that no event loop will ever deliver.
 int exitDuringStageUpdate(int argc, char **argv)
 {
-    std::atomic<bool> reporting{false};
+    ScriptedRun run; // outlives the application object, which waits for the worker
     QCoreApplication application(argc, argv);
-    auto link = std::make_shared<LiveRunLink>();
-    const PacingClock instant{[] { return nanoseconds(0); }, [](nanoseconds) {}};
-    runInspection(
-        [&reporting](const StageProgress &progress) {
-            reporting = true;
-            progress(0, LiveStageStatus::pass);
-            progress(1, LiveStageStatus::pass);
-            return InspectionResult{};
-        },
-        5, instant, link);
-    while (!reporting)
+    run.start(PackageKind::application, "0P 1P");
+    while (run.ticks == 0) // the worker is about to hand its first change over
         QThread::msleep(1);
     QThread::msleep(100);
     return 0;
@@ -100,122 +79,85 @@ class InspectionRunTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void updateRule_data();
-    void updateRule();
-    void timeline_data();
-    void timeline();
-    void detachedRunStopsWritingAndPacing();
-    void exitDuringARunDoesNotHang();
+    void updateRule_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("pass activates the next stage") << "apppp" << "0P" << "Pappp";
+        QTest::newRow("fail activates the next stage") << "PPap" << "2F" << "PPFa";
+        QTest::newRow("last stage has no next") << "PPPa" << "3W" << "PPPW";
+        QTest::newRow("final next stays final") << "aW" << "0P" << "PW";
+        QTest::newRow("final replaced by another final") << "Pa" << "0F" << "Fa";
+        QTest::newRow("non-final leaves the next alone") << "pp" << "0a" << "ap";
+    }
+
+    void updateRule()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, change);
+        QList<LiveInspectionStage> stages;
+        for (QChar letter : before)
+            stages.append({QUuid::createUuid(), QStringLiteral("Stage"), statusOf(letter)});
+        QTEST(letters(updateLiveStage(stages, change.chopped(1).toInt(), statusOf(change.back()))), "after");
+    }
+
+    void timeline_data()
+    {
+        QTest::addColumn<PackageKind>("kind");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("changes");
+        const auto app = PackageKind::application;
+        QTest::newRow("instant tools: stage k at (k + 1) x 1.35 s, result 0.8 s later")
+            << app << "0P 1P 2P 3P 4P" << "1.35 Pappp, 2.70 PPapp, 4.05 PPPap, 5.40 PPPPa, 6.75 PPPPP, 7.55 result";
+        QTest::newRow("unmountable image: warning and fail go on, stage 5 fails after the closing wait")
+            << PackageKind::diskImage << "0P 1W 2P 3P 4F 5F"
+            << "1.35 Papppp, 2.70 PWappp, 4.05 PWPapp, 5.40 PWPPap, 6.75 PWPPFa, 8.10 PWPPFF, 8.90 result";
+        QTest::newRow("tool of 5 s: its stage is final when it finishes")
+            << app << "0P +5 1P 2P 3P 4P"
+            << "1.35 Pappp, 6.35 PPapp, 7.70 PPPap, 9.05 PPPPa, 10.40 PPPPP, 11.20 result";
+        QTest::newRow("final stage reported early stays active until the inspection returns")
+            << app << "0P 4W 1P 2P 3P 4F +3"
+            << "1.35 Pappp, 2.70 PPapp, 4.05 PPPap, 5.40 PPPPa, 8.40 PPPPF, 9.20 result";
+        QTest::newRow("index outside the list ignored but paced")
+            << app << "7F -1F 0P 1P 2P 3P 4P"
+            << "1.35 apppp, 2.70 apppp, 4.05 Pappp, 5.40 PPapp, 6.75 PPPap, 8.10 PPPPa, 9.45 PPPPP, 10.25 result";
+        QTest::newRow("unreported stages still give a result")
+            << app << "0P 1P" << "1.35 Pappp, 2.70 PPapp, 4.85 result";
+    }
+
+    void timeline()
+    {
+        QFETCH(PackageKind, kind);
+        QFETCH(QString, script);
+        QFETCH(QString, changes);
+        ScriptedRun run;
+        run.start(kind, script);
+        QTRY_COMPARE(run.changes.join(", "), changes);
+    }
+
+    // A window gone mid-run: the inspection runs to its end, unpaced and writing nothing.
+    void detachedRunStopsWritingAndPacing()
+    {
+        ScriptedRun run;
+        run.start(PackageKind::application, "0P 1P 2P 3P 4P +1");
+        run.link->updateLiveStage = [&run](int, LiveStageStatus) { run.link->attached = false; };
+        QTRY_COMPARE(run.now(), QStringLiteral("3.70"));
+        QTRY_COMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+        QTest::qWait(20);
+        QCOMPARE(run.now(), QStringLiteral("3.70"));
+        QVERIFY(run.changes.isEmpty());
+    }
+
+    void exitDuringARunDoesNotHang()
+    {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--exit-during-stage-update")});
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    }
 };
-
-void InspectionRunTest::updateRule_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("stageIndex");
-    QTest::addColumn<QChar>("status");
-    QTest::addColumn<QString>("after");
-
-    QTest::newRow("pass activates the next stage") << "apppp" << 0 << QChar('P') << "Pappp";
-    QTest::newRow("warning activates the next stage") << "Papp" << 1 << QChar('W') << "PWap";
-    QTest::newRow("fail activates the next stage") << "PPap" << 2 << QChar('F') << "PPFa";
-    QTest::newRow("last stage has no next") << "PPPa" << 3 << QChar('P') << "PPPP";
-    QTest::newRow("final next stays final") << "aW" << 0 << QChar('P') << "PW";
-    QTest::newRow("final replaced by another final") << "Pa" << 0 << QChar('F') << "Fa";
-    QTest::newRow("non-final leaves the next alone") << "pp" << 0 << QChar('a') << "ap";
-    QTest::newRow("negative index ignored") << "ap" << -1 << QChar('P') << "ap";
-    QTest::newRow("index past the end ignored") << "ap" << 2 << QChar('P') << "ap";
-}
-
-void InspectionRunTest::updateRule()
-{
-    QFETCH(QString, before);
-    QFETCH(int, stageIndex);
-    QFETCH(QChar, status);
-    QFETCH(QString, after);
-
-    QList<LiveInspectionStage> stages;
-    for (QChar letter : before)
-        stages.append({QUuid::createUuid(), QStringLiteral("Stage"), statusOf(letter)});
-    QCOMPARE(letters(updateLiveStage(stages, stageIndex, statusOf(status))), after);
-}
-
-void InspectionRunTest::timeline_data()
-{
-    QTest::addColumn<PackageKind>("kind");
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QStringList>("changes");
-    QTest::addColumn<QString>("publishedAt");
-
-    const auto app = PackageKind::application;
-    const auto dmg = PackageKind::diskImage;
-    QTest::newRow("instant tools: stage k at (k + 1) x 1.35 s, result 0.8 s later")
-        << app << "0P 1P 2P 3P 4P"
-        << QStringList{"1.35 Pappp", "2.70 PPapp", "4.05 PPPap", "5.40 PPPPa", "6.75 PPPPP"} << "7.55";
-    QTest::newRow("failures and warnings do not stop the run")
-        << app << "0F 1W 2W 3P 4F"
-        << QStringList{"1.35 Fappp", "2.70 FWapp", "4.05 FWWap", "5.40 FWWPa", "6.75 FWWPF"} << "7.55";
-    QTest::newRow("disk image with instant tools")
-        << dmg << "0P 1P 2P 3P 4P 5P"
-        << QStringList{"1.35 Papppp", "2.70 PPappp", "4.05 PPPapp", "5.40 PPPPap", "6.75 PPPPPa", "8.10 PPPPPP"}
-        << "8.90";
-    QTest::newRow("unmountable image: stage 5 fails after the closing wait")
-        << dmg << "0P 1W 2P 3P 4F 5F"
-        << QStringList{"1.35 Papppp", "2.70 PWappp", "4.05 PWPapp", "5.40 PWPPap", "6.75 PWPPFa", "8.10 PWPPFF"}
-        << "8.90";
-    QTest::newRow("tool of 5 s: its stage is final when it finishes")
-        << app << "0P +5 1P 2P 3P 4P"
-        << QStringList{"1.35 Pappp", "6.35 PPapp", "7.70 PPPap", "9.05 PPPPa", "10.40 PPPPP"} << "11.20";
-    QTest::newRow("tool of 1 s waits out the minimum time")
-        << app << "0P +1 1P 2P 3P 4P"
-        << QStringList{"1.35 Pappp", "2.70 PPapp", "4.05 PPPap", "5.40 PPPPa", "6.75 PPPPP"} << "7.55";
-    QTest::newRow("final stage reported early stays active until the inspection returns")
-        << app << "0P 4W 1P 2P 3P 4F +3"
-        << QStringList{"1.35 Pappp", "2.70 PPapp", "4.05 PPPap", "5.40 PPPPa", "8.40 PPPPF"} << "9.20";
-    QTest::newRow("index outside the list ignored but paced")
-        << app << "7F -1F 0P 1P 2P 3P 4P"
-        << QStringList{"1.35 apppp", "2.70 apppp", "4.05 Pappp", "5.40 PPapp", "6.75 PPPap", "8.10 PPPPa",
-                       "9.45 PPPPP"}
-        << "10.25";
-    QTest::newRow("unreported stages still give a result")
-        << app << "0P 1P" << QStringList{"1.35 Pappp", "2.70 PPapp"} << "4.85";
-}
-
-void InspectionRunTest::timeline()
-{
-    QFETCH(PackageKind, kind);
-    QFETCH(QString, script);
-    QFETCH(QStringList, changes);
-    QFETCH(QString, publishedAt);
-
-    ScriptedRun run;
-    run.start(kind, script);
-    QTRY_VERIFY(!run.publishedAt.isEmpty());
-    QCOMPARE(run.changes, changes);
-    QCOMPARE(run.publishedAt, publishedAt);
-}
-
-// A window that goes away mid-run: the inspection still runs to its end,
-// but nothing more is written and the run no longer sleeps.
-void InspectionRunTest::detachedRunStopsWritingAndPacing()
-{
-    ScriptedRun run;
-    run.start(PackageKind::application, "0P 1P 2P 3P 4P +1");
-    run.link->updateLiveStage = [&run](int, LiveStageStatus) { run.link->attached = false; };
-    QTRY_COMPARE(run.now(), nanoseconds(std::chrono::milliseconds(2700 + 1000)));
-    QTRY_COMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
-    QTest::qWait(20);
-    QVERIFY(run.publishedAt.isEmpty());
-}
-
-// The application object waits for every pool worker when it goes.
-void InspectionRunTest::exitDuringARunDoesNotHang()
-{
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--exit-during-stage-update")});
-    QVERIFY(child.waitForFinished(20000));
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
-}
 
 int main(int argc, char **argv)
 {

@@ -12,7 +12,7 @@ using namespace samples;
 
 namespace {
 
-// Answers the save dialog with a fixed path and records what it was shown.
+// Answers the save dialog with a fixed path (none: cancelled) and records what it was shown.
 struct FakeDialogs : ReportSaveDialogs {
     std::optional<QString> chosenPath;
     QString proposedFileName;
@@ -26,13 +26,13 @@ struct FakeDialogs : ReportSaveDialogs {
     void showSaveFailure(const QString &errorDescription) override { failures << errorDescription; }
 };
 
-// The save starts one minute before midnight and is confirmed after it.
-const QDateTime dialogOpened = moment({2023, 12, 31}, {23, 59, 30}, 3600);
+// The dialog opens before midnight; the save is confirmed after it.
 const QDateTime dialogClosed = moment({2024, 1, 1}, {0, 0, 5}, 3600);
 
 std::function<QDateTime()> clockAcrossMidnight()
 {
-    return [readings = QList<QDateTime>{dialogOpened, dialogClosed}]() mutable { return readings.takeFirst(); };
+    QList readings{moment({2023, 12, 31}, {23, 59, 30}, 3600), dialogClosed};
+    return [readings]() mutable { return readings.takeFirst(); };
 }
 
 } // namespace
@@ -41,99 +41,63 @@ class ReportSavingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void proposedFileName_data();
-    void proposedFileName();
-    void savingWritesTheReport();
-    void cancellingWritesNothing();
-    void failedWriteIsShownOnce_data();
-    void failedWriteIsShownOnce();
-};
-
-void ReportSavingTest::proposedFileName_data()
-{
-    QTest::addColumn<QString>("displayName");
-    QTest::addColumn<QString>("fileName");
-
-    QTest::newRow("colon and space") << "Release: Beta" << "Release- Beta-Veristamp-2024-03-09-0705.txt";
-    QTest::newRow("two forbidden in a row") << "a/:b" << "a-b-Veristamp-2024-03-09-0705.txt";
-    QTest::newRow("all ten, at the ends too")
-        << "/:\\?%*|\"<>x/:\\?%*|\"<>y\"" << "x-y-Veristamp-2024-03-09-0705.txt";
-    QTest::newRow("only forbidden characters") << "<|>" << "-Veristamp-2024-03-09-0705.txt";
-    QTest::newRow("empty name") << "" << "-Veristamp-2024-03-09-0705.txt";
-    QTest::newRow("spaces and other punctuation kept")
-        << " Harbor.Lights - β " << " Harbor.Lights - β -Veristamp-2024-03-09-0705.txt";
-}
-
-void ReportSavingTest::proposedFileName()
-{
-    QFETCH(QString, displayName);
-    QFETCH(QString, fileName);
-
-    InspectionResult named = bareApplication();
-    named.displayName = displayName;
-    QCOMPARE(defaultReportFileName(named, moment({2024, 3, 9}, {7, 5, 59}, -8 * 3600)), fileName);
-}
-
-void ReportSavingTest::savingWritesTheReport()
-{
-    QTemporaryDir folder;
-    FakeDialogs dialogs;
-    dialogs.chosenPath = folder.filePath(QStringLiteral("report.txt"));
-    QFile existing(*dialogs.chosenPath);
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.write(QByteArray(20'000, 'x'));
-    existing.close();
-
-    QVERIFY(saveReleaseReport(fullApplication(), dialogs, clockAcrossMidnight()));
-
-    QCOMPARE(dialogs.proposedFileName, QStringLiteral("Harbor Lights-Veristamp-2023-12-31-2359.txt"));
-    QVERIFY(dialogs.failures.isEmpty());
-    QVERIFY(existing.open(QIODevice::ReadOnly));
-    const QByteArray written = existing.readAll();
-    QCOMPARE(written, releaseReportText(fullApplication(), dialogClosed).toUtf8());
-    QVERIFY(written.contains("\nGenerated: 2024-01-01 00:00:05 GMT+01:00\n"));
-    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 1);
-}
-
-void ReportSavingTest::cancellingWritesNothing()
-{
-    FakeDialogs dialogs;
-    QVERIFY(!saveReleaseReport(fullApplication(), dialogs, clockAcrossMidnight()));
-    QVERIFY(dialogs.failures.isEmpty());
-}
-
-void ReportSavingTest::failedWriteIsShownOnce_data()
-{
-    QTest::addColumn<QString>("folderName");
-    QTest::addColumn<bool>("readOnly");
-    QTest::newRow("read-only folder") << "locked" << true;
-    QTest::newRow("folder is a file") << "plain-file" << false;
-}
-
-void ReportSavingTest::failedWriteIsShownOnce()
-{
-    QFETCH(QString, folderName);
-    QFETCH(bool, readOnly);
-    QTemporaryDir root;
-    const QString folder = root.filePath(folderName);
-    if (folderName == QLatin1String("plain-file")) {
-        QFile file(folder);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    } else if (readOnly) {
-        QVERIFY(QDir(root.path()).mkdir(folderName, QFile::ReadOwner | QFile::ExeOwner));
-        if (QFileInfo(folder).isWritable())
-            QSKIP("this user may write into read-only folders");
+    void proposedFileName_data()
+    {
+        QTest::addColumn<QString>("displayName");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("colon and space") << "Release: Beta" << "Release- Beta-Veristamp-2024-03-09-0705.txt";
+        QTest::newRow("two forbidden in a row") << "a/:b" << "a-b-Veristamp-2024-03-09-0705.txt";
+        QTest::newRow("all ten, at the ends too")
+            << "/:\\?%*|\"<>x/:\\?%*|\"<>y\"" << "x-y-Veristamp-2024-03-09-0705.txt";
+        QTest::newRow("only forbidden characters") << "<|>" << "-Veristamp-2024-03-09-0705.txt";
+        QTest::newRow("surrounding spaces and other punctuation kept")
+            << " Harbor.Lights - β " << " Harbor.Lights - β -Veristamp-2024-03-09-0705.txt";
     }
-    FakeDialogs dialogs;
-    dialogs.chosenPath = folder + QStringLiteral("/report.txt");
 
-    QVERIFY(!saveReleaseReport(fullApplication(), dialogs, clockAcrossMidnight()));
-    QCOMPARE(dialogs.failures.size(), 1);
-    QVERIFY2(dialogs.failures.first().contains(*dialogs.chosenPath), qPrintable(dialogs.failures.first()));
-    QVERIFY(!QFileInfo::exists(*dialogs.chosenPath));
-    if (readOnly)
-        QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
-}
+    void proposedFileName()
+    {
+        QFETCH(QString, displayName);
+        InspectionResult named = bareApplication();
+        named.displayName = displayName;
+        QTEST(defaultReportFileName(named, moment({2024, 3, 9}, {7, 5, 59}, -8 * 3600)), "fileName");
+    }
+
+    void save_data()
+    {
+        QTest::addColumn<QString>("path"); // empty: the dialog is cancelled
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("cancelled") << "" << false;
+        QTest::newRow("failed write") << "plain-file/report.txt" << false;
+        QTest::newRow("replaces an existing file") << "report.txt" << true;
+    }
+
+    // The name carries the time the dialog opened, the report the time the save was
+    // confirmed. A failed write is shown once, naming the path, and leaves no file behind.
+    void save()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, saved);
+        QTemporaryDir root;
+        QFile existing(root.filePath(QStringLiteral("report.txt")));
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(QByteArray(20'000, 'x')) == 20'000);
+        existing.close();
+        QVERIFY(QFile(root.filePath(QStringLiteral("plain-file"))).open(QIODevice::WriteOnly));
+        FakeDialogs dialogs;
+        if (!path.isEmpty())
+            dialogs.chosenPath = root.filePath(path);
+
+        QCOMPARE(saveReleaseReport(fullApplication(), dialogs, clockAcrossMidnight()), saved);
+        QCOMPARE(dialogs.proposedFileName, QStringLiteral("Harbor Lights-Veristamp-2023-12-31-2359.txt"));
+        QCOMPARE(dialogs.failures.size(), path.isEmpty() || saved ? 0 : 1);
+        if (!dialogs.failures.isEmpty())
+            QVERIFY2(dialogs.failures.first().contains(*dialogs.chosenPath), qPrintable(dialogs.failures.first()));
+        QVERIFY(existing.open(QIODevice::ReadOnly));
+        QCOMPARE(existing.readAll(),
+                 saved ? releaseReportText(fullApplication(), dialogClosed).toUtf8() : QByteArray(20'000, 'x'));
+        QCOMPARE(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 (QStringList{QStringLiteral("plain-file"), QStringLiteral("report.txt")}));
+    }
+};
 
 QTEST_GUILESS_MAIN(ReportSavingTest)
 #include "report_saving_test.moc"
