@@ -194,7 +194,7 @@ Popup {
 
             contentItem: Text {
                 text: doneButton.text
-                color: doneButton.palette.highlightedText
+                color: "white"
                 font.pixelSize: 13
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter

@@ -89,13 +89,13 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     name: saver.buttonSymbol
                     size: 13
-                    color: saveButton.palette.highlightedText
+                    color: "white"
                 }
 
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: saveButton.text
-                    color: saveButton.palette.highlightedText
+                    color: "white"
                     font.pixelSize: 13
                 }
             }
