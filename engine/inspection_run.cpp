@@ -3,8 +3,6 @@
 #include "engine/live_stages.h"
 #include "engine/main_thread_handover.h"
 
-#include <QThreadPool>
-
 #include <algorithm>
 #include <optional>
 #include <thread>
@@ -115,5 +113,5 @@ void runInspection(PackageInspectionCall inspection, int stageCount, PacingClock
             inspection([&run](int stageIndex, LiveStageStatus status) { run.report(stageIndex, status); });
         run.finish(std::move(result));
     };
-    QThreadPool::globalInstance()->start(std::move(work));
+    startOnWorker(std::move(work));
 }

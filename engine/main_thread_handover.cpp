@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <condition_variable>
@@ -90,6 +91,15 @@ void forget(const std::shared_ptr<Reply> &reply)
     std::erase(handOvers.waiting, reply);
 }
 
+// Qt's event queue and thread pool pass work on through locks of their own,
+// which ThreadSanitizer cannot see (Qt is not built with it). So every hand-over
+// is made under the registry mutex, and the receiving side takes that mutex
+// once before it touches what it was given: the order is then visible to it.
+void acknowledgeHandOver()
+{
+    std::lock_guard lock(registry().mutex);
+}
+
 } // namespace
 
 void prepareMainThreadHandOver()
@@ -118,7 +128,10 @@ bool runOnMainThreadAndWait(std::function<bool()> work)
         auto guard = std::make_shared<ReplyGuard>(reply);
         QMetaObject::invokeMethod(
             application,
-            [guard, work = std::move(work)] { guard->give(work()); },
+            [guard, work = std::move(work)] {
+                acknowledgeHandOver();
+                guard->give(work());
+            },
             Qt::QueuedConnection);
     }
     const bool answer = reply->await();
@@ -133,5 +146,20 @@ void postToMainThread(std::function<void()> work)
     QCoreApplication *application = QCoreApplication::instance();
     if (handOvers.closed || application == nullptr)
         return;
-    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        application,
+        [work = std::move(work)] {
+            acknowledgeHandOver();
+            work();
+        },
+        Qt::QueuedConnection);
+}
+
+void startOnWorker(std::function<void()> work)
+{
+    std::lock_guard lock(registry().mutex);
+    QThreadPool::globalInstance()->start([work = std::move(work)] {
+        acknowledgeHandOver();
+        work();
+    });
 }

@@ -17,6 +17,9 @@ void prepareMainThreadHandOver();
 // Must not be called on the main thread itself.
 bool runOnMainThreadAndWait(std::function<bool()> work);
 
+// Starts work on a worker of the global thread pool.
+void startOnWorker(std::function<void()> work);
+
 // Queues work for the main thread without waiting. Dropped once the
 // application is shutting down.
 void postToMainThread(std::function<void()> work);
