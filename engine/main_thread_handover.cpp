@@ -158,7 +158,12 @@ void postToMainThread(std::function<void()> work)
 void startOnWorker(std::function<void()> work)
 {
     std::lock_guard lock(registry().mutex);
-    QThreadPool::globalInstance()->start([work = std::move(work)] {
+    // A run spends its life blocked on tools and pacing sleeps, not on the
+    // CPU: the runs of several windows must not queue behind one another for
+    // want of a thread, however few cores the machine has.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    pool->setMaxThreadCount(std::max(pool->maxThreadCount(), pool->activeThreadCount() + 1));
+    pool->start([work = std::move(work)] {
         acknowledgeHandOver();
         work();
     });

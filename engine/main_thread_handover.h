@@ -17,7 +17,8 @@ void prepareMainThreadHandOver();
 // Must not be called on the main thread itself.
 bool runOnMainThreadAndWait(std::function<bool()> work);
 
-// Starts work on a worker of the global thread pool.
+// Starts work on a worker of the global thread pool at once, never queued
+// behind other work.
 void startOnWorker(std::function<void()> work);
 
 // Queues work for the main thread without waiting. Dropped once the

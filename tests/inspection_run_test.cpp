@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 #include <QThreadPool>
 
 #include <atomic>
@@ -147,6 +148,32 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(run.now(), QStringLiteral("3.70"));
         QVERIFY(run.changes.isEmpty());
+    }
+
+    // Runs of several windows do not queue behind one another, whatever the core count:
+    // each inspection below waits until all of them have started.
+    void severalRunsProceedAtOnce()
+    {
+        const int runs = QThread::idealThreadCount() + 2;
+        std::atomic<int> started{0};
+        std::atomic<int> together{0};
+        const auto link = std::make_shared<LiveRunLink>();
+        link->updateLiveStage = [](int, LiveStageStatus) {};
+        link->publishResult = [](const InspectionResult &) {};
+        for (int i = 0; i < runs; ++i) {
+            runInspection(
+                [&](const StageProgress &) {
+                    ++started;
+                    for (int wait = 0; wait < 500 && started.load() < runs; ++wait)
+                        QThread::msleep(10);
+                    if (started.load() == runs)
+                        ++together;
+                    return InspectionResult{};
+                },
+                5, {[] { return nanoseconds(0); }, [](nanoseconds) {}}, link);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(QThreadPool::globalInstance()->activeThreadCount(), 0, 10000);
+        QCOMPARE(together.load(), runs);
     }
 
     void exitDuringARunDoesNotHang()
