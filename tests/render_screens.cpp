@@ -32,20 +32,6 @@ QUrl package(const QString &name)
     return QUrl::fromLocalFile(QStringLiteral("/tmp/veristamp-render/") + name);
 }
 
-// The app signed for development only, with the Hardened Runtime flag; the
-// image Developer ID signed but without a stapled ticket.
-Shell::DataResult mixedOutcomes(const ToolCall &call)
-{
-    const QString first = call.arguments.value(0);
-    if (first == "-dv" && call.arguments.last().endsWith(".dmg"))
-        return {0, {}, "Authority=Developer ID Application: Jane Doe (ABCDE12345)\n"};
-    if (first == "-dv")
-        return {0, {}, "Authority=Apple Development: Jane Doe (ABCDE12345)\nflags=0x10000(runtime)\n"};
-    if (first == "stapler")
-        return {65, {}, "does not have a ticket stapled to it.\n"};
-    return {};
-}
-
 QPointF zoneCentre(const WindowHarness &harness)
 {
     return WindowHarness::centreOf(harness.item("dropZone"));
@@ -118,12 +104,12 @@ const QList<Scene> scenes{
      }},
     {"live-application.png",
      [](WindowHarness &harness, std::optional<ToolScript> &script) {
-         script.emplace(mixedOutcomes, QStringList{"/usr/bin/codesign", "-d"});
+         script.emplace(mixedToolOutcomes, QStringList{"/usr/bin/codesign", "-d"});
          return dropAndHold(harness, *script, "Example.app", 3);
      }},
     {"live-disk-image.png",
      [](WindowHarness &harness, std::optional<ToolScript> &script) {
-         script.emplace(mixedOutcomes, QStringList{"/usr/sbin/spctl", "--assess"});
+         script.emplace(mixedToolOutcomes, QStringList{"/usr/sbin/spctl", "--assess"});
          return dropAndHold(harness, *script, "Example-1.0.dmg", 3);
      }},
     {"results-ready-application.png",

@@ -26,20 +26,6 @@ QList<QUrl> files(const QStringList &names)
     return urls;
 }
 
-// Signed for development only, with the Hardened Runtime flag; the image
-// Developer ID signed but without a stapled ticket.
-Shell::DataResult mixedOutcomes(const ToolCall &call)
-{
-    const QString first = call.arguments.value(0);
-    if (first == "-dv" && call.arguments.last().endsWith(".dmg"))
-        return {0, {}, "Authority=Developer ID Application: Jane Doe (ABCDE12345)\n"};
-    if (first == "-dv")
-        return {0, {}, "Authority=Apple Development: Jane Doe (ABCDE12345)\nflags=0x10000(runtime)\n"};
-    if (first == "stapler")
-        return {65, {}, "does not have a ticket stapled to it.\n"};
-    return {};
-}
-
 // A point level with the drop zone's centre: on it for 0, else that far beside its left (< 0) or right (> 0)
 // edge. The strips beside the zone are 40 points wide.
 QPointF spotOn(const WindowHarness &harness, qreal beside = 0)
@@ -176,7 +162,7 @@ private slots:
         QFETCH(QStringList, rows);
 
         WindowHarness harness;
-        ToolScript script(mixedOutcomes, holdAt);
+        ToolScript script(mixedToolOutcomes, holdAt);
         harness.prepareRuns(script.tools(), virtualPacingClock());
         QVERIFY(dropFiles(harness, {name}));
         const auto shownRows = [&] {

@@ -43,6 +43,11 @@ private:
 // Time that passes only when the run sleeps: a paced run completes at once.
 PacingClock virtualPacingClock();
 
+// Tool answers with outcomes of every colour: the app signed for development
+// only, with the Hardened Runtime flag; the image Developer ID signed but
+// without a stapled ticket.
+Shell::DataResult mixedToolOutcomes(const ToolCall &call);
+
 class WindowHarness {
 public:
     WindowHarness();
