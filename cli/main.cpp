@@ -79,21 +79,21 @@ int main(int argc, char *argv[])
 
     for (const QString &path : options.packages) {
         const QFileInfo info(path);
-        const QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
-        const std::optional<PackageKind> kind = acceptedPackageKind(url);
+        const std::optional<AcceptedPackage> package = acceptPackage(QUrl::fromLocalFile(info.absoluteFilePath()));
         if (!info.exists() && !info.isSymLink()) {
             complain(QStringLiteral("%1: no such file or folder").arg(path));
             status.addMissingInput();
             continue;
         }
-        if (!kind) {
+        if (!package) {
             complain(QStringLiteral("%1: not an .app bundle or a .dmg disk image").arg(path));
             status.addMissingInput();
             continue;
         }
 
-        const StageProgress progress = showStages ? stageEcho(lastPathComponent(url), *kind, stderr) : StageProgress();
-        const InspectionResult result = inspectPackage(url, *kind, tools, progress);
+        const StageProgress progress =
+            showStages ? stageEcho(lastPathComponent(package->location), package->kind, stderr) : StageProgress();
+        const InspectionResult result = inspectPackage(package->location, package->kind, tools, progress);
         status.addVerdict(releaseVerdict(result));
 
         const QString report = releaseReportText(result);

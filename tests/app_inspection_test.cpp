@@ -166,7 +166,6 @@ private slots:
         QTest::newRow("plain path") << QUrl::fromLocalFile(kApp) << kApp;
         QTest::newRow("spaces kept in one argument")
             << QUrl::fromLocalFile("/Volumes/My Build/A B.app") << QStringLiteral("/Volumes/My Build/A B.app");
-        QTest::newRow("trailing slash of a folder URL dropped") << QUrl("file:///Applications/Example.app/") << kApp;
     }
     void callsTheFourToolsInOrder()
     {

@@ -186,7 +186,7 @@ private slots:
         const InspectionResult result = run.inspect();
 
         QStringList actual;
-        for (const InspectionCheck &check : result.checks)
+        for (const InspectionCheck &check : result.checks())
             actual << label(check.status) + ' ' + check.title + ": " + check.detail;
         QCOMPARE(actual, scenario.checks);
         // Each stage is reported before the next call; stage 5 after the app's four calls and before the detach.
@@ -199,11 +199,12 @@ private slots:
         QVERIFY(!run.strayDetach && run.detaches <= run.attaches);
         QCOMPARE(run.attached, scenario.staysAttached);
 
-        QCOMPARE(result.displayName, QStringLiteral("Example 1.0"));
+        QCOMPARE(result.displayName(), QStringLiteral("Example 1.0"));
         QCOMPARE(result.byteSize, measureByteSize(QUrl::fromLocalFile(run.image)));
-        QCOMPARE(result.embeddedApp ? result.embeddedApp->displayName : QString(), scenario.embeddedApp);
-        if (result.embeddedApp)
-            QCOMPARE(result.embeddedApp->entitlements, QString::fromUtf8(kEntitlements));
+        const EmbeddedAppResult *app = result.embeddedApp();
+        QCOMPARE(app ? app->displayName : QString(), scenario.embeddedApp);
+        if (app)
+            QCOMPARE(app->entitlements, QString::fromUtf8(kEntitlements));
     }
 
     // Each image attached is detached once, by its mount point, unless it is meant to stay attached.

@@ -84,13 +84,13 @@ private slots:
                              [&reported](int, LiveStageStatus status) { reported += "??PWF"[int(status)]; });
 
         QStringList actual;
-        for (const InspectionCheck &check : result.checks)
+        for (const InspectionCheck &check : result.checks())
             actual << label(check.status) + ' ' + check.title + ": " + check.detail;
         QCOMPARE(actual, checks.replaceInStrings(QStringLiteral("@IMAGE@"), imagePath));
         QCOMPARE(reported, stages);
-        if (result.embeddedApp) {
-            QCOMPARE(result.embeddedApp->displayName, QStringLiteral("Ready"));
-            QCOMPARE(result.embeddedApp->bundleIdentifier, std::optional<QString>("com.northwind.ready"));
+        if (const EmbeddedAppResult *app = result.embeddedApp()) {
+            QCOMPARE(app->displayName, QStringLiteral("Ready"));
+            QCOMPARE(app->bundleIdentifier, std::optional<QString>("com.northwind.ready"));
         }
 
         QStringList left = volumeFolders();

@@ -71,7 +71,7 @@ private slots:
             letters += QLatin1Char("paPWF"[int(stage.status)]);
         QTEST(letters, "stages");
         QStringList checks;
-        for (const InspectionCheck &check : state.inspection()->checks)
+        for (const InspectionCheck &check : state.inspection()->checks())
             checks << rawValue(check.status);
         QTEST(checks.join(' '), "checks");
         QVERIFY(publishedAfter >= pacedMs && publishedAfter <= pacedMs + slackMs);

@@ -57,8 +57,7 @@ private slots:
     void proposedFileName()
     {
         QFETCH(QString, displayName);
-        InspectionResult named = bareApplication();
-        named.displayName = displayName;
+        const InspectionResult named = result(PackageKind::application, "/tmp/Bare.app", displayName, 0);
         QTEST(defaultReportFileName(named, moment({2024, 3, 9}, {7, 5, 59}, -8 * 3600)), "fileName");
     }
 

@@ -39,9 +39,9 @@ const QString plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist versio
 
 InspectionResult application(const QString &entitlements = plist, QList<InspectionCheck> appChecks = checks({S::pass}))
 {
-    return {QUrl::fromLocalFile("/Users/dana/Builds/Harbor Lights.app"), PackageKind::application, "Harbor Lights",
-            48'213'504, "com.example.harborlights", "2.4.1", "241", "13.0", "Harbor Lights", std::move(appChecks),
-            entitlements, {}};
+    return {QUrl::fromLocalFile("/Users/dana/Builds/Harbor Lights.app"), 48'213'504,
+            AppInspection{"Harbor Lights", "com.example.harborlights", "2.4.1", "241", "13.0", "Harbor Lights",
+                          std::move(appChecks), entitlements}};
 }
 
 InspectionResult diskImage(std::optional<QList<InspectionCheck>> appChecks = std::nullopt,
@@ -49,10 +49,10 @@ InspectionResult diskImage(std::optional<QList<InspectionCheck>> appChecks = std
 {
     std::optional<EmbeddedAppResult> app;
     if (appChecks)
-        app = EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", std::nullopt, *appChecks,
-                                entitlements};
-    return {QUrl::fromLocalFile("/Users/dana/Release/Harbor-2.4.1.DMG"), PackageKind::diskImage, "Harbor-2.4.1",
-            1'234'567'890, {}, {}, {}, {}, {}, checks({S::pass, S::pass}), {}, std::move(app)};
+        app = EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", std::nullopt, std::nullopt,
+                                std::nullopt, *appChecks, entitlements};
+    return {QUrl::fromLocalFile("/Users/dana/Release/Harbor-2.4.1.DMG"), 1'234'567'890,
+            DiskImageInspection{"Harbor-2.4.1", checks({S::pass, S::pass}), std::move(app)}};
 }
 
 const QByteArray resultsWindow = R"(import QtQuick; import Veristamp
@@ -158,8 +158,9 @@ private slots:
 
         const QString app = "PACKAGE 4, APPLICATION METADATA 5, RELEASE PREFLIGHT ";
         InspectionResult bare = application({}, checks({S::pass, S::warning}));
-        bare.bundleIdentifier = bare.shortVersion = bare.buildVersion = bare.minimumSystemVersion =
-            bare.executableName = std::nullopt;
+        AppInspection &bareApp = std::get<AppInspection>(bare.package);
+        bareApp.bundleIdentifier = bareApp.shortVersion = bareApp.buildVersion = bareApp.minimumSystemVersion =
+            bareApp.executableName = std::nullopt;
         QList<InspectionCheck> many;
         for (int i = 0; i < 100; ++i)
             many += checks(i < 12 ? std::initializer_list<S>{S::pass, S::warning, S::fail} : std::initializer_list<S>{S::fail});
@@ -233,7 +234,7 @@ private slots:
             {S::warning, {"exclamationmark.triangle.fill", "WARN", systemOrange()}},
             {S::fail, {"xmark.circle.fill", "FAIL", systemRed()}}, {S::pending, {"clock.fill", "NEXT", whiteAt(0.7)}}};
         const QList<InspectionCheck> all =
-            result.checks + (result.embeddedApp ? result.embeddedApp->checks : QList<InspectionCheck>{});
+            result.checks() + (result.embeddedApp() ? result.embeddedApp()->checks : QList<InspectionCheck>{});
         const QList<QQuickItem *> rows = named(m_results, "check:");
         QCOMPARE(rows.size(), all.size());
         for (int i = 0; i < rows.size(); ++i) {

@@ -158,8 +158,8 @@ void ContentViewState::beginInspection(const QUrl &url)
     // only be two drops in quick succession: the first one keeps its run.
     if (m_isInspecting)
         return;
-    const std::optional<PackageKind> kind = acceptedPackageKind(url);
-    if (!kind) {
+    const std::optional<AcceptedPackage> package = acceptPackage(url);
+    if (!package) {
         if (m_beeper)
             m_beeper();
         return;
@@ -167,15 +167,15 @@ void ContentViewState::beginInspection(const QUrl &url)
     changeScreenState([&] {
         setInspection(std::nullopt);
         setReleaseReportSaved(false);
-        setInspectionTargetName(lastPathComponent(url));
-        setInspectionTargetKind(*kind);
-        QList<LiveInspectionStage> stages = makeLiveStages(*kind);
+        setInspectionTargetName(lastPathComponent(package->location));
+        setInspectionTargetKind(package->kind);
+        QList<LiveInspectionStage> stages = makeLiveStages(package->kind);
         if (!stages.isEmpty())
             stages.first().status = LiveStageStatus::active;
         m_liveStages->setStages(stages);
         setIsInspecting(true);
     });
-    startRun(url, *kind);
+    startRun(*package);
 }
 
 void ContentViewState::checkAnother()
@@ -240,14 +240,14 @@ void ContentViewState::changeScreenState(Change change)
         emit screenChanged();
 }
 
-void ContentViewState::startRun(const QUrl &package, PackageKind kind)
+void ContentViewState::startRun(const AcceptedPackage &accepted)
 {
     detachRun();
     m_run = std::make_shared<LiveRunLink>();
     m_run->updateLiveStage = [this](int stageIndex, LiveStageStatus status) { updateLiveStage(stageIndex, status); };
     m_run->publishResult = [this](const InspectionResult &result) { publishResult(result); };
-    PackageInspectionCall inspection = [package, kind, tools = m_tools](const StageProgress &progress) {
-        return inspectPackage(package, kind, tools, progress);
+    PackageInspectionCall inspection = [accepted, tools = m_tools](const StageProgress &progress) {
+        return inspectPackage(accepted.location, accepted.kind, tools, progress);
     };
     runInspection(std::move(inspection), int(m_liveStages->stages().size()), m_clock, m_run);
 }

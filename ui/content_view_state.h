@@ -6,6 +6,7 @@
 
 #include "engine/inspection_records.h"
 #include "engine/inspection_run.h"
+#include "engine/package_intake.h"
 #include "engine/release_tools.h"
 #include "ui/inspection_view.h"
 #include "ui/live_stage_model.h"
@@ -94,7 +95,7 @@ private:
     void setInspectionTargetKind(PackageKind kind);
     template <typename Change>
     void changeScreenState(Change change);
-    void startRun(const QUrl &package, PackageKind kind);
+    void startRun(const AcceptedPackage &package);
     void detachRun();
     void updateLiveStage(int stageIndex, LiveStageStatus status);
     void publishResult(const InspectionResult &result);
