@@ -66,7 +66,7 @@ void UiFlowTest::dropInspectAndSave()
     QFETCH(QString, verdict);
     WindowHarness harness;
     QVERIFY(harness.window() && QTest::qWaitForWindowExposed(harness.window()));
-    harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), steadyPacingClock());
+    harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), true);
     ContentViewState *state = harness.state();
 
     QMimeData dragged;

@@ -2,6 +2,7 @@
 
 #include "report/report_file_name.h"
 #include "report/report_text.h"
+#include "test_doubles.h"
 #include "ui/app_commands.h"
 #include "ui/content_view_state.h"
 #include "ui/engine_setup.h"
@@ -113,6 +114,7 @@ class UiResultsTest : public QObject {
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QQuickWindow *m_window = nullptr;
     ContentViewState *m_state = nullptr;
+    ManualClock m_clock{true};
     QQuickItem *m_results = nullptr;
     AnsweringDialogs m_dialogs;
     QTemporaryDir m_folder;
@@ -276,7 +278,7 @@ private slots:
             if (then == "new drop") {
                 // Tools that answer nothing and a clock that never waits: the run is over at once.
                 m_state->setReleaseTools(ReleaseTools{[](const ToolCall &) { return Shell::DataResult{1, {}, {}}; }});
-                m_state->setPacingClock({[] { return std::chrono::nanoseconds(0); }, [](std::chrono::nanoseconds) {}});
+                m_state->setPacingClock(&m_clock);
                 m_state->beginInspection(QUrl::fromLocalFile(m_folder.filePath("Next.app")));
                 QTRY_VERIFY(!m_state->isInspecting());
                 show(*m_state->inspection());

@@ -59,7 +59,7 @@ private slots:
     {
         WindowHarness harness;
         ToolScript script({}, {"/usr/bin/codesign", "--verify"});
-        harness.prepareRuns(script.tools(), virtualPacingClock());
+        harness.prepareRuns(script.tools());
         QQuickItem *checkAnother = harness.item("checkAnotherButton");
         QVERIFY(harness.item("landingView")->isVisible());
         QVERIFY(!checkAnother->isVisible());
@@ -109,7 +109,7 @@ private slots:
 
         WindowHarness harness;
         ToolScript script({}, {"/usr/bin/codesign", "--verify"});
-        harness.prepareRuns(script.tools(), virtualPacingClock());
+        harness.prepareRuns(script.tools());
         int beeped = 0;
         harness.state()->setBeeper([&beeped] { ++beeped; });
         QMimeData data;
@@ -163,7 +163,7 @@ private slots:
 
         WindowHarness harness;
         ToolScript script(mixedToolOutcomes, holdAt);
-        harness.prepareRuns(script.tools(), virtualPacingClock());
+        harness.prepareRuns(script.tools());
         QVERIFY(dropFiles(harness, {name}));
         const auto shownRows = [&] {
             QList<QQuickItem *> items = harness.item("stageList")->childItems();
@@ -204,7 +204,7 @@ private slots:
         commands->newWindow();
         commands->newWindow();
         ToolScript script({}, {"/usr/bin/codesign", "--verify"});
-        harness.prepareRuns(script.tools(), virtualPacingClock());
+        harness.prepareRuns(script.tools());
 
         QVERIFY(dropFiles(harness, {"Example.app"}));
         QTRY_VERIFY(harness.state(0)->isInspecting());

@@ -4,6 +4,8 @@
 #include "engine/package_inspection.h"
 #include "engine/package_intake.h"
 #include "engine/tool_root.h"
+#include "live/inspection_worker.h"
+#include "live/stage_pacer.h"
 
 #include <QApplication>
 #include <QMetaObject>
@@ -18,7 +20,7 @@ void systemBeep()
 
 ContentViewState::ContentViewState(QObject *parent)
     : QObject(parent), m_inspection(new InspectionView(this)), m_liveStages(new LiveStageModel(this)),
-      m_tools(releaseToolsAt(defaultToolRoot())), m_clock(steadyPacingClock()), m_beeper(systemBeep)
+      m_tools(releaseToolsAt(defaultToolRoot())), m_beeper(systemBeep)
 {
 }
 
@@ -133,9 +135,9 @@ void ContentViewState::setReleaseTools(const ReleaseTools &tools)
     m_tools = tools;
 }
 
-void ContentViewState::setPacingClock(const PacingClock &clock)
+void ContentViewState::setPacingClock(PacingClock *clock)
 {
-    m_clock = clock;
+    m_clock = clock ? clock : &m_steadyClock;
 }
 
 void ContentViewState::setBeeper(std::function<void()> beeper)
@@ -243,20 +245,25 @@ void ContentViewState::changeScreenState(Change change)
 void ContentViewState::startRun(const AcceptedPackage &accepted)
 {
     detachRun();
-    m_run = std::make_shared<LiveRunLink>();
-    m_run->updateLiveStage = [this](int stageIndex, LiveStageStatus status) { updateLiveStage(stageIndex, status); };
-    m_run->publishResult = [this](const InspectionResult &result) { publishResult(result); };
-    PackageInspectionCall inspection = [accepted, tools = m_tools](const StageProgress &progress) {
-        return inspectPackage(accepted.location, accepted.kind, tools, progress);
-    };
-    runInspection(std::move(inspection), int(m_liveStages->stages().size()), m_clock, m_run);
+    auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this);
+    m_pacer = pacer;
+    const InspectionWorker *worker =
+        InspectionWorker::start([accepted, tools = m_tools](const StageProgress &progress) {
+            return inspectPackage(accepted.location, accepted.kind, tools, progress);
+        });
+    connect(worker, &InspectionWorker::stageFinished, pacer, &StagePacer::stageFinished);
+    connect(worker, &InspectionWorker::finished, pacer, &StagePacer::inspectionFinished);
+    connect(pacer, &StagePacer::stageChanged, this, &ContentViewState::updateLiveStage);
+    connect(pacer, &StagePacer::resultReady, this, &ContentViewState::publishResult);
 }
 
 void ContentViewState::detachRun()
 {
-    if (m_run)
-        m_run->attached = false;
-    m_run.reset();
+    if (m_pacer) {
+        m_pacer->disconnect(this);
+        m_pacer->deleteLater();
+    }
+    m_pacer.clear();
 }
 
 void ContentViewState::updateLiveStage(int stageIndex, LiveStageStatus status)
