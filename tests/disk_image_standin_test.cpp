@@ -100,6 +100,39 @@ private slots:
         QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("veristamp-*-std*")}, QDir::Files), QStringList());
     }
 
+    // Every other fixture image, by the letters of its checks and stages.
+    void inspectsEveryFixture_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("checks"); // the image's own checks, then the stages
+        QTest::addColumn<QString>("app");    // the packaged app inspected, if any
+        QTest::newRow("Developer ID mark without an authority line") << "DeveloperIdNoAuthority" << "PPPPP PPPPPP" << "Ready";
+        QTest::newRow("documents only") << "DocumentsOnly" << "PPPPF PPPPPF" << "";
+        QTest::newRow("attach reports no mount point") << "NoMountPoint" << "PPPPF PPPPFF" << "";
+        QTest::newRow("attach output not a property list") << "NotAPlist" << "PPPPF PPPPFF" << "";
+        QTest::newRow("numbers by value, hidden app skipped") << "NumberedApps" << "PPPPW PPPPPW" << "Tool 9";
+        QTest::newRow("space in the mount point") << "Spaced Name" << "PPPPP PPPPPP" << "Spaced Name";
+        QTest::newRow("truncated archive") << "Truncated" << "FWFFF FWFFFF" << "";
+        QTest::newRow("two apps, letter case ignored") << "TwoApps" << "PPPPW PPPPPW" << "alpha Tool";
+        QTest::newRow("app extension in capitals") << "UppercaseExtension" << "PPPPP PPPPPP" << "Setup";
+        QTest::newRow("app not notarized") << "FailingEmbeddedApp" << "PPPPP PPPPPF" << "Unnotarized";
+        QTest::newRow("nothing recorded") << "Unrecorded" << "PWFFP PWFFPF" << "Unrecorded";
+    }
+    void inspectsEveryFixture()
+    {
+        QFETCH(QString, image);
+        QString letters;
+        const InspectionResult result = inspectDiskImage(
+            QUrl::fromLocalFile(QStringLiteral(VERISTAMP_TEST_PACKAGES "/dmgs/") + image + QStringLiteral(".dmg")),
+            releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)),
+            [&letters](int, LiveStageStatus status) { letters += "??PWF"[int(status)]; });
+        QString checks;
+        for (const InspectionCheck &check : result.checks())
+            checks += label(check.status).at(0);
+        QTEST(checks + ' ' + letters, "checks");
+        QTEST(result.embeddedApp() ? result.embeddedApp()->displayName : QString(), "app");
+    }
+
     // Only the volume whose detach is recorded as failing may still be there; it goes with the private TMPDIR.
     void cleanupTestCase()
     {

@@ -7,7 +7,6 @@
 #include "ui/content_view_state.h"
 #include "ui/engine_setup.h"
 #include "ui/release_report_saver.h"
-#include "ui/status_palette.h"
 
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
@@ -89,12 +88,6 @@ QQuickItem *one(QQuickItem *root, const QString &name)
 QString textOf(QQuickItem *item) { return item ? item->property("text").toString() : "<missing>"; }
 QPoint centreOf(QQuickItem *item) { return item->mapToScene(item->boundingRect().center()).toPoint(); }
 
-bool hasColour(QQuickItem *item, const QColor &expected, double opacity = 1.0)
-{
-    const QColor colour = item->property("color").value<QColor>();
-    return colour.rgb() == expected.rgb() && qAbs(colour.alphaF() - expected.alphaF() * opacity) < 0.002;
-}
-
 struct AnsweringDialogs : ReportSaveDialogs {
     std::optional<QString> answer;
     QStringList proposedNames;
@@ -159,10 +152,9 @@ private slots:
         QTest::addColumn<QString>("tallies");      // pass, warn and fail counts
 
         const QString app = "PACKAGE 4, APPLICATION METADATA 5, RELEASE PREFLIGHT ";
-        InspectionResult bare = application({}, checks({S::pass, S::warning}));
-        AppInspection &bareApp = std::get<AppInspection>(bare.package);
-        bareApp.bundleIdentifier = bareApp.shortVersion = bareApp.buildVersion = bareApp.minimumSystemVersion =
-            bareApp.executableName = std::nullopt;
+        const InspectionResult bare{QUrl::fromLocalFile("/Users/dana/Builds/Harbor Lights.app"), 0,
+                                    AppInspection{"Harbor Lights", std::nullopt, std::nullopt, std::nullopt,
+                                                  std::nullopt, std::nullopt, checks({S::pass, S::warning}), {}}};
         QList<InspectionCheck> many;
         for (int i = 0; i < 100; ++i)
             many += checks(i < 12 ? std::initializer_list<S>{S::pass, S::warning, S::fail} : std::initializer_list<S>{S::fail});
@@ -207,45 +199,20 @@ private slots:
         if (QQuickItem *block = one(m_results, "entitlementsText")) // every line, blank ones included
             QCOMPARE(block->property("textDocument").value<QQuickTextDocument *>()->textDocument()->toPlainText(), plist);
 
-        struct Look { QColor colour; QString symbol, summary; };
-        const Look look = QMap<QString, Look>{
-            {"READY TO SHIP", {systemGreen(), "checkmark.seal.fill", "All release checks passed."}},
-            {"REVIEW BEFORE SHIPPING", {systemOrange(), "exclamationmark.triangle.fill",
-                                        "No blocking failures were found, but one or more items should be reviewed."}},
-            {"DO NOT SHIP", {systemRed(), "xmark.octagon.fill", "One or more release-blocking checks failed."}},
-        }.value(verdict);
-        QQuickItem *banner = one(m_results, "verdictBanner");
-        QVERIFY(hasColour(banner, look.colour, 0.075));
-        QCOMPARE(one(banner, "verdictSymbol")->property("name").toString(), look.symbol);
-        QVERIFY(hasColour(one(banner, "verdictSymbol"), look.colour));
-        QCOMPARE(textOf(one(banner, "verdictTitle")), verdict);
-        QVERIFY(hasColour(one(banner, "verdictTitle"), look.colour));
-        QCOMPARE(textOf(one(banner, "verdictSummary")), look.summary);
-        const QStringList counts = tallies.split(' ');
-        const QStringList tiles = {"tallyTilePASS", "tallyTileWARN", "tallyTileFAIL"};
-        for (int i = 0; i < 3; ++i) {
-            QQuickItem *tile = one(banner, tiles[i]);
-            QCOMPARE(QSizeF(tile->width(), tile->height()), QSizeF(54, 48));
-            QCOMPARE(textOf(one(tile, "tallyCount")), counts[i]);
-        }
+        QCOMPARE(textOf(one(m_results, "verdictTitle")), verdict);
+        QStringList counts;
+        for (const char *tile : {"tallyTilePASS", "tallyTileWARN", "tallyTileFAIL"})
+            counts << textOf(one(one(m_results, tile), "tallyCount"));
+        QCOMPARE(counts.join(' '), tallies);
         QCOMPARE(textOf(one(m_results, "tallyLine")),
                  QString::fromUtf8("%1 pass \u2022 %2 warn \u2022 %3 fail").arg(counts[0], counts[1], counts[2]));
-
-        struct RowLook { QString symbol, badge; QColor colour; };
-        const QMap<CheckStatus, RowLook> rowLooks = {{S::pass, {"checkmark.circle.fill", "PASS", systemGreen()}},
-            {S::warning, {"exclamationmark.triangle.fill", "WARN", systemOrange()}},
-            {S::fail, {"xmark.circle.fill", "FAIL", systemRed()}}, {S::pending, {"clock.fill", "NEXT", whiteAt(0.7)}}};
         const QList<InspectionCheck> all =
             result.checks() + (result.embeddedApp() ? result.embeddedApp()->checks : QList<InspectionCheck>{});
         const QList<QQuickItem *> rows = named(m_results, "check:");
         QCOMPARE(rows.size(), all.size());
-        for (int i = 0; i < rows.size(); ++i) {
-            const RowLook want = rowLooks.value(all[i].status);
-            QCOMPARE(one(rows[i], "checkSymbol")->property("name").toString(), want.symbol);
-            QVERIFY(hasColour(one(rows[i], "checkSymbol"), want.colour));
-            QCOMPARE(textOf(one(rows[i], "checkBadge")), want.badge);
-            QCOMPARE(textOf(one(rows[i], "checkDetail")), all[i].detail);
-        }
+        for (int i = 0; i < rows.size(); ++i)
+            QCOMPARE(textOf(one(rows[i], "checkBadge")) + ' ' + textOf(one(rows[i], "checkDetail")),
+                     label(all[i].status) + ' ' + all[i].detail);
     }
 
     void saveFlow_data()
