@@ -6,6 +6,7 @@
 
 #include "engine/release_tools.h"
 #include "live/pacing_clock.h"
+#include "report/report_saving.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -44,6 +45,21 @@ private:
 // image Developer ID signed but without a stapled ticket; everything else
 // succeeds silently.
 Shell::DataResult mixedToolOutcomes(const ToolCall &call);
+
+// The save dialog answering with a fixed path (none: cancelled), recording
+// the names it proposed and the failures shown.
+struct FakeSaveDialogs : ReportSaveDialogs {
+    std::optional<QString> answer;
+    QStringList proposedNames;
+    QStringList failures;
+
+    std::optional<QString> chooseReportLocation(const QString &proposed) override
+    {
+        proposedNames << proposed;
+        return answer;
+    }
+    void showSaveFailure(const QString &errorDescription) override { failures << errorDescription; }
+};
 
 // Time on the main thread that moves only by advanceTo(); an eager clock
 // instead makes each wait at once, moving time on by the wait, so a paced

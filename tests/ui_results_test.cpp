@@ -7,7 +7,12 @@
 #include "ui/content_view_state.h"
 #include "ui/engine_setup.h"
 #include "ui/release_report_saver.h"
+#include "ui/report_dialogs.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickTextDocument>
@@ -15,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(VeristampPlugin)
@@ -88,15 +94,6 @@ QQuickItem *one(QQuickItem *root, const QString &name)
 QString textOf(QQuickItem *item) { return item ? item->property("text").toString() : "<missing>"; }
 QPoint centreOf(QQuickItem *item) { return item->mapToScene(item->boundingRect().center()).toPoint(); }
 
-struct AnsweringDialogs : ReportSaveDialogs {
-    std::optional<QString> answer;
-    QStringList proposedNames;
-    int failures = 0;
-
-    std::optional<QString> chooseReportLocation(const QString &name) override { return proposedNames << name, answer; }
-    void showSaveFailure(const QString &) override { ++failures; }
-};
-
 QDateTime fixedMoment() { return QDateTime(QDate(2024, 3, 9), QTime(14, 5, 7), Qt::OffsetFromUTC, 3600); }
 
 } // namespace
@@ -109,7 +106,7 @@ class UiResultsTest : public QObject {
     ContentViewState *m_state = nullptr;
     ManualClock m_clock{true};
     QQuickItem *m_results = nullptr;
-    AnsweringDialogs m_dialogs;
+    FakeSaveDialogs m_dialogs;
     QTemporaryDir m_folder;
 
     void show(const InspectionResult &result)
@@ -118,6 +115,7 @@ class UiResultsTest : public QObject {
         m_window->grabWindow(); // the layouts settle
     }
     QQuickItem *saveButton() { return one(m_results, "saveReportButton"); }
+    QString symbolOfSave() { return one(m_results, "saveReportSymbol")->property("name").toString(); }
     void clickSave() { QTest::mouseClick(m_window, Qt::LeftButton, {}, centreOf(saveButton())); }
 
 private slots:
@@ -135,7 +133,7 @@ private slots:
         m_results = m_window->findChild<QQuickItem *>("resultsView");
         auto *saver = m_window->findChild<ReleaseReportSaver *>("releaseReportSaver");
         QVERIFY(m_state && m_results && saver);
-        m_dialogs = AnsweringDialogs{};
+        m_dialogs = FakeSaveDialogs{};
         saver->setDialogs(&m_dialogs);
         saver->setClock(fixedMoment);
     }
@@ -240,7 +238,7 @@ private slots:
             QFile saved(*m_dialogs.answer);
             QVERIFY(saved.open(QIODevice::ReadOnly));
             QCOMPARE(saved.readAll(), releaseReportText(result, fixedMoment()).toUtf8());
-            QCOMPARE(textOf(saveButton()), "Saved");
+            QCOMPARE(textOf(saveButton()) + ' ' + symbolOfSave(), "Saved checkmark.circle.fill");
             QVERIFY(!saveButton()->isEnabled());
             if (then == "new drop") {
                 // Tools that answer nothing and a clock that never waits: the run is over at once.
@@ -254,9 +252,30 @@ private slots:
                 show(result);
             }
         }
-        QCOMPARE(m_dialogs.failures, answer.startsWith("missing") ? 1 : 0);
-        QCOMPARE(textOf(saveButton()), QString::fromUtf8("Save Release Report\u2026"));
+        QCOMPARE(m_dialogs.failures.size(), answer.startsWith("missing") ? 1 : 0);
+        QCOMPARE(textOf(saveButton()) + ' ' + symbolOfSave(), QString::fromUtf8("Save Release Report\u2026 square.and.arrow.down"));
         QVERIFY(saveButton()->isEnabled());
+    }
+
+    // The platform's save panel and alert, shown for real and answered as soon as they are up.
+    void platformDialogsShowTheFixedTexts()
+    {
+        WidgetReportSaveDialogs dialogs;
+        QStringList shown;
+        QTimer::singleShot(0, this, [&] {
+            auto *panel = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            shown << panel->windowTitle() << panel->labelText(QFileDialog::Accept);
+            panel->reject();
+        });
+        QCOMPARE(dialogs.chooseReportLocation("Name.txt"), std::nullopt);
+        QTimer::singleShot(0, this, [&] {
+            auto *alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            shown << alert->text() << alert->informativeText() << alert->buttons().value(0)->text();
+            alert->buttons().value(0)->click();
+        });
+        dialogs.showSaveFailure("The disk is full.");
+        QCOMPARE(shown, (QStringList{"Save Veristamp Release Report", "Save Report",
+                                     "The release report could not be saved.", "The disk is full.", "OK"}));
     }
 
     void aboutSheet_data()
