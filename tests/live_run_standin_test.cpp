@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QCoreApplication>
 #include <QTest>
 
 class LiveRunStandInTest : public QObject {
@@ -55,7 +56,7 @@ private slots:
         for (const InspectionCheck &check : state.inspection()->checks())
             checks << rawValue(check.status);
         QTEST(checks.join(' '), "checks");
-        QTRY_VERIFY(qApp->findChildren<InspectionWorker *>().isEmpty());
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
     }
 };
 

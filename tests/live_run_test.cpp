@@ -144,7 +144,7 @@ private slots:
         state.reset();
         script.release();
         QTRY_VERIFY(script.calls().contains(detach));
-        QTRY_VERIFY(qApp->findChildren<InspectionWorker *>().isEmpty());
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
     }
 
     void quitDuringARunStillDetaches()

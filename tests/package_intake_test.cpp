@@ -2,6 +2,7 @@
 #include "test_doubles.h"
 #include "ui/content_view_state.h"
 
+#include <QCoreApplication>
 #include <QTest>
 
 #include <atomic>
@@ -45,7 +46,7 @@ class PackageIntakeTest : public QObject {
 private slots:
     void cleanup()
     {
-        QTRY_VERIFY(qApp->findChildren<InspectionWorker *>().isEmpty());
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
         *m_toolCalls = 0;
         m_beeps = 0;
     }
