@@ -76,7 +76,7 @@ void appendApplication(QStringList &lines, const InspectionResult &result)
           << fieldLine(QStringLiteral("Build"), result.buildVersion)
           << fieldLine(QStringLiteral("Minimum macOS"), result.minimumSystemVersion, QStringLiteral("Not declared"))
           << fieldLine(QStringLiteral("Executable"), result.executableName);
-    appendSection(lines, QStringLiteral("RELEASE PREFLIGHT"));
+    appendSection(lines, applicationChecksHeading());
     appendCheckLines(result.checks, lines);
     appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), result.entitlements);
 }
@@ -88,7 +88,7 @@ void appendEmbeddedApp(QStringList &lines, const EmbeddedAppResult &app)
           << fieldLine(QStringLiteral("Bundle Identifier"), app.bundleIdentifier)
           << fieldLine(QStringLiteral("Version"), app.shortVersion)
           << fieldLine(QStringLiteral("Build"), app.buildVersion);
-    appendSection(lines, QStringLiteral("PACKAGED APP PREFLIGHT"));
+    appendSection(lines, packagedAppChecksHeading());
     appendCheckLines(app.checks, lines);
     appendEntitlements(lines, QStringLiteral("PACKAGED APP SIGNED ENTITLEMENTS"), app.entitlements);
 }
@@ -97,7 +97,7 @@ void appendEmbeddedApp(QStringList &lines, const EmbeddedAppResult &app)
 // absent and empty by construction, and the packaged app carries the real ones.
 void appendDiskImage(QStringList &lines, const InspectionResult &result)
 {
-    appendSection(lines, QStringLiteral("DMG PREFLIGHT"));
+    appendSection(lines, diskImageChecksHeading());
     appendCheckLines(result.checks, lines);
     if (result.embeddedApp)
         appendEmbeddedApp(lines, *result.embeddedApp);
@@ -113,6 +113,21 @@ void appendClosingNote(QStringList &lines)
 }
 
 } // namespace
+
+QString applicationChecksHeading()
+{
+    return QStringLiteral("RELEASE PREFLIGHT");
+}
+
+QString diskImageChecksHeading()
+{
+    return QStringLiteral("DMG PREFLIGHT");
+}
+
+QString packagedAppChecksHeading()
+{
+    return QStringLiteral("PACKAGED APP PREFLIGHT");
+}
 
 void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines)
 {
