@@ -2,12 +2,12 @@
 
 #include "engine/package_inspection.h"
 #include "engine/release_tools.h"
-#include "json_schema_check.h"
 #include "report/report_text.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -165,10 +165,7 @@ private slots:
         const CheckRun run = check({"--format", "json", "--release-set", fixture("apps/Ready.app"), missing,
                                     fixture("dmgs/Notarized.dmg")});
         QCOMPARE(run.exitCode, 66);
-        QFile schema(QStringLiteral(VERISTAMP_SCHEMA));
-        QVERIFY(schema.open(QIODevice::ReadOnly));
         const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
-        QCOMPARE(schemaViolations(QJsonDocument::fromJson(schema.readAll()).object(), json), QStringList());
         QCOMPARE(json["exitStatus"].toInt(), 66);
         QCOMPARE(json["packages"].toArray().size(), 2);
         QCOMPARE(json["skipped"][0]["path"].toString(), missing);

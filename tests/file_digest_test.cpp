@@ -31,6 +31,12 @@ QByteArray local(const QString &path)
     return QFile::encodeName(path);
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
 QString treeHex(const QString &folder)
 {
     const Digest digest = treeDigest(folder);
@@ -45,24 +51,16 @@ class FileDigestTest : public QObject {
     QTemporaryDir m_temp;
 
 private slots:
-    void fileDigestIsSha256sums_data()
-    {
-        QTest::addColumn<qint64>("size");
-        const qint64 buffer = qint64(kDigestBufferSize);
-        for (const qint64 size : {qint64(0), qint64(1), buffer - 1, buffer, buffer + 1, 3 * buffer + 17})
-            QTest::newRow(qPrintable(QString::number(size))) << size;
-    }
-
     void fileDigestIsSha256sums()
     {
-        QFETCH(qint64, size);
-        QByteArray bytes(size, 0);
-        QRandomGenerator(quint32(size)).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+        const qint64 buffer = qint64(kDigestBufferSize);
         const QString path = m_temp.filePath("image.dmg");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == size);
-        file.close();
-        QCOMPARE(fileDigest(path).sha256.value_or("none"), referenceDigest(path));
+        for (const qint64 size : {qint64(0), qint64(1), buffer - 1, buffer, buffer + 1, 3 * buffer + 17}) {
+            QByteArray bytes(size, 0);
+            QRandomGenerator(quint32(size)).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+            QVERIFY(writeFile(path, bytes));
+            QCOMPARE(fileDigest(path).sha256.value_or("none"), referenceDigest(path));
+        }
     }
 
     void onlyARegularFileHasAFileDigest()
@@ -79,11 +77,7 @@ private slots:
     void treeDigestIsTheDocumentedOne()
     {
         const QString root = m_temp.filePath("Known.app");
-        QVERIFY(QDir().mkpath(root + "/b"));
-        QFile a(root + "/a");
-        QVERIFY(a.open(QIODevice::WriteOnly) && a.write("x") == 1);
-        a.close();
-        QFile(root + "/b.txt").open(QIODevice::WriteOnly);
+        QVERIFY(QDir().mkpath(root + "/b") && writeFile(root + "/a", "x") && writeFile(root + "/b.txt", ""));
         QCOMPARE(::chmod(local(root + "/a").constData(), 0644) | ::chmod(local(root + "/b").constData(), 0755)
                      | ::chmod(local(root + "/b.txt").constData(), 0600) | ::symlink("../a", local(root + "/b/c").constData()),
                  0);
