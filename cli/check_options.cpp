@@ -7,6 +7,7 @@ namespace {
 const QString outputDirOption = QStringLiteral("output-dir");
 const QString formatOption = QStringLiteral("format");
 
+// In the order of CheckFormat.
 const QStringList &formatNames()
 {
     static const QStringList names{QStringLiteral("text"), QStringLiteral("json"), QStringLiteral("junit")};
