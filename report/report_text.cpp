@@ -59,7 +59,7 @@ void appendApplication(QStringList &lines, const AppInspection &app)
 {
     appendSection(lines, QStringLiteral("APPLICATION METADATA"));
     appendFacts(lines, applicationMetadata(app));
-    appendSection(lines, QStringLiteral("RELEASE PREFLIGHT"));
+    appendSection(lines, applicationChecksHeading());
     appendCheckLines(app.checks, lines);
     appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), app.entitlements);
 }
@@ -68,14 +68,14 @@ void appendEmbeddedApp(QStringList &lines, const EmbeddedAppResult &app)
 {
     appendSection(lines, QStringLiteral("PACKAGED APPLICATION"));
     appendFacts(lines, packagedApplicationFacts(app));
-    appendSection(lines, QStringLiteral("PACKAGED APP PREFLIGHT"));
+    appendSection(lines, packagedAppChecksHeading());
     appendCheckLines(app.checks, lines);
     appendEntitlements(lines, QStringLiteral("PACKAGED APP SIGNED ENTITLEMENTS"), app.entitlements);
 }
 
 void appendDiskImage(QStringList &lines, const DiskImageInspection &image)
 {
-    appendSection(lines, QStringLiteral("DMG PREFLIGHT"));
+    appendSection(lines, diskImageChecksHeading());
     appendCheckLines(image.checks, lines);
     if (image.embeddedApp)
         appendEmbeddedApp(lines, *image.embeddedApp);
@@ -91,6 +91,21 @@ void appendClosingNote(QStringList &lines)
 }
 
 } // namespace
+
+QString applicationChecksHeading()
+{
+    return QStringLiteral("RELEASE PREFLIGHT");
+}
+
+QString diskImageChecksHeading()
+{
+    return QStringLiteral("DMG PREFLIGHT");
+}
+
+QString packagedAppChecksHeading()
+{
+    return QStringLiteral("PACKAGED APP PREFLIGHT");
+}
 
 void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines)
 {
