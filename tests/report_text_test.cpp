@@ -1,11 +1,70 @@
+// The release report: one golden file per shape, compared whole at a fixed
+// moment, and the lines a few odd results print.
+
 #include "report/report_text.h"
-#include "report_sample_results.h"
 
 #include <QFile>
 #include <QTimeZone>
 #include <QtTest>
 
-using namespace samples;
+namespace {
+
+QDateTime moment(QDate date, QTime time, int offsetSeconds) { return QDateTime(date, time, Qt::OffsetFromUTC, offsetSeconds); }
+
+// "LABEL Title: detail" per check.
+QList<InspectionCheck> checks(const QStringList &lines)
+{
+    static const QHash<QString, CheckStatus> statuses{{"PASS", CheckStatus::pass}, {"WARN", CheckStatus::warning},
+                                                      {"FAIL", CheckStatus::fail}, {"NEXT", CheckStatus::pending}};
+    QList<InspectionCheck> made;
+    for (const QString &line : lines)
+        made << makeCheck(line.mid(5).section(": ", 0, 0), statuses.value(line.left(4)), line.section(": ", 1));
+    return made;
+}
+
+const QString kEntitlements = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+                              "\t<key>com.apple.security.get-task-allow</key>\n\t<true/>\n</dict>\n</plist>";
+
+QList<InspectionCheck> appChecks(const QString &gatekeeper)
+{
+    return checks({"PASS Code signature: The application passed codesign verification.",
+                   "WARN Release entitlements: Review before shipping: com.apple.security.get-task-allow.",
+                   gatekeeper + " Gatekeeper assessment: Harbor Lights.app: "
+                       + (gatekeeper == "PASS" ? "accepted source=Notarized Developer ID"
+                                               : "rejected source=Unnotarized Developer ID")});
+}
+
+InspectionResult fullApplication()
+{
+    return {QUrl::fromLocalFile("/Users/dana/Builds/Harbor Lights.app"), 48'213'504,
+            AppInspection{"Harbor Lights", "com.example.harborlights", "2.4.1", "241", "13.0", "Harbor Lights",
+                          appChecks("PASS"), kEntitlements}};
+}
+
+// An unsigned bundle with an empty Info.plist: every optional field absent.
+InspectionResult bareApplication()
+{
+    return {QUrl::fromLocalFile("/tmp/Bare.app"), 0,
+            AppInspection{"Bare", {}, {}, {}, {}, {},
+                          checks({"FAIL Code signature: The application failed codesign verification.",
+                                  "WARN Developer ID: Veristamp could not find a Developer ID Application signing "
+                                  "authority.",
+                                  "PASS Release entitlements: No signed entitlements were reported."}),
+                          {}}};
+}
+
+// The image's own checks pass; its application carries the only failure.
+InspectionResult diskImageWithApp(const QString &appEntitlements)
+{
+    return {QUrl::fromLocalFile("/Users/dana/Release/Harbor-2.4.1.dmg"), 52'480'000,
+            DiskImageInspection{"Harbor-2.4.1",
+                                checks({"PASS Disk image integrity: The DMG passed hdiutil verification.",
+                                        "PASS Packaged application: Harbor Lights.app was found inside the DMG."}),
+                                AppInspection{"Harbor Lights", "com.example.harborlights", "2.4.1", {}, {}, {},
+                                              appChecks("FAIL"), appEntitlements}}};
+}
+
+} // namespace
 
 class ReportTextTest : public QObject {
     Q_OBJECT
@@ -16,6 +75,14 @@ private slots:
         QTest::addColumn<InspectionResult>("result");
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("golden");
+        const InspectionResult withoutApp{
+            QUrl::fromLocalFile("/Users/dana/Release/Harbor-2.4.1.DMG"), 1'234'567'890, // the extension upper case
+            DiskImageInspection{
+                "Harbor-2.4.1",
+                checks({"PASS Disk image integrity: The DMG passed hdiutil verification.",
+                        "WARN DMG signature: Veristamp did not find a Developer ID Application signature on the DMG.",
+                        "FAIL Packaged application: No .app bundle was found at the top level of the mounted DMG."}),
+                {}}};
         InspectionResult noChecks = fullApplication();
         noChecks.byteSize = 999;
         std::get<AppInspection>(noChecks.package).checks.clear();
@@ -26,8 +93,8 @@ private slots:
         QTest::newRow("application with every field absent, at GMT")
             << bareApplication() << moment({2023, 12, 31}, {23, 59, 59}, 0) << "application_absent";
         QTest::newRow("disk image without app, at GMT-08:00")
-            << diskImageWithoutApp() << moment({2024, 7, 4}, {9, 30, 0}, -8 * 3600) << "disk_image_without_app";
-        QTest::newRow("disk image with app") << diskImageWithApp(entitlements) << winter << "disk_image_with_app";
+            << withoutApp << moment({2024, 7, 4}, {9, 30, 0}, -8 * 3600) << "disk_image_without_app";
+        QTest::newRow("disk image with app") << diskImageWithApp(kEntitlements) << winter << "disk_image_with_app";
         QTest::newRow("disk image with app without entitlements")
             << diskImageWithApp(QString()) << winter << "disk_image_with_app_no_entitlements";
         QTest::newRow("no checks") << noChecks << moment({2024, 2, 29}, {0, 0, 0}, 5 * 3600 + 1800) << "no_checks";
@@ -54,24 +121,24 @@ private slots:
         std::get<AppInspection>(emptyIdentifier.package).bundleIdentifier = QString();
         QTest::newRow("empty bundle identifier keeps the label's space")
             << emptyIdentifier << noon << "\nBundle Identifier: \nVersion: 2.4.1\n";
-        InspectionResult pending = result(PackageKind::application, "/tmp/Bare.app", "Bare", 0, {check(CheckStatus::pending, "Gatekeeper assessment", "Waiting for the assessment."),
-                          check(CheckStatus::fail, "Code signature", "invalid signature\nIn subcomponent: x")});
-        QTest::newRow("pending check, detail with its own line break")
-            << pending << noon
-            << "\n[NEXT] Gatekeeper assessment\n    Waiting for the assessment.\n[FAIL] Code signature\n"
-               "    invalid signature\nIn subcomponent: x\n\nREPORT NOTE\n";
         InspectionResult odd = bareApplication();
         odd.url = QUrl::fromLocalFile(QStringLiteral("/Applications/Tool Ω.APP"));
-        std::get<AppInspection>(odd.package).entitlements = QStringLiteral(" ");
+        auto &oddApp = std::get<AppInspection>(odd.package);
+        oddApp.entitlements = QStringLiteral(" ");
+        oddApp.checks = checks({"NEXT Gatekeeper assessment: Waiting for the assessment.",
+                                "FAIL Code signature: invalid signature\nIn subcomponent: x"});
+        QTest::newRow("pending check, detail with its own line break")
+            << odd << noon
+            << "\n[NEXT] Gatekeeper assessment\n    Waiting for the assessment.\n[FAIL] Code signature\n"
+               "    invalid signature\nIn subcomponent: x\n\nSIGNED ENTITLEMENTS\n";
         QTest::newRow("upper-case extension, non-ASCII path")
             << odd << noon << "\nSource: /Applications/Tool Ω.APP\nExtension: app\n";
         QTest::newRow("entitlements of one space still print")
             << odd << noon << "\nSIGNED ENTITLEMENTS\n-------------------\n \n\nREPORT NOTE\n";
-
-        QTest::newRow("less than an hour west") << bareApplication() << moment({2024, 5, 1}, {7, 8, 9}, -1800)
+        QTest::newRow("less than an hour west") << odd << moment({2024, 5, 1}, {7, 8, 9}, -1800)
                                                 << "\nGenerated: 2024-05-01 07:08:09 GMT-00:30\n";
         QTest::newRow("named zone in summer time")
-            << bareApplication() << QDateTime({2024, 7, 1}, {23, 0, 0}, QTimeZone("America/Los_Angeles"))
+            << odd << QDateTime({2024, 7, 1}, {23, 0, 0}, QTimeZone("America/Los_Angeles"))
             << "\nGenerated: 2024-07-01 23:00:00 GMT-07:00\n";
     }
 

@@ -1,4 +1,5 @@
-// Main windows offscreen: the screens, drags onto the drop zone, live stage rows, windows side by side.
+// Main windows offscreen: drags onto the drop zone, live stage rows, the About
+// sheet, the symbols, and windows side by side.
 
 #include "window_harness.h"
 
@@ -43,6 +44,11 @@ bool dropFiles(const WindowHarness &harness, const QStringList &names)
     return WindowHarness::drop(harness.window(), spotOn(harness), data);
 }
 
+AppCommands *commandsOf(WindowHarness &harness)
+{
+    return harness.engine().singletonInstance<AppCommands *>(qmlTypeId("Veristamp", 1, 0, "AppCommands"));
+}
+
 } // namespace
 
 class UiShellTest : public QObject {
@@ -53,33 +59,6 @@ private slots:
     {
         setUpQuickControlsStyle();
         QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
-
-    void screensFollowTheState()
-    {
-        WindowHarness harness;
-        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
-        harness.prepareRuns(script.tools());
-        QQuickItem *checkAnother = harness.item("checkAnotherButton");
-        QVERIFY(harness.item("landingView")->isVisible());
-        QVERIFY(!checkAnother->isVisible());
-
-        const QString name = QString("Very Long Release Candidate ").repeated(8) + "Build.app";
-        QVERIFY(dropFiles(harness, {name}));
-        QTRY_VERIFY(harness.item("liveInspectionView")->isVisible());
-        QVERIFY(!harness.item("landingView")->isVisible());
-        QVERIFY(!checkAnother->isVisible());
-        QCOMPARE(harness.item("inspectingHeading")->property("text").toString(), "Inspecting Application\u2026");
-        QQuickItem *shownName = harness.item("inspectionTargetName"); // a long name stays on one line
-        QCOMPARE(shownName->property("text").toString(), name);
-        QCOMPARE(shownName->property("lineCount").toInt(), 1);
-
-        script.release();
-        QTRY_VERIFY(harness.item("resultsScroll")->isVisible());
-        QVERIFY(checkAnother->isVisible());
-        QTest::mouseClick(harness.window(), Qt::LeftButton, {}, WindowHarness::centreOf(checkAnother).toPoint());
-        QTRY_VERIFY(harness.item("landingView")->isVisible());
-        QVERIFY(!checkAnother->isVisible());
     }
 
     // A drag the zone takes highlights it while over it; its drop starts a run, or beeps.
@@ -143,7 +122,7 @@ private slots:
         QTest::addColumn<QStringList>("rows"); // "title: label", the label empty while pending
 
         QTest::newRow("application at its entitlements")
-            << "Example.app" << QStringList{"/usr/bin/codesign", "-d"}
+            << QString("Very Long Release Candidate ").repeated(8) + "Build.app" << QStringList{"/usr/bin/codesign", "-d"}
             << QStringList{"Verifying code signature: PASS", "Checking Developer ID: WARN",
                            "Checking Hardened Runtime: PASS", "Reviewing release entitlements: CHECKING",
                            "Running Gatekeeper assessment: "};
@@ -154,6 +133,7 @@ private slots:
                            "Mounting disk image: ", "Inspecting packaged application: "};
     }
 
+    // Also: the target's name, however long, stays on one line.
     void liveRows()
     {
         QFETCH(QString, name);
@@ -179,6 +159,43 @@ private slots:
             return shown;
         };
         QTRY_COMPARE(shownRows(), rows);
+        QQuickItem *shownName = harness.item("inspectionTargetName");
+        QCOMPARE(shownName->property("text").toString(), name);
+        QCOMPARE(shownName->property("lineCount").toInt(), 1);
+    }
+
+    // Opened by its button, kept open by a second request, closed by "Done" and by Return;
+    // only the support address is selectable; in the smallest window it fits and scrolls.
+    void aboutSheet()
+    {
+        WindowHarness harness;
+        QQuickWindow *window = harness.window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto *sheet = window->findChild<QObject *>("aboutSheet");
+        auto *content = sheet->property("contentItem").value<QQuickItem *>();
+        QTest::mouseClick(window, Qt::LeftButton, {}, WindowHarness::centreOf(harness.item("aboutButton")).toPoint());
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QStringList selectable;
+        for (QQuickItem *item : content->findChildren<QQuickItem *>()) {
+            if (item->property("selectByMouse").toBool())
+                selectable << item->property("text").toString();
+        }
+        QCOMPARE(selectable, QStringList{"support@veristamp.dev"});
+        commandsOf(harness)->showAbout();
+        QVERIFY(harness.state()->showingAbout() && sheet->property("visible").toBool());
+
+        QTest::mouseClick(window, Qt::LeftButton, {}, WindowHarness::centreOf(harness.item("aboutDoneButton")).toPoint());
+        QTRY_VERIFY(!sheet->property("visible").toBool());
+        QVERIFY(!harness.state()->showingAbout());
+        commandsOf(harness)->showAbout();
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QTest::keyClick(window, Qt::Key_Return);
+        QTRY_VERIFY(!sheet->property("visible").toBool());
+
+        harness.state()->showAbout();
+        window->resize(760, 560);
+        QTRY_COMPARE(sheet->property("height").toReal(), 560.0);
+        QVERIFY(content->property("contentHeight").toReal() > content->height());
     }
 
     void symbolsRenderTinted()
@@ -199,7 +216,7 @@ private slots:
     void windowsShareOnlyTheCommands()
     {
         WindowHarness harness;
-        auto *commands = harness.engine().singletonInstance<AppCommands *>(qmlTypeId("Veristamp", 1, 0, "AppCommands"));
+        AppCommands *commands = commandsOf(harness);
         commands->newWindow();
         commands->newWindow();
         ToolScript script({}, {"/usr/bin/codesign", "--verify"});

@@ -1,0 +1,244 @@
+// The disk image inspector and its volume operations against scripted tools
+// whose attach reports a real folder as the volume. The fixture images show
+// the rest (standin_inspection_test).
+
+#include "engine/byte_size.h"
+#include "engine/disk_image_inspection.h"
+#include "engine/disk_image_volume.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Answers = QHash<QString, Shell::DataResult>;
+
+Shell::DataResult answer(int exitCode, const QByteArray &out = {}, const QByteArray &err = {})
+{
+    return Shell::DataResult{exitCode, out, err};
+}
+
+// The partition map first, as the platform's tool writes it, then the given entities.
+QByteArray attachPlist(const QByteArray &entities)
+{
+    return "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>system-entities</key><array><dict>"
+           "<key>content-hint</key><string>Apple_partition_map</string></dict>\n" + entities + "</array></dict></plist>\n";
+}
+
+QByteArray mountAt(const QByteArray &path) { return "<dict><key>mount-point</key><string>" + path + "</string></dict>"; }
+
+const QByteArray kEntitlements = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict>"
+                                 "<key>com.apple.security.app-sandbox</key><true/></dict></plist>";
+
+// A signed, notarized image holding one clean app; calls on the app inside are keyed "app <first argument>".
+const Answers kClean{
+    {"verify", answer(0, "checksum is VALID\n")},
+    {"-dv", answer(0, {}, "Authority=Developer ID Application: Example Corp (A1B2C3D4E5)\nAuthority=Apple Root CA\n")},
+    {"stapler", answer(0, "Processing: image\nThe validate action worked!\n")},
+    {"--assess", answer(0, {}, "accepted\nsource=Notarized Developer ID\n")},
+    {"attach", answer(0, attachPlist(mountAt("@MOUNT@")))},
+    {"app --verify", answer(0, {}, "valid on disk\n")},
+    {"app -dv", answer(0, {}, "CodeDirectory v=20500 flags=0x10000(runtime)\n"
+                              "Authority=Developer ID Application: Example Corp (A1B2C3D4E5)\n")},
+    {"app -d", answer(0, kEntitlements + "\n")},
+    {"app --assess", answer(0, {}, "accepted\n")},
+    {"detach", answer(0, "\"disk4\" ejected.\n")},
+};
+
+// One inspection of a real image file whose volume is a real folder; the
+// folder's name has a space, so the detach shows whether it stays one argument.
+struct ScriptedRun {
+    QTemporaryDir workspace;
+    const QString image = workspace.filePath(QStringLiteral("Example 1.0.dmg"));
+    const QString volume = workspace.filePath(QStringLiteral("Example Volume"));
+    Answers answers = kClean;
+    QList<QStringList> calls;
+    QStringList stages; // stage, letter, and the number of calls made before it was reported
+
+    ScriptedRun(const Answers &changes, const QStringList &entries) // a trailing slash makes a folder
+    {
+        answers.insert(changes);
+        QFile file(image);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, 'x')) == 4096);
+        for (const QString &entry : entries)
+            QVERIFY(entry.endsWith('/') ? QDir(volume).mkpath(entry) : QFile(volume + '/' + entry).open(QFile::WriteOnly));
+    }
+
+    InspectionResult inspect()
+    {
+        const ReleaseTools tools{[this](const ToolCall &call) {
+            calls << (QStringList{call.executable} + call.arguments);
+            const bool onApp = call.arguments.last().endsWith(QLatin1String(".app"), Qt::CaseInsensitive);
+            Shell::DataResult result = answers.value((onApp ? "app " : "") + call.arguments.value(0));
+            result.stdoutData.replace("@MOUNT@", volume.toUtf8());
+            return result;
+        }};
+        return inspectDiskImage(QUrl::fromLocalFile(image), tools, [this](int stage, LiveStageStatus status) {
+            stages << QStringLiteral("%1%2@%3").arg(stage).arg("??PWF"[int(status)]).arg(calls.size());
+        });
+    }
+};
+
+// The clean image's four checks, some replaced, then the rest.
+QStringList checks(const QStringList &rest, const QMap<int, QString> &replaced = {})
+{
+    QStringList all{"PASS Disk image integrity: The DMG passed hdiutil verification.",
+                    "PASS DMG signature: Developer ID Application: Example Corp (A1B2C3D4E5)",
+                    "PASS Stapled notarization ticket: Processing: image The validate action worked!",
+                    "PASS Gatekeeper assessment: accepted source=Notarized Developer ID"};
+    for (auto it = replaced.begin(); it != replaced.end(); ++it)
+        all[it.key()] = it.value();
+    return all + rest;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Answers)
+Q_DECLARE_METATYPE(Shell::DataResult)
+
+class DiskImageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void checksAndStages_data()
+    {
+        QTest::addColumn<Answers>("changes"); // answers that differ from kClean
+        QTest::addColumn<QStringList>("volume");
+        QTest::addColumn<QStringList>("checks"); // "LABEL Title: detail"
+        QTest::addColumn<QString>("stages");     // one letter a stage: P pass, W warning, F fail
+        QTest::addColumn<QString>("app");        // the packaged app inspected
+        const QStringList example{"Example.app/"};
+        const QString found = "PASS Packaged application: Example.app was found inside the DMG.";
+        const QString unsignedImage =
+            "WARN DMG signature: Veristamp did not find a Developer ID Application signature on the DMG.";
+
+        QTest::newRow("signed, notarized, one clean app") << Answers{} << example << checks({found}) << "PPPPPP" << "Example";
+        QTest::newRow("unsigned image, ticket and Gatekeeper silent")
+            << Answers{{"-dv", answer(1, {}, "image: code object is not signed at all\n")}, {"stapler", answer(0)},
+                       {"--assess", answer(0)}}
+            << example
+            << checks({found}, {{1, unsignedImage},
+                                {2, "PASS Stapled notarization ticket: A valid stapled notarization ticket was found."},
+                                {3, "PASS Gatekeeper assessment: Gatekeeper accepted the disk image."}})
+            << "PWPPPP" << "Example";
+        QTest::newRow("image tools fail silently")
+            << Answers{{"verify", answer(1)}, {"-dv", answer(1)}, {"stapler", answer(65)}, {"--assess", answer(3)}}
+            << example
+            << checks({found}, {{0, "FAIL Disk image integrity: The DMG failed hdiutil verification."}, {1, unsignedImage},
+                                {2, "FAIL Stapled notarization ticket: Veristamp could not validate a stapled "
+                                    "notarization ticket."},
+                                {3, "FAIL Gatekeeper assessment: Gatekeeper did not accept the disk image."}})
+            << "FWFFPP" << "Example";
+        QTest::newRow("image that cannot be attached")
+            << Answers{{"attach", answer(1, {}, "hdiutil: attach failed - image not recognized\n")}} << example
+            << checks({"FAIL Mount disk image: hdiutil: attach failed - image not recognized"}) << "PPPPFF" << "";
+        QTest::newRow("one app, with a warning") << Answers{{"app -dv", answer(0, {}, "flags=0x0(none)\n")}} << example
+                                                 << checks({found}) << "PPPPPW" << "Example";
+        QTest::newRow("several apps, the inspected one failing")
+            << Answers{{"app --assess", answer(3, {}, "rejected\n")}} << QStringList{"Beta.app/", "alpha.app/"}
+            << checks({"WARN Packaged application: Multiple app bundles were found. Veristamp inspected alpha.app."})
+            << "PPPPPF" << "alpha";
+    }
+    // Also: each stage reported before the next call, stage 5 after the app's
+    // four calls and before the detach; the image detached by its mount point
+    // exactly when it was mounted; no metadata or entitlements of the image's own.
+    void checksAndStages()
+    {
+        QFETCH(Answers, changes);
+        QFETCH(QStringList, volume);
+        QFETCH(QString, stages);
+        QFETCH(QString, app);
+        ScriptedRun run(changes, volume);
+        const InspectionResult result = run.inspect();
+
+        QStringList shown;
+        for (const InspectionCheck &check : result.checks())
+            shown << label(check.status) + ' ' + check.title + ": " + check.detail;
+        QTEST(shown, "checks");
+        QStringList expectedStages;
+        for (int stage = 0; stage < 6; ++stage)
+            expectedStages << QStringLiteral("%1%2@%3").arg(stage).arg(stages[stage]).arg(stage < 5 ? stage + 1 : app.isEmpty() ? 5 : 9);
+        QCOMPARE(run.stages, expectedStages);
+        QCOMPARE(run.calls.count({"/usr/bin/hdiutil", "detach", run.volume}), stages[4] == 'F' ? 0 : 1);
+
+        QCOMPARE(result.displayName(), QStringLiteral("Example 1.0"));
+        QVERIFY(result.kind() == PackageKind::diskImage && !result.application());
+        QCOMPARE(result.byteSize, measureByteSize(QUrl::fromLocalFile(run.image)));
+        QCOMPARE(result.embeddedApp() ? result.embeddedApp()->displayName : QString(), app);
+        if (result.embeddedApp())
+            QCOMPARE(result.embeddedApp()->entitlements, QString::fromUtf8(kEntitlements));
+    }
+
+    void callsFollowTheContract()
+    {
+        ScriptedRun run({}, {"Example.app/"});
+        run.inspect();
+        const QString image = run.image, app = run.volume + QStringLiteral("/Example.app");
+        QCOMPARE(run.calls, (QList<QStringList>{
+                                {"/usr/bin/hdiutil", "verify", image},
+                                {"/usr/bin/codesign", "-dv", "--verbose=4", image},
+                                {"/usr/bin/xcrun", "stapler", "validate", image},
+                                {"/usr/sbin/spctl", "--assess", "--type", "open", "--context",
+                                 "context:primary-signature", "--verbose=4", image},
+                                {"/usr/bin/hdiutil", "attach", "-readonly", "-nobrowse", "-plist", image},
+                                {"/usr/bin/codesign", "--verify", "--deep", "--strict", "--verbose=2", app},
+                                {"/usr/bin/codesign", "-dv", "--verbose=4", app},
+                                {"/usr/bin/codesign", "-d", "--entitlements", ":-", app},
+                                {"/usr/sbin/spctl", "--assess", "--type", "execute", "--verbose=4", app},
+                                {"/usr/bin/hdiutil", "detach", run.volume},
+                            }));
+    }
+
+    // The attach output's shape rules.
+    void mountPoint_data()
+    {
+        QTest::addColumn<Shell::DataResult>("answer");
+        QTest::addColumn<QString>("outcome"); // the mount point, or the message when there is none
+        const QString unreadable = "The DMG mounted, but Veristamp could not read its mount information.";
+        const QString noPath = "The DMG mounted, but no mounted volume path was reported.";
+        const QByteArray head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">";
+        QTest::newRow("mount point in the second entity") << answer(0, attachPlist(mountAt("/Volumes/E"))) << "/Volumes/E";
+        QTest::newRow("an entity that is not a dictionary")
+            << answer(0, attachPlist(mountAt("/Volumes/X") + "<string>disk3</string>")) << unreadable;
+        QTest::newRow("root not a dictionary") << answer(0, head + "<array><string>/V</string></array></plist>") << unreadable;
+        QTest::newRow("system-entities missing")
+            << answer(0, head + "<dict><key>mount-point</key><string>/V</string></dict></plist>") << unreadable;
+        QTest::newRow("system-entities not an array")
+            << answer(0, head + "<dict><key>system-entities</key><dict/></dict></plist>") << unreadable;
+        QTest::newRow("mount point not text")
+            << answer(0, attachPlist("<dict><key>mount-point</key><integer>7</integer></dict>")) << noPath;
+        QTest::newRow("empty mount point") << answer(0, attachPlist(mountAt(""))) << noPath;
+        QTest::newRow("attach fails with warning and error")
+            << answer(1, attachPlist(mountAt("/Volumes/E")), "hdiutil: attach: WARNING: ignoring IDME options (obsolete)\n"
+                                                             "hdiutil: attach failed - no mountable file systems\n")
+            << "hdiutil: attach: WARNING: ignoring IDME options (obsolete) hdiutil: attach failed - no mountable file systems";
+        QTest::newRow("attach fails silently") << answer(1) << "The DMG could not be mounted.";
+    }
+    void mountPoint()
+    {
+        QFETCH(Shell::DataResult, answer);
+        const auto result = mountDiskImage(QUrl::fromLocalFile("/Release/Example.dmg"),
+                                           ReleaseTools{[answer](const ToolCall &) { return answer; }});
+        QTEST(result.mountPoint ? result.mountPoint->toLocalFile() : result.message, "outcome");
+        QCOMPARE(result.message == "Mounted successfully.", result.mountPoint.has_value());
+    }
+
+    // Apps below the top, and entries other than the top-level .app names, are not examined.
+    void findsOnlyTopLevelAppNames()
+    {
+        QTemporaryDir mountPoint(QDir::tempPath() + QStringLiteral("/Example Volume XXXXXX"));
+        const QDir volume(mountPoint.path());
+        QVERIFY(volume.mkpath("Documents/Inner.app") && QFile(volume.filePath("Helper.app")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile(volume.filePath("Notes.app.zip")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link("/nonexistent", volume.filePath("Link.app")));
+        QVERIFY(QFile::link("/Applications", volume.filePath("Applications")));
+        QCOMPARE(findApplicationBundles(QUrl::fromLocalFile(volume.path())),
+                 QList<QUrl>({QUrl::fromLocalFile(volume.filePath("Helper.app")), QUrl::fromLocalFile(volume.filePath("Link.app"))}));
+        QCOMPARE(findApplicationBundles(QUrl::fromLocalFile(volume.filePath("gone"))), QList<QUrl>());
+    }
+};
+
+QTEST_GUILESS_MAIN(DiskImageTest)
+#include "disk_image_test.moc"

@@ -1,0 +1,143 @@
+// Every fixture package inspected end to end: the stand-in tools replay its
+// recorded answers as real processes and unpack its volume into
+// $TMPDIR/veristamp-volumes, private to the test. Each row gives the letters
+// of the package's own checks (an image's then its stages) and one detail
+// that shows the rule the package was made for.
+
+#include "engine/app_inspection.h"
+#include "engine/package_inspection.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString fixture(const QString &name) { return QStringLiteral(VERISTAMP_TEST_PACKAGES "/") + name; }
+
+QStringList volumeFolders()
+{
+    return QDir(QDir::tempPath() + QStringLiteral("/veristamp-volumes")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class StandinInspectionTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_temp;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_temp.isValid());
+        qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
+    }
+
+    void inspectsEveryFixture_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("detail"); // "<check index> <detail>"
+        const auto row = [](const char *name, const char *package, const char *letters, const QString &detail) {
+            QTest::newRow(name) << QString(package) << QString(letters) << detail;
+        };
+        const QString apps = fixture("apps/");
+        row("ready", "apps/Ready.app", "PPPPP", "1 Developer ID Application: Northwind Software (7Q2XK4M9PL)");
+        row("ad-hoc", "apps/AdHoc.app", "PFWPF", "4 /Applications/AdHoc.app: rejected source=no usable signature");
+        row("nothing recorded", "apps/Unrecorded.app", "FWWPF",
+            "0 " + apps + "Unrecorded.app: no signature is recorded for this package on this host");
+        row("empty entitlements output", "apps/ExecutableOnly.app", "PPPPP", "3 No signed entitlements were reported.");
+        row("indented display", "apps/IndentedDisplay.app", "PWPPP",
+            "1 Veristamp could not find a Developer ID Application signing authority.");
+        row("Developer ID second", "apps/LaterDeveloperID.app", "PPPPP", "1 Developer ID Certification Authority");
+        row("runtime only on a later flags line", "apps/NoRuntimeFirstFlags.app", "PPWPP",
+            "2 Veristamp did not find the Hardened Runtime flag in the code signature.");
+        row("the inspected path reaches the tools", "apps/PathEcho.app", "PPPPP",
+            "4 " + apps + "PathEcho.app: accepted source=Notarized Developer ID "
+                          "origin=Developer ID Application: Northwind Software (7Q2XK4M9PL)");
+        row("risky entitlements", "apps/RiskyEntitlements.app", "PPPWP",
+            "3 Review before shipping: com.apple.security.get-task-allow, "
+            "com.apple.security.cs.allow-dyld-environment-variables.");
+        row("silent Gatekeeper", "apps/SilentGatekeeper.app", "PPPPP", "4 Gatekeeper accepted the application.");
+        row("get-task-allow false", "apps/TaskAllowFalse.app", "PPPPP",
+            "3 No common development or weakened-runtime entitlements were detected.");
+        row("RUNTIME in capitals", "apps/UppercaseRuntime.app", "PPPPP",
+            "2 The code signature includes the Hardened Runtime flag.");
+        row("broken signature, both streams", "apps/BrokenSignature.app", "FPPPF", "");
+        row("development certificate", "apps/Development.app", "PWPPF",
+            "1 Signing authority: Apple Development: Jordan Reyes (X4M2B7Q9ZL)");
+
+        const QString found = QStringLiteral(" was found inside the DMG.");
+        const QString several = QStringLiteral("4 Multiple app bundles were found. Veristamp inspected ");
+        row("notarized", "dmgs/Notarized.dmg", "PPPPP PPPPPP", "4 Ready.app" + found);
+        row("unsigned", "dmgs/Unsigned.dmg", "PWFFP PWFFPP", "");
+        row("not an image", "dmgs/Broken.dmg", "FWFFF FWFFFF", "4 hdiutil: attach failed - image not recognized");
+        row("mount point in the second entity", "dmgs/MountPointSecond.dmg", "PPPPP PPPPPP", "4 Ready.app" + found);
+        row("licence before the plist", "dmgs/LicenseBeforePlist.dmg", "PPPPP PPPPPP", "4 Ready.app" + found);
+        row("detach fails", "dmgs/DetachFails.dmg", "PPPPPW PPPPPP",
+            "5 hdiutil: couldn't unmount \"disk4\" - Resource busy");
+        row("Developer ID mark without an authority line", "dmgs/DeveloperIdNoAuthority.dmg", "PPPPP PPPPPP",
+            "1 Developer ID signature detected.");
+        row("documents only", "dmgs/DocumentsOnly.dmg", "PPPPF PPPPPF",
+            "4 No .app bundle was found at the top level of the mounted DMG.");
+        row("attach reports no mount point", "dmgs/NoMountPoint.dmg", "PPPPF PPPPFF",
+            "4 The DMG mounted, but no mounted volume path was reported.");
+        row("attach output not a property list", "dmgs/NotAPlist.dmg", "PPPPF PPPPFF",
+            "4 The DMG mounted, but Veristamp could not read its mount information.");
+        row("numbers by value, hidden app skipped", "dmgs/NumberedApps.dmg", "PPPPW PPPPPW", several + "Tool 9.app.");
+        row("space in the mount point", "dmgs/Spaced Name.dmg", "PPPPP PPPPPP", "4 Spaced Name.app" + found);
+        row("truncated archive", "dmgs/Truncated.dmg", "FWFFF FWFFFF", "");
+        row("two apps, letter case ignored", "dmgs/TwoApps.dmg", "PPPPW PPPPPW", several + "alpha Tool.app.");
+        row("app extension in capitals", "dmgs/UppercaseExtension.dmg", "PPPPP PPPPPP", "4 Setup.APP" + found);
+        row("app not notarized", "dmgs/FailingEmbeddedApp.dmg", "PPPPP PPPPPF", "4 Unnotarized.app" + found);
+        row("nothing recorded on the image", "dmgs/Unrecorded.dmg", "PWFFP PWFFPF", "4 Unrecorded.app" + found);
+    }
+    void inspectsEveryFixture()
+    {
+        QFETCH(QString, package);
+        QFETCH(QString, detail);
+        const bool image = package.endsWith(".dmg");
+        QString stages = QStringLiteral(" ");
+        const InspectionResult result = inspectPackage(
+            QUrl::fromLocalFile(fixture(package)), image ? PackageKind::diskImage : PackageKind::application,
+            releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)),
+            [&stages](int, LiveStageStatus status) { stages += "??PWF"[int(status)]; });
+        QString letters;
+        for (const InspectionCheck &check : result.checks())
+            letters += label(check.status).at(0);
+        QTEST(letters + (image ? stages : QString()), "letters");
+        if (!detail.isEmpty())
+            QCOMPARE(result.checks().at(detail.left(1).toInt()).detail, detail.mid(2));
+
+        QStringList left = volumeFolders();
+        left.removeAll(QStringLiteral("DetachFails"));
+        QCOMPARE(left, QStringList());
+        QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("veristamp-*-std*")}, QDir::Files), QStringList());
+    }
+
+    void readsFixtureMetadata_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("metadata"); // identifier, short, build, minimum, executable; "-" for absent
+        QTest::newRow("binary Info.plist") << "Ready" << "com.northwind.ready 2.4.1 241 12.0 Ready";
+        QTest::newRow("XML Info.plist") << "AdHoc" << "com.northwind.adhoc 2.4.1 241 12.0 AdHoc";
+        QTest::newRow("no Info.plist") << "NoInfoPlist" << "- - - - -";
+        QTest::newRow("numeric build") << "NumericBuild" << "com.northwind.numericbuild 2.4.1 - 12.0 NumericBuild";
+    }
+    void readsFixtureMetadata()
+    {
+        QFETCH(QString, name);
+        const AppInspection app = inspectApplication(QUrl::fromLocalFile(fixture("apps/" + name + ".app")),
+                                                     releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)));
+        QStringList shown;
+        for (const auto &value : {app.bundleIdentifier, app.shortVersion, app.buildVersion, app.minimumSystemVersion,
+                                  app.executableName})
+            shown << value.value_or(QStringLiteral("-"));
+        QCOMPARE(app.displayName, name);
+        QTEST(shown.join(' '), "metadata");
+    }
+};
+
+QTEST_GUILESS_MAIN(StandinInspectionTest)
+#include "standin_inspection_test.moc"
