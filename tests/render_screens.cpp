@@ -14,12 +14,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QProcess>
 #include <QTest>
-#include <QTextStream>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <optional>
 
@@ -27,57 +27,34 @@ Q_IMPORT_QML_PLUGIN(VeristampPlugin)
 
 namespace {
 
-QUrl package(const QString &name)
-{
-    return QUrl::fromLocalFile(QStringLiteral("/tmp/veristamp-render/") + name);
-}
+QString package(const QString &name) { return QStringLiteral("/tmp/veristamp-render/") + name; }
 
-QPointF zoneCentre(const WindowHarness &harness)
-{
-    return WindowHarness::centreOf(harness.item("dropZone"));
-}
+QPointF zoneCentre(const WindowHarness &harness) { return WindowHarness::centreOf(harness.item("dropZone")); }
 
-// Drops a package and waits until the run holds at the given tool call with
-// every earlier stage shown.
-bool dropAndHold(WindowHarness &harness, ToolScript &script, const QString &name, int shownFinalStages)
+// Drops a package whose run holds at a tool call of the script, and waits
+// until that many stages are final.
+bool dropAndHold(WindowHarness &harness, std::optional<ToolScript> &script, const QStringList &holdAt,
+                 const QString &name, int finalStages)
 {
-    harness.prepareRuns(script.tools());
+    script.emplace(mixedToolOutcomes, holdAt);
+    harness.prepareRuns(script->tools());
     QMimeData data;
-    data.setUrls({package(name)});
-    if (!WindowHarness::drop(harness.window(), zoneCentre(harness), data))
-        return false;
-    return QTest::qWaitFor([&] {
+    data.setUrls({QUrl::fromLocalFile(package(name))});
+    return WindowHarness::drop(harness.window(), zoneCentre(harness), data) && QTest::qWaitFor([&] {
         const auto &stages = harness.state()->liveStages()->stages();
-        int finals = 0;
-        for (const LiveInspectionStage &stage : stages)
-            finals += isFinal(stage.status) ? 1 : 0;
-        return !stages.isEmpty() && finals == shownFinalStages;
+        return std::count_if(stages.begin(), stages.end(), [](const auto &stage) { return isFinal(stage.status); })
+            == finalStages;
     });
 }
 
-// A copy of a sample package in the render folder, so the screens show a short path.
-bool copyTree(const QString &from, const QString &to)
-{
-    if (!QFileInfo(from).isDir())
-        return QFile::copy(from, to);
-    if (!QDir().mkpath(to))
-        return false;
-    const QDir folder(from);
-    for (const QString &name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        if (!copyTree(folder.filePath(name), to + QLatin1Char('/') + name))
-            return false;
-    }
-    return true;
-}
-
-// A sample inspected by the stand-in tools on the virtual clock; the window
-// then grows to the whole results column, so one picture shows every section.
+// A copy of a sample inspected by the stand-in tools on the virtual clock (the
+// copy gives a short path on screen); the window then grows to the whole
+// results column, so one picture shows every section.
 bool showResults(WindowHarness &harness, const QString &sample)
 {
-    const QString copy = package(sample).toLocalFile();
-    QDir(copy).removeRecursively();
-    QFile::remove(copy);
-    if (!QDir().mkpath(QFileInfo(copy).path()) || !copyTree(QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy))
+    const QString copy = package(sample);
+    if (QProcess::execute("rm", {"-rf", copy}) != 0 || !QDir().mkpath(QFileInfo(copy).path())
+        || QProcess::execute("cp", {"-R", QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy}) != 0)
         return false;
     harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)));
     harness.state()->beginInspection(QUrl::fromLocalFile(copy));
@@ -89,39 +66,34 @@ bool showResults(WindowHarness &harness, const QString &sample)
     return true;
 }
 
-struct Scene {
-    QString fileName;
-    std::function<bool(WindowHarness &, std::optional<ToolScript> &)> prepare;
-};
+using Prepare = std::function<bool(WindowHarness &, std::optional<ToolScript> &)>;
 
-const QList<Scene> scenes{
+Prepare results(const QString &sample)
+{
+    return [sample](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, sample); };
+}
+
+const QList<std::pair<QString, Prepare>> scenes{
     {"landing.png", [](WindowHarness &, std::optional<ToolScript> &) { return true; }},
     {"landing-drag-hover.png",
      [](WindowHarness &harness, std::optional<ToolScript> &) {
          static QMimeData data;
-         data.setUrls({package("Example.app")});
+         data.setUrls({QUrl::fromLocalFile(package("Example.app"))});
          return WindowHarness::hover(harness.window(), zoneCentre(harness), data);
      }},
     {"live-application.png",
      [](WindowHarness &harness, std::optional<ToolScript> &script) {
-         script.emplace(mixedToolOutcomes, QStringList{"/usr/bin/codesign", "-d"});
-         return dropAndHold(harness, *script, "Example.app", 3);
+         return dropAndHold(harness, script, {"/usr/bin/codesign", "-d"}, "Example.app", 3);
      }},
     {"live-disk-image.png",
      [](WindowHarness &harness, std::optional<ToolScript> &script) {
-         script.emplace(mixedToolOutcomes, QStringList{"/usr/sbin/spctl", "--assess"});
-         return dropAndHold(harness, *script, "Example-1.0.dmg", 3);
+         return dropAndHold(harness, script, {"/usr/sbin/spctl", "--assess"}, "Example-1.0.dmg", 3);
      }},
-    {"results-ready-application.png",
-     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Tidewater.app"); }},
-    {"results-review-application.png",
-     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Palette Studio.app"); }},
-    {"results-do-not-ship-application.png",
-     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Quarry.app"); }},
-    {"results-ready-disk-image.png",
-     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Tidewater 3.2.dmg"); }},
-    {"results-review-disk-image.png",
-     [](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, "Meridian Suite 5.dmg"); }},
+    {"results-ready-application.png", results("Tidewater.app")},
+    {"results-review-application.png", results("Palette Studio.app")},
+    {"results-do-not-ship-application.png", results("Quarry.app")},
+    {"results-ready-disk-image.png", results("Tidewater 3.2.dmg")},
+    {"results-review-disk-image.png", results("Meridian Suite 5.dmg")},
     {"about.png",
      [](WindowHarness &harness, std::optional<ToolScript> &) {
          harness.state()->showAbout();
@@ -139,9 +111,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     setUpQuickControlsStyle();
-    QTextStream err(stderr);
     if (argc < 2) {
-        err << "usage: render_screens <output folder> [scale]\n";
+        std::fputs("usage: render_screens <output folder> [scale]\n", stderr);
         return 2;
     }
     const QDir output(QString::fromLocal8Bit(argv[1]));
@@ -149,17 +120,16 @@ int main(int argc, char *argv[])
         return 1;
 
     int failures = 0;
-    for (const Scene &scene : scenes) {
+    for (const auto &[fileName, prepare] : scenes) {
         WindowHarness harness;
         std::optional<ToolScript> script;
-        if (!harness.window() || !scene.prepare(harness, script)) {
-            err << "could not prepare " << scene.fileName << '\n';
+        if (!harness.window() || !prepare(harness, script)) {
+            std::fprintf(stderr, "could not prepare %s\n", qPrintable(fileName));
             ++failures;
             continue;
         }
         QTest::qWait(400); // animations (row colours, the spinner) settle
-        if (!harness.window()->grabWindow().save(output.filePath(scene.fileName)))
-            ++failures;
+        failures += !harness.window()->grabWindow().save(output.filePath(fileName));
     }
     return failures == 0 ? 0 : 1;
 }

@@ -6,41 +6,78 @@
 #include "engine/release_tools.h"
 #include "test_doubles.h"
 #include "ui/content_view_state.h"
+#include "ui/engine_setup.h"
 
-#include <QList>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QMimeData>
-#include <QPointF>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QString>
-
-#include <functional>
-#include <memory>
 
 class WindowHarness {
 public:
-    WindowHarness();
-    ~WindowHarness();
+    WindowHarness()
+    {
+        setUpEngine(m_engine);
+        m_engine.load(mainWindowUrl());
+    }
 
-    QQmlApplicationEngine &engine();
-    QList<QQuickWindow *> windows() const;
-    QQuickWindow *window(int index = 0) const;
-    ContentViewState *state(int index = 0) const;
+    QQmlApplicationEngine &engine() { return m_engine; }
+    QList<QQuickWindow *> windows() const
+    {
+        QList<QQuickWindow *> windows;
+        for (QObject *object : m_engine.rootObjects()) {
+            if (auto *window = qobject_cast<QQuickWindow *>(object))
+                windows << window;
+        }
+        return windows;
+    }
+    QQuickWindow *window(int index = 0) const { return windows().value(index); }
+    ContentViewState *state(int index = 0) const { return window(index)->findChild<ContentViewState *>(); }
     // The first item of that objectName in a window, or nullptr.
-    QQuickItem *item(const QString &objectName, int index = 0) const;
+    QQuickItem *item(const QString &objectName, int index = 0) const
+    {
+        return window(index)->findChild<QQuickItem *>(objectName);
+    }
     // The centre of an item in its window's coordinates.
-    static QPointF centreOf(const QQuickItem *item);
+    static QPointF centreOf(const QQuickItem *item) { return item->mapToScene(QPointF(item->width(), item->height()) / 2); }
 
     // Tools for every window's state from now on; their runs complete as fast
     // as their inspection, unless at the real pace.
-    void prepareRuns(const ReleaseTools &tools, bool atRealPace = false);
+    void prepareRuns(const ReleaseTools &tools, bool atRealPace = false)
+    {
+        for (int index = 0; index < windows().size(); ++index) {
+            state(index)->setReleaseTools(tools);
+            state(index)->setPacingClock(atRealPace ? nullptr : &m_clock);
+        }
+    }
 
     // A drag entering and moving to a point: true when a target there takes it.
-    static bool hover(QQuickWindow *window, QPointF at, const QMimeData &data);
-    static void leave(QQuickWindow *window);
+    static bool hover(QQuickWindow *window, QPointF at, const QMimeData &data)
+    {
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enter);
+        QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &move);
+        return move.isAccepted();
+    }
+    static void leave(QQuickWindow *window)
+    {
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(window, &leave);
+    }
     // Hover, then drop at the same point: true when the drop is accepted.
-    static bool drop(QQuickWindow *window, QPointF at, const QMimeData &data);
+    static bool drop(QQuickWindow *window, QPointF at, const QMimeData &data)
+    {
+        hover(window, at, data);
+        QDropEvent drop(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &drop);
+        return drop.isAccepted();
+    }
 
 private:
     ManualClock m_clock{true};
