@@ -1,5 +1,7 @@
-// veristamp-check run as a process on fixture packages through the stand-in tools.
+// veristamp-check: its command line, and the program run as a process on
+// fixture packages through the stand-in tools.
 
+#include "cli/check_options.h"
 #include "engine/package_inspection.h"
 #include "report/report_text.h"
 
@@ -53,6 +55,37 @@ class CheckCommandTest : public QObject {
 private slots:
     void initTestCase() { qputenv("TMPDIR", m_temp.path().toUtf8()); }
 
+    // What the command line accepts, and the exact reason it refuses.
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("unknown option") << QStringList{"--fast", "A.app"} << "unknown option --fast";
+        QTest::newRow("unknown option with a value") << QStringList{"A.app", "--fast=1"} << "unknown option --fast=1";
+        QTest::newRow("unknown letter in a cluster") << QStringList{"-hx", "A.app"} << "unknown option -hx";
+        QTest::newRow("value for a switch") << QStringList{"--release-set=yes", "A.app"} << "unknown option --release-set=yes";
+        QTest::newRow("folder missing") << QStringList{"A.app", "--output-dir"} << "--output-dir needs a folder";
+        QTest::newRow("folder empty") << QStringList{"--output-dir=", "A.app"} << "--output-dir needs a folder";
+        QTest::newRow("format missing") << QStringList{"A.app", "--format"} << "--format needs text, json or junit";
+        QTest::newRow("format unknown") << QStringList{"--format", "xml", "A.app"} << "unknown format xml (text, json or junit)";
+        QTest::newRow("no package") << QStringList{"--output-dir", "out"} << "no package given";
+        QTest::newRow("values and packages that look like options")
+            << QStringList{"--output-dir", "-d", "--format=junit", "--", "-x.app", "-"} << "junit out=-d: -x.app -";
+        QTest::newRow("options after packages") << QStringList{"A.app", "--release-set", "B.dmg", "--format", "json"}
+                                                << "json set: A.app B.dmg";
+        QTest::newRow("help") << QStringList{"-h"} << "text help: ";
+        QTest::newRow("version") << QStringList{"--version"} << "text version: ";
+    }
+    void parse()
+    {
+        QFETCH(QStringList, arguments);
+        const ParsedCheckOptions parsed = parseCheckOptions(arguments);
+        const CheckOptions o = parsed.options.value_or(CheckOptions{});
+        const QString settings = QStringList{"text", "json", "junit"}.at(int(o.format)) + (o.releaseSet ? " set" : "")
+            + (o.outputDir ? " out=" + *o.outputDir : "") + (o.showHelp ? " help" : "") + (o.showVersion ? " version" : "");
+        QTEST(parsed.options ? settings + ": " + o.packages.join(' ') : parsed.error, "outcome");
+    }
+
     // The worst verdict decides (DO NOT SHIP 2, review 1), except that a path that
     // cannot be checked (66) outranks a review; a usage error is 64.
     void exitStatusFollowsTheWorstPackage_data()
@@ -75,22 +108,31 @@ private slots:
         QTEST(check(arguments).exitCode, "exitCode");
     }
 
-    // Each package's report as the window writes it, then the release set; what cannot be checked is named and skipped.
+    // Each package's report as the window writes it, then the release set; what
+    // cannot be checked is named and skipped. As JSON, one document for the run.
     void printsTheWindowsReportForEachPackage()
     {
-        const QString archive = m_temp.filePath(QStringLiteral("Release.zip"));
+        const QString missing = fixture("apps/Missing.app"), archive = m_temp.filePath(QStringLiteral("Release.zip"));
         QFile(archive).open(QIODevice::WriteOnly);
-        const CheckRun run = check({"--release-set", fixture("apps/Ready.app"), fixture("apps/Missing.app"), archive,
-                                    fixture("dmgs/Notarized.dmg")});
+        const QStringList packages{fixture("apps/Ready.app"), missing, archive, fixture("dmgs/Notarized.dmg")};
+        const CheckRun run = check(QStringList{"--release-set"} + packages);
         QCOMPARE(run.exitCode, 66);
-        QCOMPARE(run.err, "veristamp-check: " + fixture("apps/Missing.app") + ": no such file or folder\nveristamp-check: "
-                              + archive + ": not an .app bundle or a .dmg disk image\n"); // not a terminal: no stage lines
+        QCOMPARE(run.err, "veristamp-check: " + missing + ": no such file or folder\nveristamp-check: " + archive
+                              + ": not an .app bundle or a .dmg disk image\n"); // not a terminal: no stage lines
         QCOMPARE(undated(run.out),
                  windowReport("apps/Ready.app") + '\n' + windowReport("dmgs/Notarized.dmg")
                      + "\nRELEASE SET\n-----------\n"
                        "Ready.app: com.northwind.ready 2.4.1 (241), Developer ID Application: Northwind Software (7Q2XK4M9PL)\n"
                        "Ready in Notarized.dmg: com.northwind.ready 2.4.1 (241), Developer ID Application: Northwind "
                        "Software (7Q2XK4M9PL)\nconsistent\n");
+
+        const CheckRun json = check(QStringList{"--format", "json", "--release-set"} + packages);
+        const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(json.exitCode, 66);
+        QCOMPARE(document["exitStatus"].toInt(), 66);
+        QCOMPARE(document["packages"].toArray().size(), 2);
+        QCOMPARE(document["skipped"][1]["path"].toString(), archive);
+        QCOMPARE(document["releaseSet"]["consistent"].toBool(), true);
     }
 
     void savesEachReportInTheOutputFolder_data()
@@ -124,19 +166,6 @@ private slots:
             if (format == "text")
                 QCOMPARE(undated(saved), windowReport("apps/Ready.app"));
         }
-    }
-
-    void jsonIsOneDocumentForTheWholeRun()
-    {
-        const QString missing = fixture("apps/Missing.app");
-        const CheckRun run = check({"--format", "json", "--release-set", fixture("apps/Ready.app"), missing,
-                                    fixture("dmgs/Notarized.dmg")});
-        const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
-        QCOMPARE(run.exitCode, 66);
-        QCOMPARE(json["exitStatus"].toInt(), 66);
-        QCOMPARE(json["packages"].toArray().size(), 2);
-        QCOMPARE(json["skipped"][0]["path"].toString(), missing);
-        QCOMPARE(json["releaseSet"]["consistent"].toBool(), true);
     }
 
     // A folder below a regular file cannot be made or written, whoever runs the test.

@@ -1,6 +1,6 @@
-// The intake of a dropped package into a window's state: which locations
-// start a run (by the extension alone), the order of the state's writes, the
-// reset of "Check Another App or DMG", and the hand-over of a dropped URL.
+// The intake of a dropped package into a window's state: the order of the
+// state's writes, the reset of "Check Another App or DMG", and the hand-over
+// of a dropped URL. Which drops start a run: ui_shell_test.
 
 #include "live/inspection_worker.h"
 #include "test_doubles.h"
@@ -10,8 +10,6 @@
 #include <QTest>
 
 #include <memory>
-
-using Screen = ContentViewState::Screen;
 
 class PackageIntakeTest : public QObject {
     Q_OBJECT
@@ -36,35 +34,6 @@ private slots:
         m_beeps = 0;
     }
 
-    // A refused location beeps once and changes nothing.
-    void intake_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("targetName"); // empty: refused
-        QTest::addColumn<QString>("stages");     // p pending, a active
-        QTest::newRow("upper-case app") << "/B/Example.APP" << "Example.APP" << "apppp";
-        QTest::newRow("mixed-case dmg") << "/B/Example.Dmg" << "Example.Dmg" << "appppp";
-        QTest::newRow("bundle as a directory URL") << "/B/Example.app/" << "Example.app" << "apppp";
-        QTest::newRow("partial download") << "/B/Example.dmg.part" << "" << "";
-        QTest::newRow("folder without an extension") << "/B/Example/" << "" << "";
-    }
-    void intake()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, targetName);
-        QFETCH(QString, stages);
-        auto state = makeState();
-        state->beginInspection(QUrl::fromLocalFile(path));
-        QCOMPARE(m_beeps, targetName.isEmpty() ? 1 : 0);
-        QCOMPARE(state->inspectionTargetName(), targetName);
-        QString letters;
-        for (const LiveInspectionStage &stage : state->liveStages()->stages())
-            letters += QLatin1Char("pa"[int(stage.status)]);
-        QCOMPARE(letters, stages);
-        QCOMPARE(state->inspectingHeading(), stages.size() == 6 ? "Inspecting DMG\u2026" : "Inspecting Application\u2026");
-        QCOMPARE(state->screen(), targetName.isEmpty() ? Screen::landing : Screen::liveInspection);
-    }
-
     // The result and the saved flag go before the new target shows; the reset keeps only the target's kind.
     void acceptingClearsTheLastRunFirstAndTheResetKeepsTheKind()
     {
@@ -83,7 +52,7 @@ private slots:
         QTRY_VERIFY(state->hasInspection());
         state->setReleaseReportSaved(true);
         state->checkAnother();
-        QCOMPARE(state->screen(), Screen::landing);
+        QCOMPARE(state->screen(), ContentViewState::Screen::landing);
         QVERIFY(!state->hasInspection() && !state->isInspecting() && !state->releaseReportSaved());
         QVERIFY(state->inspectionTargetName().isEmpty() && state->liveStages()->rowCount() == 0);
         QVERIFY(state->inspectionTargetIsDiskImage());

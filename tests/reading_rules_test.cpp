@@ -87,11 +87,8 @@ private slots:
         QTest::addColumn<QStringList>("authorities");
         const QStringList developerId{"Developer ID Application: Microsoft Corporation (UBF8T346G9)",
                                       "Developer ID Certification Authority", "Apple Root CA"};
-        const QString indent(13, QLatin1Char(' '));
         QTest::newRow("Developer ID, leaf first") << kDeveloperIdDisplay << developerId;
         QTest::newRow("Developer ID, CR LF") << crlf(kDeveloperIdDisplay) << developerId;
-        QTest::newRow("indented lines are no authorities")
-            << indent + QString(kDeveloperIdDisplay).replace("\n", "\n" + indent) << QStringList{};
         QTest::newRow("not at the first character, other case") << "x Authority=A\n\tAuthority=B\nauthority=C"
                                                                 << QStringList{};
         QTest::newRow("value kept as written") << "Authority= A \nAuthority=" << QStringList{" A ", ""};

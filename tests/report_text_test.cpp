@@ -1,11 +1,14 @@
 // The release report: one golden file per shape, compared whole at a fixed
-// moment, and the lines a few odd results print.
+// moment, the lines a few odd results print, and the byte counts it shows.
 
+#include "report/byte_count_text.h"
 #include "report/report_text.h"
 
 #include <QFile>
 #include <QTimeZone>
 #include <QtTest>
+
+#include <limits>
 
 namespace {
 
@@ -151,6 +154,18 @@ private slots:
             QSKIP("no time zone database");
         const QString text = releaseReportText(result, now);
         QVERIFY2(text.contains(lines), qPrintable(text));
+    }
+
+    // Decimal units, rounded half up to three significant digits at most, trailing zeros dropped.
+    void byteCounts()
+    {
+        const QList<std::pair<qint64, QString>> rows{
+            {0, "Zero KB"}, {1, "1 byte"}, {999, "999 bytes"}, {1'000, "1 KB"}, {1'499, "1 KB"}, {1'500, "2 KB"},
+            {999'499, "999 KB"}, {999'500, "1 MB"}, {1'500'000, "1.5 MB"}, {48'250'000, "48.3 MB"}, {999'950'000, "1 GB"},
+            {1'234'567'890, "1.23 GB"}, {2'500'000'000, "2.5 GB"}, {2'999'999'999, "3 GB"}, {1'005'000'000'000, "1.01 TB"},
+            {7'000'000'000'000'000, "7 PB"}, {std::numeric_limits<qint64>::max(), "9.22 EB"}, {-1'500, "-2 KB"}};
+        for (const auto &[bytes, text] : rows)
+            QCOMPARE(byteCountText(bytes), text);
     }
 };
 

@@ -18,12 +18,18 @@ namespace {
 
 const QString kHelper = QStringLiteral(VERISTAMP_HELPER);
 
-Shell::DataResult runHelper(const QStringList &arguments) { return Shell::runData(kHelper, arguments); }
-
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray pattern(qsizetype size) // byte i is i % 251
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(i % 251);
+    return bytes;
 }
 
 } // namespace
@@ -43,41 +49,66 @@ private slots:
 
     void cleanup() { QCOMPARE(QDir(m_temp.path()).entryList({"veristamp-*"}, QDir::AllEntries | QDir::System), QStringList()); }
 
-    // runData keeps the bytes; run decodes each stream on its own and empties one that is not UTF-8.
-    void keepsStreamsApartAndWhole_data()
+    // runData keeps the bytes of both streams; run decodes each on its own and
+    // empties one that is not UTF-8. A program that cannot start, or whose
+    // output has nowhere to go, is a status of -1 with the reason, never an exit.
+    void records_data()
     {
-        QTest::addColumn<QByteArrayList>("bytes"); // standard output, standard error
+        QTest::addColumn<QString>("program"); // the helper when empty
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QStringList>("text");
-        QTest::newRow("trailing line breaks kept") << QByteArrayList{"a\n\n", "b\r\n"} << 0 << QStringList{"a\n\n", "b\r\n"};
+        QTest::addColumn<QByteArrayList>("bytes"); // standard output, standard error; %1 the program
+        QTest::addColumn<QStringList>("text");     // as run decodes them, when not the bytes as they are
+        const QString arguments[] = {"", "two words", " a", "b ", "\"d\"", "'s'", "b\\s", "$HOME", "*", "; touch no",
+                                     "`id`", "a|b>c", "--verbose=4", "na\u00EFve", "\u201C\u65E5\u201D", ""};
+        const QByteArray received = QStringList(std::begin(arguments), std::end(arguments)).join(QChar()).toUtf8() + '\0';
+        QTest::newRow("trailing line breaks kept") << "" << QStringList{"hex", "610a0a", "620d0a"} << 0
+                                                   << QByteArrayList{"a\n\n", "b\r\n"} << QStringList{};
         QTest::newRow("byte-order mark, multi-byte characters, status 255")
-            << QByteArrayList{"\xEF\xBB\xBFna\xC3\xAFve \xE2\x9C\x93\n", ""} << 255
-            << QStringList{QStringLiteral("\uFEFFna\u00EFve \u2713\n"), ""};
-        QTest::newRow("invalid UTF-8 on standard output") << QByteArrayList{"a\xFF" "b", "fine\n"} << 3 << QStringList{"", "fine\n"};
-        QTest::newRow("sequence cut off on standard error")
-            << QByteArrayList{QByteArray("\0z", 2), "euro \xE2\x82"} << 0 << QStringList{QString(QChar()) + "z", ""};
+            << "" << QStringList{"hex", "efbbbf6ec3af766520e29c930a", "", "255"} << 255
+            << QByteArrayList{"\xEF\xBB\xBFn\xC3\xAFve \xE2\x9C\x93\n", ""} << QStringList{QStringLiteral("\uFEFFn\u00EFve \u2713\n"), ""};
+        QTest::newRow("invalid UTF-8 on standard output") << "" << QStringList{"hex", "61ff62", "66696e650a", "3"} << 3
+                                                          << QByteArrayList{"a\xFF" "b", "fine\n"} << QStringList{"", "fine\n"};
+        QTest::newRow("sequence cut off on standard error") << "" << QStringList{"hex", "007a", "6575726f20e282"} << 0
+            << QByteArrayList{QByteArray("\0z", 2), "euro \xE2\x82"} << QStringList{QString(QChar()) + "z", ""};
+        QTest::newRow("arguments one for one, no shell")
+            << "" << QStringList("arguments") + QStringList(std::begin(arguments), std::end(arguments)) << 0
+            << QByteArrayList{received, ""} << QStringList{};
+        const QByteArrayList absent{"", "The program \u201C%1\u201D could not be started: No such file or directory."};
+        QTest::newRow("missing program") << m_temp.filePath("no-such-program") << QStringList{} << -1 << absent << QStringList{};
+        QTest::newRow("not executable") << m_temp.filePath("plain-file") << QStringList{} << -1
+            << QByteArrayList{"", "The program \u201C%1\u201D could not be started: Permission denied."} << QStringList{};
+        QTest::newRow("bare name of a program on PATH") << QFileInfo(kHelper).fileName() << QStringList{} << -1 << absent
+                                                        << QStringList{};
     }
-    void keepsStreamsApartAndWhole()
+    void records()
     {
-        QFETCH(QByteArrayList, bytes);
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
         QFETCH(int, status);
-        const QStringList arguments{"hex", bytes[0].toHex(), bytes[1].toHex(), QString::number(status)};
-        const Shell::DataResult data = runHelper(arguments);
+        QFETCH(QByteArrayList, bytes);
+        QFETCH(QStringList, text);
+        program = program.isEmpty() ? kHelper : program;
+        bytes[1].replace("%1", program.toUtf8());
+        const Shell::DataResult data = Shell::runData(program, arguments);
         QCOMPARE(QByteArrayList({data.stdoutData, data.stderrData}), bytes);
         QCOMPARE(data.exitCode, status);
-        const Shell::TextResult decoded = Shell::run(kHelper, arguments);
+        const Shell::TextResult decoded = Shell::run(program, arguments);
         QCOMPARE(decoded.exitCode, status);
-        QTEST(QStringList({decoded.stdout, decoded.stderr}), "text");
+        if (text.isEmpty())
+            text = QStringList{QString::fromUtf8(bytes[0]), QString::fromUtf8(bytes[1])};
+        QCOMPARE(QStringList({decoded.stdout, decoded.stderr}), text);
     }
 
-    void passesArgumentsOneForOne()
+    void readsLargeOutputWholeAndNamesADeathBySignal()
     {
-        const QStringList arguments{"", "two words", " a", "b ", "\"d\"", "'s'", "b\\s", "$HOME", "*", "; touch no",
-                                    "`id`", "a|b>c", "--verbose=4", "na\u00EFve", "\u201C\u65E5\u201D", ""};
-        const Shell::DataResult result = runHelper(QStringList{"arguments"} + arguments);
-        QStringList received = QString::fromUtf8(result.stdoutData).split(QChar());
-        received.removeLast(); // after the last terminator
-        QCOMPARE(received, arguments);
+        const Shell::DataResult large = Shell::runData(kHelper, {"megabytes", "40", "8"});
+        QVERIFY(large.exitCode == 0 && large.stdoutData == pattern(40 << 20) && large.stderrData == pattern(8 << 20));
+        const Shell::DataResult killed = Shell::runData(kHelper, {"signal", QString::number(SIGKILL)});
+        QCOMPARE(killed.exitCode, 128 + SIGKILL);
+        // The signal's name in parentheses is the system's own wording.
+        QVERIFY(QString::fromUtf8(killed.stderrData)
+                    .startsWith(QStringLiteral("dying\nThe program \u201C%1\u201D was ended by signal 9 (").arg(kHelper)));
     }
 
     void capturesInTheTemporaryFolderUnderNewNames()
@@ -87,30 +118,12 @@ private slots:
 #endif
         const QRegularExpression name(QStringLiteral("^%1/veristamp-[0-9A-F-]{36}-std(out|err)$")
                                           .arg(QRegularExpression::escape(m_temp.path())));
-        const QStringList paths = QString::fromUtf8(runHelper({"capture-paths"}).stdoutData
-                                                    + runHelper({"capture-paths"}).stdoutData)
+        const QStringList paths = QString::fromUtf8(Shell::runData(kHelper, {"capture-paths"}).stdoutData
+                                                    + Shell::runData(kHelper, {"capture-paths"}).stdoutData)
                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(QSet<QString>(paths.begin(), paths.end()).size(), 4);
         for (const QString &path : paths)
             QVERIFY2(name.match(path).hasMatch(), qPrintable(path));
-    }
-
-    void reportsAProgramThatCannotStart_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("missing file") << m_temp.filePath("no-such-program") << "No such file or directory";
-        QTest::newRow("not executable") << m_temp.filePath("plain-file") << "Permission denied";
-        QTest::newRow("bare name of a program on PATH") << QFileInfo(kHelper).fileName() << "No such file or directory";
-    }
-    void reportsAProgramThatCannotStart()
-    {
-        QFETCH(QString, program);
-        QFETCH(QString, reason);
-        const Shell::DataResult result = Shell::runData(program, {});
-        QCOMPARE(result.exitCode, -1);
-        QCOMPARE(QString::fromUtf8(result.stdoutData + result.stderrData),
-                 QStringLiteral("The program \u201C%1\u201D could not be started: %2.").arg(program, reason));
     }
 
     // Below a plain file nobody can make a folder, whoever runs the test.
@@ -118,32 +131,11 @@ private slots:
     {
         const QString marker = m_temp.filePath("started");
         qputenv("TMPDIR", QFile::encodeName(m_temp.filePath("plain-file/folder")));
-        const Shell::DataResult result = runHelper({"touch", marker});
+        const Shell::DataResult result = Shell::runData(kHelper, {"touch", marker});
         qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
         QCOMPARE(result.exitCode, -1);
         QCOMPARE(result.stdoutData + result.stderrData, "Veristamp could not create temporary command-output files.");
         QVERIFY(!QFile::exists(marker));
-    }
-
-    void reportsADeathBySignal()
-    {
-        const Shell::DataResult result = runHelper({"signal", QString::number(SIGKILL)});
-        QCOMPARE(result.exitCode, 128 + SIGKILL);
-        // The signal's name in parentheses is the system's own wording.
-        QVERIFY(QString::fromUtf8(result.stderrData)
-                    .startsWith(QStringLiteral("dying\nThe program \u201C%1\u201D was ended by signal 9 (").arg(kHelper)));
-    }
-
-    void readsLargeOutputWhole()
-    {
-        const auto pattern = [](qsizetype size) {
-            QByteArray bytes(size, Qt::Uninitialized);
-            for (qsizetype i = 0; i < size; ++i)
-                bytes[i] = char(i % 251);
-            return bytes;
-        };
-        const Shell::DataResult result = runHelper({"megabytes", "40", "8"});
-        QVERIFY(result.exitCode == 0 && result.stdoutData == pattern(40 << 20) && result.stderrData == pattern(8 << 20));
     }
 
     // A link or file planted at a capture path in a shared temporary folder

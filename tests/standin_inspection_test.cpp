@@ -51,7 +51,7 @@ private slots:
         row("indented display", "apps/IndentedDisplay.app", "PWPPP",
             "1 Veristamp could not find a Developer ID Application signing authority.");
         row("Developer ID second", "apps/LaterDeveloperID.app", "PPPPP", "1 Developer ID Certification Authority");
-        row("runtime only on a later flags line", "apps/NoRuntimeFirstFlags.app", "PPWPP",
+        row("only the first flags line decides the runtime", "apps/NoRuntimeFirstFlags.app", "PPWPP",
             "2 Veristamp did not find the Hardened Runtime flag in the code signature.");
         row("the inspected path reaches the tools", "apps/PathEcho.app", "PPPPP",
             "4 " + apps + "PathEcho.app: accepted source=Notarized Developer ID "
@@ -91,7 +91,8 @@ private slots:
         row("two apps, letter case ignored", "dmgs/TwoApps.dmg", "PPPPW PPPPPW", several + "alpha Tool.app.");
         row("app extension in capitals", "dmgs/UppercaseExtension.dmg", "PPPPP PPPPPP", "4 Setup.APP" + found);
         row("app not notarized", "dmgs/FailingEmbeddedApp.dmg", "PPPPP PPPPPF", "4 Unnotarized.app" + found);
-        row("nothing recorded on the image", "dmgs/Unrecorded.dmg", "PWFFP PWFFPF", "4 Unrecorded.app" + found);
+        row("nothing recorded on the image", "dmgs/Unrecorded.dmg", "PWFFP PWFFPF",
+            "3 " + fixture("dmgs/") + "Unrecorded.dmg: rejected (no signature is recorded for this package on this host)");
     }
     void inspectsEveryFixture()
     {

@@ -1,6 +1,8 @@
 // The stand-in release tools as real processes, called through the engine's own
-// ToolCall builders and with raw argument vectors. Every test gets its own
-// TMPDIR (capture files and stand-in volumes) and leaves no volume behind.
+// ToolCall builders and with raw argument vectors: what they refuse, and the
+// safety of their attach and detach. How they replay records shows in every
+// fixture package (standin_inspection_test). Every test gets its own TMPDIR
+// (capture files and stand-in volumes) and leaves no volume behind.
 
 #include "engine/property_list.h"
 #include "engine/release_tools.h"
@@ -20,15 +22,11 @@ struct Member {
     QByteArray name;
     QByteArray data;
     char type = 'f'; // 'f' file, 'd' folder, 'l' symbolic link, 'h' hard link (data: the target)
-    int mode = 0644;
 };
 
-// A stand-in disk image: a POSIX tar archive of the members, in order, then
-// the record files (given as name, content, name, content, ...).
-void writeImage(const QString &path, QList<Member> members, const QByteArrayList &records = {})
+// A stand-in disk image: a POSIX tar archive of the members, in order.
+void writeImage(const QString &path, const QList<Member> &members)
 {
-    for (qsizetype i = 0; i + 1 < records.size(); i += 2)
-        members << Member{"_ReleaseToolRecords/" + records.at(i), records.at(i + 1)};
     archive *writer = archive_write_new();
     archive_write_set_format_pax_restricted(writer);
     archive_write_open_filename(writer, QFile::encodeName(path).constData());
@@ -36,7 +34,7 @@ void writeImage(const QString &path, QList<Member> members, const QByteArrayList
         const bool file = member.type == 'f';
         archive_entry *entry = archive_entry_new();
         archive_entry_copy_pathname(entry, member.name.constData());
-        archive_entry_set_perm(entry, member.mode);
+        archive_entry_set_perm(entry, member.type == 'd' ? 0755 : 0644);
         archive_entry_set_filetype(entry, member.type == 'd' ? AE_IFDIR : member.type == 'l' ? AE_IFLNK : AE_IFREG);
         if (member.type == 'l')
             archive_entry_copy_symlink(entry, member.data.constData());
@@ -51,13 +49,12 @@ void writeImage(const QString &path, QList<Member> members, const QByteArrayList
 }
 
 const QList<Member> kSampleVolume{
-    {"volume/", {}, 'd', 0755},
+    {"volume/", {}, 'd'},
     {"volume/Sample.app/Contents/Info.plist", "<plist/>"},
-    {"volume/Sample.app/Contents/MacOS/Sample", "#!", 'f', 0755},
+    {"volume/Sample.app/Contents/MacOS/Sample", "#!"},
     {"volume/Sample.app/Contents/Resources/Info copy.plist", "volume/Sample.app/Contents/Info.plist", 'h'},
     {"volume/Applications", "/Applications", 'l'},
     {"volume/.background/back.png", "png"},
-    {"_ReleaseToolRecords/C2.stderr", "Executable=@PATH@\n"},
 };
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -72,8 +69,6 @@ QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
-
-QByteArray filled(QByteArray text, const QString &path) { return text.replace("%1", path.toUtf8()); }
 
 Shell::DataResult call(const QString &id, const QString &package)
 {
@@ -118,68 +113,16 @@ private slots:
         QCOMPARE(left, QStringList());
     }
 
-    // A recorded call replays its record; without one nothing is signed, accepted or stapled.
-    void answersFromRecordsOrTruthfully_data()
-    {
-        QTest::addColumn<QString>("package");
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<QByteArrayList>("files"); // the package's records: name, content, ...
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArrayList>("streams"); // out, err; %1 the package's path
-        const QByteArrayList none{"", "%1: no signature is recorded for this package on this host\n"};
-        const QByteArrayList rejected{"", "%1: rejected (no signature is recorded for this package on this host)\n"};
-        const QByteArrayList noFiles;
-        QTest::newRow("C1 unrecorded") << "Plain App.app" << "C1" << noFiles << 1 << none;
-        QTest::newRow("S2 unrecorded") << "Plain.dmg" << "S2" << noFiles << 3 << rejected;
-        QTest::newRow("X1 unrecorded") << "Plain.dmg" << "X1" << noFiles << 65
-                                       << QByteArrayList{"Processing: %1\n", "Plain.dmg does not have a ticket stapled to it.\n"};
-        QTest::newRow("missing package") << "Gone.app" << "C1" << noFiles << 1 << QByteArrayList{"", "%1: No such file or directory\n"};
-        QTest::newRow("record of another call") << "Plain App.app" << "C1" << QByteArrayList{"C2.status", "0\n"} << 1 << none;
-        QTest::newRow("status and both streams") << "Plain App.app" << "C1"
-            << QByteArrayList{"C1.status", "1\n", "C1.stdout", "@PATH@: x\n", "C1.stderr", "@PATH@@PATH@ @PATH"} << 1
-            << QByteArrayList{"%1: x\n", "%1%1 @PATH"};
-        QTest::newRow("bytes as they are") << "Plain App.app" << "C3" << QByteArrayList{"C3.stdout", QByteArray("\xFF\0\r\n@MOUNT@", 11)}
-                                           << 0 << QByteArrayList{QByteArray("\xFF\0\r\n@MOUNT@", 11), ""};
-        QTest::newRow("failed attach mounts nothing") << "Plain.dmg" << "H2"
-            << QByteArrayList{"H2.status", "1", "H2.stdout", "@MOUNT@", "H2.stderr", "no mountable file systems\n"} << 1
-            << QByteArrayList{"@MOUNT@", "no mountable file systems\n"};
-    }
-    void answersFromRecordsOrTruthfully()
-    {
-        QFETCH(QString, package);
-        QFETCH(QString, id);
-        QFETCH(QByteArrayList, files);
-        QFETCH(int, status);
-        QFETCH(QByteArrayList, streams);
-        if (package.endsWith(".dmg"))
-            writeImage(path(package), kSampleVolume.mid(0, 2), files);
-        else if (package != "Gone.app")
-            QDir().mkpath(path(package + "/Contents"));
-        for (qsizetype i = 0; package.endsWith(".app") && i + 1 < files.size(); i += 2)
-            writeFile(path(package + "/Contents/_ReleaseToolRecords/" + files.at(i)), files.at(i + 1));
-        const Shell::DataResult result = call(id, path(package));
-        QCOMPARE(result.exitCode, status);
-        QCOMPARE(QByteArrayList({result.stdoutData, result.stderrData}),
-                 QByteArrayList({filled(streams[0], path(package)), filled(streams[1], path(package))}));
-    }
-
-    void refusesOtherVectors_data()
-    {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("argument added") << "usr/bin/codesign" << QStringList{"-dv", "--verbose=4", "a.app", "b.app"};
-        QTest::newRow("another tool's vector") << "usr/sbin/spctl" << QStringList{"-dv", "--verbose=4", "a.app"};
-        QTest::newRow("attach without -plist") << "usr/bin/hdiutil" << QStringList{"attach", "-readonly", "-nobrowse", "a.dmg"};
-        QTest::newRow("no arguments") << "usr/bin/xcrun" << QStringList{};
-    }
     void refusesOtherVectors()
     {
-        QFETCH(QString, tool);
-        QFETCH(QStringList, arguments);
-        const Shell::DataResult result = Shell::runData(VERISTAMP_STANDIN_ROOT "/" + tool, arguments);
-        QCOMPARE(result.exitCode, 2);
-        QCOMPARE(result.stdoutData, QByteArray());
-        QVERIFY2(result.stderrData.startsWith("usage: " + QFileInfo(tool).fileName().toUtf8() + " "), result.stderrData);
+        for (const QStringList &vector : {QStringList{"usr/bin/codesign", "-dv", "--verbose=4", "a.app", "b.app"},
+                                          QStringList{"usr/sbin/spctl", "-dv", "--verbose=4", "a.app"},
+                                          QStringList{"usr/bin/hdiutil", "attach", "-readonly", "-nobrowse", "a.dmg"},
+                                          QStringList{"usr/bin/xcrun"}}) {
+            const Shell::DataResult result = Shell::runData(VERISTAMP_STANDIN_ROOT "/" + vector[0], vector.mid(1));
+            QVERIFY2(result.exitCode == 2 && result.stdoutData.isEmpty(), qPrintable(vector.join(' ')));
+            QVERIFY2(result.stderrData.startsWith("usage: " + QFileInfo(vector[0]).fileName().toUtf8() + " "), result.stderrData);
+        }
     }
 
     // Nothing of an image lands outside its volume folder; such an attach fails whole.
@@ -199,7 +142,7 @@ private slots:
         writeFile(path("outside/file"), "outside");
         for (Member &member : members)
             member.data.replace("%1", m_temp->path().toUtf8());
-        writeImage(path("Unsafe.dmg"), QList<Member>{{"volume/", {}, 'd', 0755}} + members);
+        writeImage(path("Unsafe.dmg"), QList<Member>{{"volume/", {}, 'd'}} + members);
         const Shell::DataResult result = call("H2", path("Unsafe.dmg"));
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(result.stdoutData, QByteArray());

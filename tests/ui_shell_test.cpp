@@ -61,7 +61,8 @@ private slots:
         QGuiApplication::setQuitOnLastWindowClosed(false);
     }
 
-    // A drag the zone takes highlights it while over it; its drop starts a run, or beeps.
+    // A drag the zone takes highlights it while over it; its drop starts a run
+    // (by the extension alone, in any letter case), or beeps.
     void dragOntoTheZone_data()
     {
         QTest::addColumn<QStringList>("names"); // file names; {"text"} stands for a text-only drag
@@ -69,11 +70,13 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("inspected"); // empty when no run starts: a beep if the drop was accepted
 
-        QTest::newRow("app on the zone") << QStringList{"Example.app"} << 0.0 << true << "Example.app";
-        QTest::newRow("dmg on the left strip") << QStringList{"Example.dmg"} << -20.0 << true << "Example.dmg";
+        QTest::newRow("app in capitals on the zone") << QStringList{"Example.APP"} << 0.0 << true << "Example.APP";
+        QTest::newRow("dmg in mixed case on the left strip") << QStringList{"Example.Dmg"} << -20.0 << true << "Example.Dmg";
         QTest::newRow("several files on the right strip inspect the first")
             << QStringList{"First.dmg", "Second.app"} << 20.0 << true << "First.dmg";
-        QTest::newRow("zip beeps and stays") << QStringList{"Example.app.zip"} << 0.0 << true << "";
+        QTest::newRow("bundle as a folder URL") << QStringList{"Example.app/"} << 0.0 << true << "Example.app";
+        QTest::newRow("partial download beeps and stays") << QStringList{"Example.dmg.part"} << 0.0 << true << "";
+        QTest::newRow("folder without an extension beeps") << QStringList{"Example/"} << 0.0 << true << "";
         QTest::newRow("beyond the side strip") << QStringList{"Example.app"} << -46.0 << false << "";
         QTest::newRow("no items") << QStringList{} << 0.0 << false << "";
         QTest::newRow("text only") << QStringList{"text"} << 0.0 << false << "";
@@ -119,16 +122,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("holdAt");
-        QTest::addColumn<QStringList>("rows"); // "title: label", the label empty while pending
+        QTest::addColumn<QStringList>("rows"); // the heading, then "title: label", the label empty while pending
 
         QTest::newRow("application at its entitlements")
             << QString("Very Long Release Candidate ").repeated(8) + "Build.app" << QStringList{"/usr/bin/codesign", "-d"}
-            << QStringList{"Verifying code signature: PASS", "Checking Developer ID: WARN",
+            << QStringList{"Inspecting Application\u2026", "Verifying code signature: PASS", "Checking Developer ID: WARN",
                            "Checking Hardened Runtime: PASS", "Reviewing release entitlements: CHECKING",
                            "Running Gatekeeper assessment: "};
         QTest::newRow("disk image at its assessment")
             << "Example.dmg" << QStringList{"/usr/sbin/spctl", "--assess"}
-            << QStringList{"Verifying disk image: PASS", "Checking Developer ID signature: PASS",
+            << QStringList{"Inspecting DMG\u2026", "Verifying disk image: PASS", "Checking Developer ID signature: PASS",
                            "Validating notarization ticket: FAIL", "Running Gatekeeper assessment: CHECKING",
                            "Mounting disk image: ", "Inspecting packaged application: "};
     }
@@ -148,7 +151,7 @@ private slots:
             QList<QQuickItem *> items = harness.item("stageList")->childItems();
             items.removeIf([](QQuickItem *row) { return row->objectName() != "stageRow"; });
             std::sort(items.begin(), items.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
-            QStringList shown;
+            QStringList shown{harness.item("inspectingHeading")->property("text").toString()};
             for (QQuickItem *row : items) {
                 const auto text = [row](const char *name) {
                     auto *part = row->findChild<QQuickItem *>(name);

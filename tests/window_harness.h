@@ -1,7 +1,8 @@
 #pragma once
 // Main windows on the offscreen platform for tests and screen renders: one
-// QML engine loading Main.qml as the application does, scripted release tools
-// (test_doubles.h), and drags sent to a window at a point.
+// QML engine loading Main.qml as the application does (or a window of the
+// test's own), scripted release tools (test_doubles.h), and drags sent to a
+// window at a point.
 
 #include "engine/release_tools.h"
 #include "test_doubles.h"
@@ -20,10 +21,11 @@
 
 class WindowHarness {
 public:
-    WindowHarness()
+    explicit WindowHarness(const QByteArray &qml = {})
     {
         setUpEngine(m_engine);
-        m_engine.load(mainWindowUrl());
+        m_engine.addImportPath(QStringLiteral("qrc:/"));
+        qml.isEmpty() ? m_engine.load(mainWindowUrl()) : m_engine.loadData(qml);
     }
 
     QQmlApplicationEngine &engine() { return m_engine; }

@@ -1,7 +1,9 @@
-// The disk image inspector and its volume operations against scripted tools
-// whose attach reports a real folder as the volume. The fixture images show
-// the rest (standin_inspection_test).
+// The app and disk image inspectors and the volume operations against scripted
+// tools whose attach reports a real folder as the volume: the call and stage
+// contract, and the reading rules no fixture package shows (those are in
+// standin_inspection_test).
 
+#include "engine/app_inspection.h"
 #include "engine/byte_size.h"
 #include "engine/disk_image_inspection.h"
 #include "engine/disk_image_volume.h"
@@ -66,20 +68,33 @@ struct ScriptedRun {
             QVERIFY(entry.endsWith('/') ? QDir(volume).mkpath(entry) : QFile(volume + '/' + entry).open(QFile::WriteOnly));
     }
 
-    InspectionResult inspect()
+    ReleaseTools tools()
     {
-        const ReleaseTools tools{[this](const ToolCall &call) {
+        return ReleaseTools{[this](const ToolCall &call) {
             calls << (QStringList{call.executable} + call.arguments);
             const bool onApp = call.arguments.last().endsWith(QLatin1String(".app"), Qt::CaseInsensitive);
             Shell::DataResult result = answers.value((onApp ? "app " : "") + call.arguments.value(0));
             result.stdoutData.replace("@MOUNT@", volume.toUtf8());
             return result;
         }};
-        return inspectDiskImage(QUrl::fromLocalFile(image), tools, [this](int stage, LiveStageStatus status) {
-            stages << QStringLiteral("%1%2@%3").arg(stage).arg("??PWF"[int(status)]).arg(calls.size());
-        });
     }
+    StageProgress progress()
+    {
+        return [this](int stage, LiveStageStatus status) {
+            stages << QStringLiteral("%1%2@%3").arg(stage).arg("??PWF"[int(status)]).arg(calls.size());
+        };
+    }
+    InspectionResult inspect() { return inspectDiskImage(QUrl::fromLocalFile(image), tools(), progress()); }
+    AppInspection inspectApp() { return inspectApplication(QUrl::fromLocalFile(volume + "/Example.app"), tools(), progress()); }
 };
+
+QStringList outcomes(const QList<InspectionCheck> &checks)
+{
+    QStringList lines;
+    for (const InspectionCheck &check : checks)
+        lines << label(check.status) + ' ' + check.title + ": " + check.detail;
+    return lines;
+}
 
 // The clean image's four checks, some replaced, then the rest.
 QStringList checks(const QStringList &rest, const QMap<int, QString> &replaced = {})
@@ -98,11 +113,58 @@ QStringList checks(const QStringList &rest, const QMap<int, QString> &replaced =
 Q_DECLARE_METATYPE(Answers)
 Q_DECLARE_METATYPE(Shell::DataResult)
 
-class DiskImageTest : public QObject {
+class InspectionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void checksAndStages_data()
+    void appChecks_data()
+    {
+        QTest::addColumn<Answers>("changes");
+        QTest::addColumn<int>("check");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("failed verification shows both streams, CR LF folded")
+            << Answers{{"app --verify", answer(1, "--prepared:/A/x.framework\r\n", "/A: a sealed resource is missing or invalid\r\n")}}
+            << 0 << "FAIL Code signature: --prepared:/A/x.framework /A: a sealed resource is missing or invalid";
+        QTest::newRow("silent failed verification")
+            << Answers{{"app --verify", answer(1)}} << 0 << "FAIL Code signature: The application failed codesign verification.";
+        QTest::newRow("ad-hoc mark outranks a Developer ID authority")
+            << Answers{{"app -dv", answer(0, {}, "Authority=Developer ID Application: X (1)\nSignature=adhoc\n")}} << 1
+            << "FAIL Developer ID: The application is ad-hoc signed rather than signed for outside-the-App-Store distribution.";
+        QTest::newRow("entitlements on standard error are not read")
+            << Answers{{"app -d", answer(0, {}, kEntitlements)}} << 3 << "PASS Release entitlements: No signed entitlements were reported.";
+        QTest::newRow("rejected silently")
+            << Answers{{"app --assess", answer(3)}} << 4 << "FAIL Gatekeeper assessment: Gatekeeper did not accept the application.";
+    }
+    // Also: each stage reported with its check's status before the next call.
+    void appChecks()
+    {
+        QFETCH(Answers, changes);
+        QFETCH(int, check);
+        ScriptedRun run(changes, {"Example.app/"});
+        const AppInspection result = run.inspectApp();
+        QTEST(outcomes(result.checks).value(check), "outcome");
+        QStringList stages;
+        for (int stage = 0; stage < 5; ++stage)
+            stages << QStringLiteral("%1%2@%3").arg(stage).arg(label(result.checks[stage].status).at(0)).arg(stage < 2 ? stage + 1 : stage);
+        QCOMPARE(run.stages, stages);
+    }
+
+    // Every check, in order, whatever the tools answer.
+    void appToolsThatCannotStartStillGiveEveryCheck()
+    {
+        const QByteArray reason = "The file \xe2\x80\x9c" "codesign\xe2\x80\x9d doesn\xe2\x80\x99t exist.";
+        const ReleaseTools tools{[&](const ToolCall &) { return Shell::DataResult{-1, {}, reason}; }};
+        const AppInspection result = inspectApplication(QUrl::fromLocalFile("/Applications/A.app"), tools);
+        QCOMPARE(outcomes(result.checks),
+                 (QStringList{"FAIL Code signature: " + QString::fromUtf8(reason),
+                              "WARN Developer ID: Veristamp could not find a Developer ID Application signing authority.",
+                              "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature.",
+                              "PASS Release entitlements: No signed entitlements were reported.",
+                              "FAIL Gatekeeper assessment: " + QString::fromUtf8(reason)}));
+        QCOMPARE(result.entitlements, QString());
+    }
+
+    void imageChecks_data()
     {
         QTest::addColumn<Answers>("changes"); // answers that differ from kClean
         QTest::addColumn<QStringList>("volume");
@@ -141,10 +203,10 @@ private slots:
             << checks({"WARN Packaged application: Multiple app bundles were found. Veristamp inspected alpha.app."})
             << "PPPPPF" << "alpha";
     }
-    // Also: each stage reported before the next call, stage 5 after the app's
+    // The image's: each stage reported before the next call, stage 5 after the app's
     // four calls and before the detach; the image detached by its mount point
     // exactly when it was mounted; no metadata or entitlements of the image's own.
-    void checksAndStages()
+    void imageChecks()
     {
         QFETCH(Answers, changes);
         QFETCH(QStringList, volume);
@@ -153,10 +215,7 @@ private slots:
         ScriptedRun run(changes, volume);
         const InspectionResult result = run.inspect();
 
-        QStringList shown;
-        for (const InspectionCheck &check : result.checks())
-            shown << label(check.status) + ' ' + check.title + ": " + check.detail;
-        QTEST(shown, "checks");
+        QTEST(outcomes(result.checks()), "checks");
         QStringList expectedStages;
         for (int stage = 0; stage < 6; ++stage)
             expectedStages << QStringLiteral("%1%2@%3").arg(stage).arg(stages[stage]).arg(stage < 5 ? stage + 1 : app.isEmpty() ? 5 : 9);
@@ -240,5 +299,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(DiskImageTest)
-#include "disk_image_test.moc"
+QTEST_GUILESS_MAIN(InspectionTest)
+#include "inspection_test.moc"
