@@ -161,10 +161,7 @@ private slots:
             QVERIFY2(name.match(file).hasMatch(), qPrintable(file));
             QFile report(QDir(folder).filePath(file));
             QVERIFY(report.open(QIODevice::ReadOnly));
-            const QString saved = QString::fromUtf8(report.readAll());
-            QCOMPARE(saved.count(packageMark), 1);
-            if (format == "text")
-                QCOMPARE(undated(saved), windowReport("apps/Ready.app"));
+            QCOMPARE(QString::fromUtf8(report.readAll()).count(packageMark), 1);
         }
     }
 

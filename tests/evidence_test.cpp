@@ -1,17 +1,13 @@
 // The machine-readable outputs: one golden file per format of a run that holds
-// every shape (an app with every field, a disk image with its packaged app, a
-// digest that could not be made, a skipped path, a disagreeing release set,
-// text XML cannot carry), and the documents of every sample and fixture
-// package, inspected through the stand-in tools, against the schema.
+// every shape (an app with every field and one with none, a disk image with its
+// packaged app and one without, a digest that could not be made, a skipped path,
+// a disagreeing release set, text XML cannot carry), its JSON against the schema.
 
-#include "engine/package_inspection.h"
 #include "report/evidence_json.h"
 #include "report/junit_report.h"
 
-#include <QDir>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -58,7 +54,12 @@ RunEvidence goldenRun()
                      {"dist/T.dmg", "/builds/dist/Tidewater 3.2.dmg",
                       {QUrl::fromLocalFile("/builds/dist/Tidewater 3.2.dmg"), 52'480'000,
                        DiskImageInspection{"Tidewater 3.2", imageChecks, packaged}},
-                      {std::nullopt, "Permission denied"}}},
+                      {std::nullopt, "Permission denied"}},
+                     {"Bare.app", "/builds/Bare.app", {QUrl::fromLocalFile("/builds/Bare.app"), 0, AppInspection{"Bare", {}, {}, {}, {}, {}, {}, {}}},
+                      {QString(64, 'c'), {}}},
+                     {"Empty.dmg", "/builds/Empty.dmg",
+                      {QUrl::fromLocalFile("/builds/Empty.dmg"), 4096, DiskImageInspection{"Empty", imageChecks, {}}},
+                      {QString(64, 'd'), {}}}},
                     {{"Missing.app", "no such file or folder"}},
                     {}};
     run.releaseSet = compareReleaseSet({run.packages[0].result, run.packages[1].result});
@@ -88,23 +89,9 @@ private slots:
                     .contains("Version does not agree: 3.2.0 (Tidewater.app); 3.1.0 (Tidewater in Tidewater 3.2.dmg)"));
     }
 
-    void everyDocumentFitsTheSchema()
+    void theDocumentFitsTheSchema()
     {
-        QTemporaryDir temp;
-        qputenv("TMPDIR", temp.path().toUtf8());
-        RunEvidence run = goldenRun();
-        QList<InspectionResult> results;
-        for (const QString folder : {VERISTAMP_SAMPLES, VERISTAMP_TEST_PACKAGES "/apps", VERISTAMP_TEST_PACKAGES "/dmgs"}) {
-            for (const QFileInfo &entry : QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-                const PackageKind kind = entry.suffix() == "dmg" ? PackageKind::diskImage : PackageKind::application;
-                results << inspectPackage(QUrl::fromLocalFile(entry.filePath()), kind,
-                                          releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)));
-                run.packages << CheckedPackage{entry.filePath(), entry.filePath(), results.last(),
-                                               packageDigest(kind, entry.filePath())};
-            }
-        }
-        run.releaseSet = compareReleaseSet(results);
-        const QString violations = schemaViolations(evidenceJsonObject(run));
+        const QString violations = schemaViolations(evidenceJsonObject(goldenRun()));
 #ifdef __APPLE__
         if (violations.startsWith("no validator"))
             QSKIP("python3 with jsonschema is not installed");

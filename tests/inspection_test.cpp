@@ -176,7 +176,6 @@ private slots:
         const QString unsignedImage =
             "WARN DMG signature: Veristamp did not find a Developer ID Application signature on the DMG.";
 
-        QTest::newRow("signed, notarized, one clean app") << Answers{} << example << checks({found}) << "PPPPPP" << "Example";
         QTest::newRow("unsigned image, ticket and Gatekeeper silent")
             << Answers{{"-dv", answer(1, {}, "image: code object is not signed at all\n")}, {"stapler", answer(0)},
                        {"--assess", answer(0)}}
@@ -258,7 +257,6 @@ private slots:
         const QString unreadable = "The DMG mounted, but Veristamp could not read its mount information.";
         const QString noPath = "The DMG mounted, but no mounted volume path was reported.";
         const QByteArray head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">";
-        QTest::newRow("mount point in the second entity") << answer(0, attachPlist(mountAt("/Volumes/E"))) << "/Volumes/E";
         QTest::newRow("an entity that is not a dictionary")
             << answer(0, attachPlist(mountAt("/Volumes/X") + "<string>disk3</string>")) << unreadable;
         QTest::newRow("root not a dictionary") << answer(0, head + "<array><string>/V</string></array></plist>") << unreadable;

@@ -73,7 +73,6 @@ private slots:
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("after");
         QTest::newRow("pass activates the next stage") << "apppp" << "0P" << "Pappp";
-        QTest::newRow("fail activates the next stage") << "PPap" << "2F" << "PPFa";
         QTest::newRow("last stage has no next") << "PPPa" << "3W" << "PPPW";
         QTest::newRow("final next stays final") << "aW" << "0P" << "PW";
         QTest::newRow("final replaced by another final") << "Pa" << "0F" << "Fa";

@@ -1,6 +1,6 @@
-// The intake of a dropped package into a window's state: the order of the
-// state's writes, the reset of "Check Another App or DMG", and the hand-over
-// of a dropped URL. Which drops start a run: ui_shell_test.
+// The intake of dropped packages into a window's state, off the window: the
+// hand-over of a dropped URL, what a new package clears, and the reset of
+// "Check Another App or DMG". Which drops start a run: ui_shell_test.
 
 #include "live/inspection_worker.h"
 #include "test_doubles.h"
@@ -9,66 +9,38 @@
 #include <QCoreApplication>
 #include <QTest>
 
-#include <memory>
-
 class PackageIntakeTest : public QObject {
     Q_OBJECT
 
-    int m_beeps = 0;
-    ManualClock m_clock{true};
-
-    // Tools that answer at once and a clock that never waits: a run ends as soon as it starts.
-    std::unique_ptr<ContentViewState> makeState()
-    {
-        auto state = std::make_unique<ContentViewState>();
-        state->setReleaseTools(ReleaseTools{[](const ToolCall &) { return Shell::DataResult{0, {}, {}}; }});
-        state->setPacingClock(&m_clock);
-        state->setBeeper([this] { ++m_beeps; });
-        return state;
-    }
-
 private slots:
-    void cleanup()
-    {
-        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
-        m_beeps = 0;
-    }
+    void cleanup() { QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty()); }
 
-    // The result and the saved flag go before the new target shows; the reset keeps only the target's kind.
-    void acceptingClearsTheLastRunFirstAndTheResetKeepsTheKind()
+    // An empty URL is dropped silently and a second drop while the first runs
+    // is ignored; a new package clears the last result and its saved report;
+    // the reset clears everything of the run but the target's kind.
+    void dropsRunsAndResets()
     {
-        auto state = makeState();
-        state->beginInspection(QUrl::fromLocalFile("/B/Example.app"));
-        QTRY_VERIFY(state->hasInspection());
-        state->setReleaseReportSaved(true);
-        QStringList order;
-        connect(state.get(), &ContentViewState::inspectionChanged, this, [&] { order << "inspection"; });
-        connect(state.get(), &ContentViewState::releaseReportSavedChanged, this, [&] { order << "saved"; });
-        connect(state.get(), &ContentViewState::inspectionTargetNameChanged, this, [&] { order << "name"; });
-        connect(state.get(), &ContentViewState::isInspectingChanged, this, [&] { order << "inspecting"; });
-        state->beginInspection(QUrl::fromLocalFile("/B/Example.dmg"));
-        QCOMPARE(order, (QStringList{"inspection", "saved", "name", "inspecting"}));
+        ManualClock clock(true); // tools that answer at once, a clock that never waits: a run ends as it starts
+        ContentViewState state;
+        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Shell::DataResult{0, {}, {}}; }});
+        state.setPacingClock(&clock);
+        state.receiveDroppedUrl(QUrl());
+        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/First.app"));
+        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/Second.dmg"));
+        QVERIFY(!state.isInspecting()); // handed over later
+        QTRY_VERIFY(state.hasInspection());
+        QCOMPARE(state.inspectionTargetName(), QStringLiteral("First.app"));
 
-        QTRY_VERIFY(state->hasInspection());
-        state->setReleaseReportSaved(true);
-        state->checkAnother();
-        QCOMPARE(state->screen(), ContentViewState::Screen::landing);
-        QVERIFY(!state->hasInspection() && !state->isInspecting() && !state->releaseReportSaved());
-        QVERIFY(state->inspectionTargetName().isEmpty() && state->liveStages()->rowCount() == 0);
-        QVERIFY(state->inspectionTargetIsDiskImage());
-    }
-
-    // An empty URL is dropped silently; a second drop while the first runs is ignored.
-    void droppedUrlsReachTheIntakeLater()
-    {
-        auto state = makeState();
-        state->receiveDroppedUrl(QUrl());
-        state->receiveDroppedUrl(QUrl::fromLocalFile("/B/First.app"));
-        state->receiveDroppedUrl(QUrl::fromLocalFile("/B/Second.dmg"));
-        QVERIFY(!state->isInspecting());
-        QTRY_VERIFY(state->hasInspection());
-        QCOMPARE(state->inspectionTargetName(), QStringLiteral("First.app"));
-        QCOMPARE(m_beeps, 0);
+        state.setReleaseReportSaved(true);
+        state.beginInspection(QUrl::fromLocalFile("/B/Example.dmg"));
+        QVERIFY(!state.hasInspection() && !state.releaseReportSaved() && state.isInspecting());
+        QTRY_VERIFY(state.hasInspection());
+        state.setReleaseReportSaved(true);
+        state.checkAnother();
+        QCOMPARE(state.screen(), ContentViewState::Screen::landing);
+        QVERIFY(!state.hasInspection() && !state.isInspecting() && !state.releaseReportSaved());
+        QVERIFY(state.inspectionTargetName().isEmpty() && state.liveStages()->rowCount() == 0);
+        QVERIFY(state.inspectionTargetIsDiskImage());
     }
 };
 

@@ -2,7 +2,8 @@
 // recorded answers as real processes and unpack its volume into
 // $TMPDIR/veristamp-volumes, private to the test. Each row gives the letters
 // of the package's own checks (an image's then its stages) and one detail
-// that shows the rule the package was made for.
+// that shows the rule the package was made for; the samples' letters give the
+// verdicts their README promises.
 
 #include "engine/app_inspection.h"
 #include "engine/package_inspection.h"
@@ -13,7 +14,11 @@
 
 namespace {
 
-QString fixture(const QString &name) { return QStringLiteral(VERISTAMP_TEST_PACKAGES "/") + name; }
+// A fixture package, or a sample ("samples/...").
+QString fixture(const QString &name)
+{
+    return name.startsWith("samples/") ? VERISTAMP_SAMPLES + name.mid(7) : VERISTAMP_TEST_PACKAGES "/" + name;
+}
 
 QStringList volumeFolders()
 {
@@ -93,6 +98,13 @@ private slots:
         row("app not notarized", "dmgs/FailingEmbeddedApp.dmg", "PPPPP PPPPPF", "4 Unnotarized.app" + found);
         row("nothing recorded on the image", "dmgs/Unrecorded.dmg", "PWFFP PWFFPF",
             "3 " + fixture("dmgs/") + "Unrecorded.dmg: rejected (no signature is recorded for this package on this host)");
+        row("sample ready to ship", "samples/Tidewater.app", "PPPPP", "");
+        row("sample to review", "samples/Palette Studio.app", "PPPWP", "");
+        row("sample not to ship", "samples/Quarry.app", "PFWWF", "");
+        row("sample image ready to ship", "samples/Tidewater 3.2.dmg", "PPPPP PPPPPP", "");
+        row("sample image to review", "samples/Meridian Suite 5.dmg", "PPPPW PPPPPW", "");
+        row("sample image without an app", "samples/Field Guide.dmg", "PPPPF PPPPPF", "");
+        row("sample download cut short", "samples/Quarry 0.9 beta.dmg", "FWFFF FWFFFF", "");
     }
     void inspectsEveryFixture()
     {

@@ -48,15 +48,6 @@ void writeImage(const QString &path, const QList<Member> &members)
     archive_write_free(writer);
 }
 
-const QList<Member> kSampleVolume{
-    {"volume/", {}, 'd'},
-    {"volume/Sample.app/Contents/Info.plist", "<plist/>"},
-    {"volume/Sample.app/Contents/MacOS/Sample", "#!"},
-    {"volume/Sample.app/Contents/Resources/Info copy.plist", "volume/Sample.app/Contents/Info.plist", 'h'},
-    {"volume/Applications", "/Applications", 'l'},
-    {"volume/.background/back.png", "png"},
-};
-
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -76,7 +67,7 @@ Shell::DataResult call(const QString &id, const QString &package)
         {"C1", signatureVerificationCall}, {"C2", signatureDisplayCall}, {"C3", entitlementsCall},
         {"S1", appAssessmentCall},         {"S2", diskImageAssessmentCall}, {"X1", ticketValidationCall},
         {"H1", imageVerificationCall},     {"H2", attachCall},           {"H3", detachCall}};
-    return runToolData(releaseToolsAt(QStringLiteral(VERISTAMP_STANDIN_ROOT)), calls.value(id)(package));
+    return runToolData(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), calls.value(id)(package));
 }
 
 // The mount point an attach reports (empty when it failed).
@@ -117,9 +108,8 @@ private slots:
     {
         for (const QStringList &vector : {QStringList{"usr/bin/codesign", "-dv", "--verbose=4", "a.app", "b.app"},
                                           QStringList{"usr/sbin/spctl", "-dv", "--verbose=4", "a.app"},
-                                          QStringList{"usr/bin/hdiutil", "attach", "-readonly", "-nobrowse", "a.dmg"},
-                                          QStringList{"usr/bin/xcrun"}}) {
-            const Shell::DataResult result = Shell::runData(VERISTAMP_STANDIN_ROOT "/" + vector[0], vector.mid(1));
+                                          QStringList{"usr/bin/hdiutil", "attach", "-readonly", "-nobrowse", "a.dmg"}}) {
+            const Shell::DataResult result = Shell::runData(VERISTAMP_TOOL_ROOT "/" + vector[0], vector.mid(1));
             QVERIFY2(result.exitCode == 2 && result.stdoutData.isEmpty(), qPrintable(vector.join(' ')));
             QVERIFY2(result.stderrData.startsWith("usage: " + QFileInfo(vector[0]).fileName().toUtf8() + " "), result.stderrData);
         }
@@ -156,9 +146,8 @@ private slots:
 
     void detachRefusesWhatAttachDidNotMake()
     {
-        writeImage(path("Sample.dmg"), kSampleVolume);
-        const QString mount = attached(path("Sample.dmg"));
-        QCOMPARE(mount, volumes() + "/Sample");
+        const QString mount = attached(VERISTAMP_TEST_PACKAGES "/dmgs/Notarized.dmg");
+        QCOMPARE(mount, volumes() + "/Notarized");
         QVERIFY(QDir().mkpath(volumes() + "/Stranger") && QDir().mkpath(path("Elsewhere")));
         QVERIFY(QFile::link(mount, volumes() + "/Link"));
         for (const QString &name : QDir(mount).entryList(QDir::Hidden | QDir::Files)) // the volume's own marker
@@ -168,7 +157,7 @@ private slots:
             QVERIFY2(result.exitCode == 1 && QFileInfo::exists(target), qPrintable(target));
             QCOMPARE(result.stdoutData + result.stderrData, QByteArray("hdiutil: detach failed - No such file or directory\n"));
         }
-        QVERIFY(QFileInfo::exists(mount + "/Sample.app/Contents/Info.plist"));
+        QVERIFY(QFileInfo::exists(mount + "/Ready.app/Contents/Info.plist"));
         QVERIFY(QFile::remove(volumes() + "/Link") && QDir(volumes() + "/Stranger").removeRecursively());
         QCOMPARE(call("H3", mount).exitCode, 0);
     }

@@ -114,8 +114,7 @@ private slots:
         else if (accepted) // the intake is asynchronous: its refusal is the beep
             QTRY_COMPARE(beeped, 1);
         QCOMPARE(beeped, accepted && inspected.isEmpty() ? 1 : 0);
-        QVERIFY(harness.state()->isInspecting() == !inspected.isEmpty());
-        QVERIFY(!harness.state()->isTargeted());
+        QVERIFY(harness.state()->isInspecting() == !inspected.isEmpty() && !harness.state()->isTargeted());
     }
 
     void liveRows_data()
@@ -162,9 +161,8 @@ private slots:
             return shown;
         };
         QTRY_COMPARE(shownRows(), rows);
-        QQuickItem *shownName = harness.item("inspectionTargetName");
-        QCOMPARE(shownName->property("text").toString(), name);
-        QCOMPARE(shownName->property("lineCount").toInt(), 1);
+        QCOMPARE(harness.item("inspectionTargetName")->property("text").toString(), name);
+        QCOMPARE(harness.item("inspectionTargetName")->property("lineCount").toInt(), 1);
     }
 
     // Opened by its button, kept open by a second request, closed by "Done" and by Return;
@@ -201,19 +199,15 @@ private slots:
         QVERIFY(content->property("contentHeight").toReal() > content->height());
     }
 
+    // Every symbol the screens name draws at the size asked, somewhere opaque in the tint.
     void symbolsRenderTinted()
     {
-        const QColor tint = systemGreen();
         for (const QString &name : symbolNames()) {
-            const QImage image = renderSymbol(name, QSize(44, 44), tint);
-            int drawn = 0;
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x)
-                    drawn += image.pixelColor(x, y) == tint; // opaque, in the tint
-            }
-            QVERIFY2(image.size() == QSize(44, 44) && drawn > 0, qPrintable(name));
+            const QImage image = renderSymbol(name, QSize(44, 44), systemGreen()).convertToFormat(QImage::Format_ARGB32);
+            const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
+            QVERIFY2(image.size() == QSize(44, 44) && std::count(pixels, pixels + 44 * 44, systemGreen().rgba()), qPrintable(name));
         }
-        QVERIFY(renderSymbol("no.such.symbol", QSize(44, 44), tint).isNull());
+        QVERIFY(renderSymbol("no.such.symbol", QSize(44, 44), systemGreen()).isNull());
     }
 
     void windowsShareOnlyTheCommands()
@@ -227,19 +221,16 @@ private slots:
 
         QVERIFY(dropFiles(harness, {"Example.app"}));
         QTRY_VERIFY(harness.state(0)->isInspecting());
-        QVERIFY(!harness.state(1)->isInspecting());
-        QVERIFY(harness.item("landingView", 1)->isVisible());
+        QVERIFY(!harness.state(1)->isInspecting() && harness.item("landingView", 1)->isVisible());
         harness.state(1)->setShowingAbout(true);
         commands->showAbout();
-        for (int index = 0; index < 3; ++index)
-            QVERIFY(harness.state(index)->showingAbout());
+        QVERIFY(harness.state(0)->showingAbout() && harness.state(1)->showingAbout() && harness.state(2)->showingAbout());
 
         // Closing a window discards it with its state; the others stay as they were.
         QPointer<ContentViewState> closedState = harness.state(1);
         harness.window(1)->close();
         QTRY_VERIFY(closedState.isNull());
-        QCOMPARE(harness.windows().size(), 2);
-        QVERIFY(harness.state(0)->isInspecting());
+        QVERIFY(harness.windows().size() == 2 && harness.state(0)->isInspecting());
     }
 };
 
