@@ -61,7 +61,6 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("outcome");
         QTest::newRow("unknown option") << QStringList{"--fast", "A.app"} << "unknown option --fast";
-        QTest::newRow("unknown option with a value") << QStringList{"A.app", "--fast=1"} << "unknown option --fast=1";
         QTest::newRow("unknown letter in a cluster") << QStringList{"-hx", "A.app"} << "unknown option -hx";
         QTest::newRow("value for a switch") << QStringList{"--release-set=yes", "A.app"} << "unknown option --release-set=yes";
         QTest::newRow("folder missing") << QStringList{"A.app", "--output-dir"} << "--output-dir needs a folder";

@@ -130,6 +130,9 @@ private slots:
         QTest::newRow("ad-hoc mark outranks a Developer ID authority")
             << Answers{{"app -dv", answer(0, {}, "Authority=Developer ID Application: X (1)\nSignature=adhoc\n")}} << 1
             << "FAIL Developer ID: The application is ad-hoc signed rather than signed for outside-the-App-Store distribution.";
+        QTest::newRow("only the first flags line decides the runtime")
+            << Answers{{"app -dv", answer(0, {}, "CodeDirectory flags=0x0(none)\nExecutable Segment flags=0x10000(runtime)\n")}}
+            << 2 << "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature.";
         QTest::newRow("entitlements on standard error are not read")
             << Answers{{"app -d", answer(0, {}, kEntitlements)}} << 3 << "PASS Release entitlements: No signed entitlements were reported.";
         QTest::newRow("rejected silently")
@@ -147,21 +150,6 @@ private slots:
         for (int stage = 0; stage < 5; ++stage)
             stages << QStringLiteral("%1%2@%3").arg(stage).arg(label(result.checks[stage].status).at(0)).arg(stage < 2 ? stage + 1 : stage);
         QCOMPARE(run.stages, stages);
-    }
-
-    // Every check, in order, whatever the tools answer.
-    void appToolsThatCannotStartStillGiveEveryCheck()
-    {
-        const QByteArray reason = "The file \xe2\x80\x9c" "codesign\xe2\x80\x9d doesn\xe2\x80\x99t exist.";
-        const ReleaseTools tools{[&](const ToolCall &) { return Shell::DataResult{-1, {}, reason}; }};
-        const AppInspection result = inspectApplication(QUrl::fromLocalFile("/Applications/A.app"), tools);
-        QCOMPARE(outcomes(result.checks),
-                 (QStringList{"FAIL Code signature: " + QString::fromUtf8(reason),
-                              "WARN Developer ID: Veristamp could not find a Developer ID Application signing authority.",
-                              "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature.",
-                              "PASS Release entitlements: No signed entitlements were reported.",
-                              "FAIL Gatekeeper assessment: " + QString::fromUtf8(reason)}));
-        QCOMPARE(result.entitlements, QString());
     }
 
     void imageChecks_data()

@@ -68,7 +68,7 @@ private slots:
         QTemporaryDir root;
         QFile existing(root.filePath(QStringLiteral("report.txt")));
         QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(QByteArray(20'000, 'x')) == 20'000);
-        existing.close();
+        existing.close(); // the save replaces the file: it is read again by its name
         QVERIFY(QFile(root.filePath(QStringLiteral("plain-file"))).open(QIODevice::WriteOnly));
         FakeSaveDialogs dialogs;
         if (!path.isEmpty())

@@ -48,33 +48,13 @@ void writeImage(const QString &path, const QList<Member> &members)
     archive_write_free(writer);
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-Shell::DataResult call(const QString &id, const QString &package)
-{
-    static const QHash<QString, ToolCall (*)(const QString &)> calls{
-        {"C1", signatureVerificationCall}, {"C2", signatureDisplayCall}, {"C3", entitlementsCall},
-        {"S1", appAssessmentCall},         {"S2", diskImageAssessmentCall}, {"X1", ticketValidationCall},
-        {"H1", imageVerificationCall},     {"H2", attachCall},           {"H3", detachCall}};
-    return runToolData(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), calls.value(id)(package));
-}
+Shell::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), call); }
 
 // The mount point an attach reports (empty when it failed).
 QString attached(const QString &image)
 {
     const QVariantList entities =
-        parsePropertyList(call("H2", image).stdoutData).value_or(QVariant()).toMap().value("system-entities").toList();
+        parsePropertyList(run(attachCall(image)).stdoutData).value_or(QVariant()).toMap().value("system-entities").toList();
     return entities.size() == 2 ? entities.at(1).toMap().value("mount-point").toString() : QString();
 }
 
@@ -129,11 +109,12 @@ private slots:
     {
         QFETCH(QList<Member>, members);
         QFETCH(QByteArray, reason);
-        writeFile(path("outside/file"), "outside");
+        QFile outside(path("outside/file"));
+        QVERIFY(QDir().mkpath(path("outside")) && outside.open(QIODevice::ReadWrite) && outside.write("outside") == 7);
         for (Member &member : members)
             member.data.replace("%1", m_temp->path().toUtf8());
         writeImage(path("Unsafe.dmg"), QList<Member>{{"volume/", {}, 'd'}} + members);
-        const Shell::DataResult result = call("H2", path("Unsafe.dmg"));
+        const Shell::DataResult result = run(attachCall(path("Unsafe.dmg")));
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(result.stdoutData, QByteArray());
         if (reason.isEmpty())
@@ -141,7 +122,7 @@ private slots:
         else
             QCOMPARE(result.stderrData, "hdiutil: attach failed - image member \"" + members.last().name + "\" " + reason + "\n");
         QVERIFY(!QFileInfo::exists(path("escaped")) && !QFileInfo::exists(volumes() + "/escaped"));
-        QCOMPARE(readFile(path("outside/file")), QByteArray("outside"));
+        QVERIFY(outside.seek(0) && outside.readAll() == "outside");
     }
 
     void detachRefusesWhatAttachDidNotMake()
@@ -153,13 +134,13 @@ private slots:
         for (const QString &name : QDir(mount).entryList(QDir::Hidden | QDir::Files)) // the volume's own marker
             QVERIFY(QFile::copy(mount + "/" + name, path("Elsewhere/") + name));
         for (const QString &target : {volumes() + "/Stranger", volumes(), volumes() + "/Link", path("Elsewhere")}) {
-            const Shell::DataResult result = call("H3", target);
+            const Shell::DataResult result = run(detachCall(target));
             QVERIFY2(result.exitCode == 1 && QFileInfo::exists(target), qPrintable(target));
             QCOMPARE(result.stdoutData + result.stderrData, QByteArray("hdiutil: detach failed - No such file or directory\n"));
         }
         QVERIFY(QFileInfo::exists(mount + "/Ready.app/Contents/Info.plist"));
         QVERIFY(QFile::remove(volumes() + "/Link") && QDir(volumes() + "/Stranger").removeRecursively());
-        QCOMPARE(call("H3", mount).exitCode, 0);
+        QCOMPARE(run(detachCall(mount)).exitCode, 0);
     }
 };
 

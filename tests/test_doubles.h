@@ -26,36 +26,26 @@ class ToolScript {
 public:
     using Answer = std::function<Shell::DataResult(const ToolCall &)>;
 
-    explicit ToolScript(Answer answer = {}, QStringList holdAt = {})
-        : m_gate(std::make_shared<Gate>()), m_answer(std::move(answer)), m_holdAt(std::move(holdAt))
-    {
-    }
+    explicit ToolScript(Answer answer = {}, QStringList holdAt = {}) : m_answer(std::move(answer)), m_holdAt(std::move(holdAt)) {}
     // A run outlives its window; it must not wait for a test that has ended.
     ~ToolScript() { release(); }
-    ToolScript(const ToolScript &) = delete;
-    ToolScript &operator=(const ToolScript &) = delete;
 
     ReleaseTools tools() const
     {
         return ReleaseTools{[gate = m_gate, answer = m_answer, holdAt = m_holdAt](const ToolCall &call) {
             const QStringList key{call.executable, call.arguments.value(0)};
-            {
-                std::unique_lock lock(gate->mutex);
-                gate->calls << key.join(QLatin1Char(' '));
-                if (!holdAt.isEmpty() && key == holdAt) {
-                    gate->reached = true;
-                    gate->opened.wait(lock, [&gate] { return gate->open; });
-                }
-            }
+            std::unique_lock lock(gate->mutex);
+            gate->calls << key.join(QLatin1Char(' '));
+            gate->reached = gate->reached || key == holdAt;
+            gate->opened.wait(lock, [&] { return gate->open || key != holdAt; });
+            lock.unlock();
             return answer ? answer(call) : Shell::DataResult{};
         }};
     }
     void release()
     {
-        {
-            std::lock_guard lock(m_gate->mutex);
-            m_gate->open = true;
-        }
+        std::lock_guard lock(m_gate->mutex);
+        m_gate->open = true;
         m_gate->opened.notify_all();
     }
     // True once a call reached the hold.
@@ -79,7 +69,7 @@ private:
         bool reached = false;
         QStringList calls;
     };
-    std::shared_ptr<Gate> m_gate;
+    std::shared_ptr<Gate> m_gate = std::make_shared<Gate>();
     Answer m_answer;
     QStringList m_holdAt;
 };

@@ -36,13 +36,13 @@ QList<InspectionCheck> checks(std::initializer_list<CheckStatus> statuses)
 const QString plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
                       "\t<key>com.apple.security.app-sandbox</key>\n\t<true/>\n</dict>\n</plist>\n\n  <tail> & more\n";
 
-InspectionResult diskImage(std::optional<QList<InspectionCheck>> appChecks, const QString &entitlements = {})
+// An image whose own checks pass, with its packaged app.
+InspectionResult diskImage(const QList<InspectionCheck> &appChecks, const QString &entitlements = {})
 {
-    std::optional<EmbeddedAppResult> app;
-    if (appChecks)
-        app = EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", {}, {}, {}, *appChecks, entitlements};
     return {QUrl::fromLocalFile("/Users/dana/Release/Harbor-2.4.1.DMG"), 1'234'567'890,
-            DiskImageInspection{"Harbor-2.4.1", checks({S::pass, S::pass}), std::move(app)}};
+            DiskImageInspection{"Harbor-2.4.1", checks({S::pass, S::pass}),
+                                EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", {}, {}, {}, appChecks,
+                                                  entitlements}}};
 }
 
 const QDateTime moment(QDate(2024, 3, 9), QTime(14, 5, 7), Qt::OffsetFromUTC, 3600);
