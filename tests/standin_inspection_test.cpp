@@ -43,13 +43,19 @@ private slots:
     {
         QTest::addColumn<QString>("package");
         QTest::addColumn<QString>("letters");
-        QTest::addColumn<QString>("detail"); // "<check index> <detail>"
-        const auto row = [](const char *name, const char *package, const char *letters, const QString &detail) {
-            QTest::newRow(name) << QString(package) << QString(letters) << detail;
+        QTest::addColumn<QString>("detail");   // "<check index> <detail>"
+        QTest::addColumn<QString>("metadata"); // name, identifier, short, build, minimum, executable; "-" for absent
+        const auto row = [](const char *name, const char *package, const char *letters, const QString &detail,
+                            const char *metadata = "") {
+            QTest::newRow(name) << QString(package) << QString(letters) << detail << QString(metadata);
         };
         const QString apps = fixture("apps/");
-        row("ready", "apps/Ready.app", "PPPPP", "1 Developer ID Application: Northwind Software (7Q2XK4M9PL)");
-        row("ad-hoc", "apps/AdHoc.app", "PFWPF", "4 /Applications/AdHoc.app: rejected source=no usable signature");
+        row("ready, binary Info.plist", "apps/Ready.app", "PPPPP", "1 Developer ID Application: Northwind Software (7Q2XK4M9PL)",
+            "Ready com.northwind.ready 2.4.1 241 12.0 Ready");
+        row("ad-hoc, XML Info.plist", "apps/AdHoc.app", "PFWPF", "4 /Applications/AdHoc.app: rejected source=no usable signature",
+            "AdHoc com.northwind.adhoc 2.4.1 241 12.0 AdHoc");
+        row("no Info.plist", "apps/NoInfoPlist.app", "PPPPP", "", "NoInfoPlist - - - - -");
+        row("numeric build", "apps/NumericBuild.app", "PPPPP", "", "NumericBuild com.northwind.numericbuild 2.4.1 - 12.0 NumericBuild");
         row("nothing recorded", "apps/Unrecorded.app", "FWWPF",
             "0 " + apps + "Unrecorded.app: no signature is recorded for this package on this host");
         row("empty entitlements output", "apps/ExecutableOnly.app", "PPPPP", "3 No signed entitlements were reported.");
@@ -110,6 +116,7 @@ private slots:
     {
         QFETCH(QString, package);
         QFETCH(QString, detail);
+        QFETCH(QString, metadata);
         const bool image = package.endsWith(".dmg");
         QString stages = QStringLiteral(" ");
         const InspectionResult result = inspectPackage(
@@ -122,33 +129,19 @@ private slots:
         QTEST(letters + (image ? stages : QString()), "letters");
         if (!detail.isEmpty())
             QCOMPARE(result.checks().at(detail.left(1).toInt()).detail, detail.mid(2));
+        if (!metadata.isEmpty()) {
+            const AppInspection &app = *result.application();
+            QStringList shown{app.displayName};
+            for (const auto &value : {app.bundleIdentifier, app.shortVersion, app.buildVersion, app.minimumSystemVersion,
+                                      app.executableName})
+                shown << value.value_or(QStringLiteral("-"));
+            QCOMPARE(shown.join(' '), metadata);
+        }
 
         QStringList left = volumeFolders();
         left.removeAll(QStringLiteral("DetachFails"));
         QCOMPARE(left, QStringList());
         QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("veristamp-*-std*")}, QDir::Files), QStringList());
-    }
-
-    void readsFixtureMetadata_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("metadata"); // identifier, short, build, minimum, executable; "-" for absent
-        QTest::newRow("binary Info.plist") << "Ready" << "com.northwind.ready 2.4.1 241 12.0 Ready";
-        QTest::newRow("XML Info.plist") << "AdHoc" << "com.northwind.adhoc 2.4.1 241 12.0 AdHoc";
-        QTest::newRow("no Info.plist") << "NoInfoPlist" << "- - - - -";
-        QTest::newRow("numeric build") << "NumericBuild" << "com.northwind.numericbuild 2.4.1 - 12.0 NumericBuild";
-    }
-    void readsFixtureMetadata()
-    {
-        QFETCH(QString, name);
-        const AppInspection app = inspectApplication(QUrl::fromLocalFile(fixture("apps/" + name + ".app")),
-                                                     releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)));
-        QStringList shown;
-        for (const auto &value : {app.bundleIdentifier, app.shortVersion, app.buildVersion, app.minimumSystemVersion,
-                                  app.executableName})
-            shown << value.value_or(QStringLiteral("-"));
-        QCOMPARE(app.displayName, name);
-        QTEST(shown.join(' '), "metadata");
     }
 };
 
