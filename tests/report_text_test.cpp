@@ -1,7 +1,9 @@
 // The release report: one golden file per shape, compared whole at a fixed
-// moment, the lines a few odd results print, and the byte counts it shows.
+// moment, the lines a few odd results print, the byte counts it shows, and
+// the file name a save proposes for it. Saving itself: ui_results_test.
 
 #include "report/byte_count_text.h"
+#include "report/report_file_name.h"
 #include "report/report_text.h"
 
 #include <QFile>
@@ -152,6 +154,25 @@ private slots:
             QSKIP("no time zone database");
         const QString text = releaseReportText(result, now);
         QVERIFY2(text.contains(lines), qPrintable(text));
+    }
+
+    // The name with each run of the characters a file name cannot hold made one
+    // hyphen (none at either end), then the moment the save dialog opened.
+    void proposedFileName_data()
+    {
+        QTest::addColumn<QString>("displayName");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("colon and space") << "Release: Beta" << "Release- Beta-Veristamp-2024-03-09-0705.txt";
+        QTest::newRow("all ten, at the ends too") << "/:\\?%*|\"<>x/:\\?%*|\"<>y\"" << "x-y-Veristamp-2024-03-09-0705.txt";
+        QTest::newRow("only forbidden characters") << "<|>" << "-Veristamp-2024-03-09-0705.txt";
+        QTest::newRow("surrounding spaces and other punctuation kept")
+            << " Harbor.Lights - β " << " Harbor.Lights - β -Veristamp-2024-03-09-0705.txt";
+    }
+    void proposedFileName()
+    {
+        QFETCH(QString, displayName);
+        const InspectionResult named{QUrl::fromLocalFile("/tmp/Bare.app"), 0, AppInspection{displayName, {}, {}, {}, {}, {}, {}, {}}};
+        QTEST(defaultReportFileName(named, moment({2024, 3, 9}, {7, 5, 59}, -8 * 3600)), "fileName");
     }
 
     // Decimal units, rounded half up to three significant digits at most, trailing zeros dropped.

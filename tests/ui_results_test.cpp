@@ -45,7 +45,8 @@ InspectionResult diskImage(const QList<InspectionCheck> &appChecks, const QStrin
                                                   entitlements}}};
 }
 
-const QDateTime moment(QDate(2024, 3, 9), QTime(14, 5, 7), Qt::OffsetFromUTC, 3600);
+// The save dialog opens a little before midnight.
+const QDateTime moment(QDate(2023, 12, 31), QTime(23, 59, 30), Qt::OffsetFromUTC, 3600);
 
 const QByteArray resultsWindow = R"(import QtQuick; import Veristamp
 Window { width: 920; height: 700; visible: true
@@ -81,6 +82,7 @@ class UiResultsTest : public QObject {
 
     std::optional<WindowHarness> m_harness;
     QQuickItem *m_results = nullptr;
+    ReleaseReportSaver *m_saver = nullptr;
     FakeSaveDialogs m_dialogs;
 
     void show(const InspectionResult &result)
@@ -103,10 +105,9 @@ private slots:
         m_harness.emplace(resultsWindow);
         QVERIFY(QTest::qWaitForWindowExposed(m_harness->window()));
         m_results = m_harness->item("resultsView");
-        auto *saver = m_harness->window()->findChild<ReleaseReportSaver *>("releaseReportSaver");
+        m_saver = m_harness->window()->findChild<ReleaseReportSaver *>("releaseReportSaver");
         m_dialogs = FakeSaveDialogs{};
-        saver->setDialogs(&m_dialogs);
-        saver->setClock([] { return moment; });
+        m_saver->setDialogs(&m_dialogs);
     }
 
     // The sections with their rows, some facts, the verdict, the tallies and the check rows a result gets.
@@ -176,14 +177,24 @@ private slots:
     {
         QTest::addColumn<QString>("answer"); // the chosen file, empty for a cancel
         QTest::newRow("cancelled") << "";
-        QTest::newRow("failed write") << "missing folder/report.txt";
-        QTest::newRow("saved") << "report.txt";
+        QTest::newRow("failed write") << "plain-file/report.txt";
+        QTest::newRow("replaces an existing file") << "report.txt";
     }
 
+    // The name carries the time the dialog opened, the report the time the save
+    // was confirmed (after midnight). A failed write is shown once, naming the
+    // path, and leaves no file behind; only a saved report changes the button.
     void saveFlow()
     {
         QFETCH(QString, answer);
+        const bool saves = answer == "report.txt";
         QTemporaryDir folder;
+        QFile existing(folder.filePath("report.txt"));
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(QByteArray(20'000, 'x')) == 20'000);
+        existing.close(); // the save replaces the file: it is read again by its name
+        QVERIFY(QFile(folder.filePath("plain-file")).open(QIODevice::WriteOnly));
+        const QDateTime confirmed(QDate(2024, 1, 1), QTime(0, 0, 5), Qt::OffsetFromUTC, 3600);
+        m_saver->setClock([readings = QList{moment, confirmed}]() mutable { return readings.takeFirst(); });
         const InspectionResult result = diskImage(checks({S::warning}), plist);
         show(result);
         if (!answer.isEmpty())
@@ -192,11 +203,15 @@ private slots:
         QCOMPARE(saveButtonShown(), unsaved);
         QTest::mouseClick(m_harness->window(), Qt::LeftButton, {},
                           WindowHarness::centreOf(m_harness->item("saveReportButton")).toPoint());
-        QCOMPARE(m_dialogs.proposedNames, QStringList{"Harbor-2.4.1-Veristamp-2024-03-09-1405.txt"});
-        QCOMPARE(saveButtonShown(), answer == "report.txt" ? "Saved checkmark.circle.fill disabled" : unsaved);
-        QFile saved(folder.filePath(answer)); // the report of the result on screen, at the moment of the save
-        QCOMPARE(saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray(),
-                 answer == "report.txt" ? releaseReportText(result, moment).toUtf8() : QByteArray());
+        QCOMPARE(m_dialogs.proposedNames, QStringList{"Harbor-2.4.1-Veristamp-2023-12-31-2359.txt"});
+        QCOMPARE(m_dialogs.failures.size(), answer.startsWith("plain-file") ? 1 : 0);
+        if (!m_dialogs.failures.isEmpty())
+            QVERIFY2(m_dialogs.failures.first().contains(*m_dialogs.answer), qPrintable(m_dialogs.failures.first()));
+        QCOMPARE(saveButtonShown(), saves ? "Saved checkmark.circle.fill disabled" : unsaved);
+        QVERIFY(existing.open(QIODevice::ReadOnly));
+        QCOMPARE(existing.readAll(), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList({"plain-file", "report.txt"}));
     }
 
     // Shown for real and answered as soon as they are up.
