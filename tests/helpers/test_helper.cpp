@@ -8,7 +8,6 @@
 //                       to standard output and M MiB to standard error
 //   signal N            writes "dying" on standard error, then raises signal N
 //   touch PATH          creates PATH: proof that it was started
-//   capture-paths       writes where its two streams lead, one a line (Linux: /proc)
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -70,15 +69,6 @@ int main(int argc, char *argv[])
     } else if (mode == "touch") {
         const int fd = open(first, O_WRONLY | O_CREAT, 0600);
         return fd >= 0 && close(fd) == 0 ? 0 : 1;
-    } else if (mode == "capture-paths") {
-        for (const char *fd : {"/proc/self/fd/1", "/proc/self/fd/2"}) {
-            char target[4096];
-            const ssize_t n = readlink(fd, target, sizeof target);
-            if (n < 0)
-                return 1;
-            writeAll(STDOUT_FILENO, target, static_cast<size_t>(n));
-            writeAll(STDOUT_FILENO, "\n", 1);
-        }
     }
     return 0;
 }
