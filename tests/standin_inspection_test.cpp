@@ -75,7 +75,8 @@ private slots:
             "3 No common development or weakened-runtime entitlements were detected.");
         row("RUNTIME in capitals", "apps/UppercaseRuntime.app", "PPPPP",
             "2 The code signature includes the Hardened Runtime flag.");
-        row("broken signature, both streams", "apps/BrokenSignature.app", "FPPPF", "");
+        row("broken signature", "apps/BrokenSignature.app", "FPPPF", "");
+        row("a plain file named like a bundle", "apps/Notes.app", "FWWPF", "");
         row("development certificate", "apps/Development.app", "PWPPF",
             "1 Signing authority: Apple Development: Jordan Reyes (X4M2B7Q9ZL)");
 
