@@ -1,11 +1,13 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 import QtQuick.Shapes
 import Veristamp
 
 // The drop target: the dashed zone with its invitation, and 40 points beside
 // it on each side that take drops as well. DropRules decides which drags are
-// welcome and hands a drop's package to the intake.
+// welcome and hands a drop's package to the intake. The zone is also a
+// button: a click, Enter or Space shows the open panel ("Open…").
 DropArea {
     id: root
 
@@ -30,12 +32,23 @@ DropArea {
         value: root.containsDrag
     }
 
-    Item {
+    function takeFocus() { zone.forceActiveFocus() }
+
+    AbstractButton {
         id: zone
         objectName: "dropZone"
         anchors.fill: parent
         anchors.leftMargin: root.sideStrip
         anchors.rightMargin: root.sideStrip
+        focusPolicy: Qt.StrongFocus
+        text: AccessibleTexts.dropZone
+        Accessible.role: Accessible.Button
+        Accessible.name: text
+        onClicked: AppCommands.openPackage(Window.window)
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+
+        FocusRing { targetRadius: 24 }
 
         Rectangle {
             objectName: "dropZoneFill"
@@ -92,7 +105,8 @@ DropArea {
             }
 
             Text {
-                Layout.fillWidth: true
+                Layout.alignment: Qt.AlignHCenter
+                Layout.maximumWidth: TextBalance.width(text, font, content.width)
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 text: "Drop an app or DMG here"
@@ -102,7 +116,8 @@ DropArea {
             }
 
             Text {
-                Layout.fillWidth: true
+                Layout.alignment: Qt.AlignHCenter
+                Layout.maximumWidth: TextBalance.width(text, font, content.width)
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 text: "Veristamp will identify the package and begin its release preflight."

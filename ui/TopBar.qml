@@ -15,6 +15,10 @@ Item {
     // rounded fill.
     component BarButton: Button {
         id: button
+        focusPolicy: Qt.StrongFocus
+        Accessible.name: text
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
         leftPadding: 11
         rightPadding: 11
         topPadding: 4
@@ -34,6 +38,8 @@ Item {
             border.color: Qt.rgba(1, 1, 1, 0.1)
             border.width: 1
         }
+
+        FocusRing {}
     }
 
     implicitHeight: row.implicitHeight + 36
@@ -48,6 +54,7 @@ Item {
         spacing: 14
 
         Rectangle {
+            Accessible.ignored: true
             implicitWidth: 46
             implicitHeight: 46
             radius: 12
@@ -80,5 +87,12 @@ Item {
             visible: root.viewState.canCheckAnother
             onClicked: root.checkAnotherClicked()
         }
+    }
+
+    Shortcut {
+        objectName: "checkAnotherShortcut"
+        sequences: ["Ctrl+Shift+N"]
+        enabled: root.viewState.canCheckAnother
+        onActivated: root.checkAnotherClicked()
     }
 }

@@ -41,6 +41,17 @@ void AppCommands::showAbout()
     emit showAboutRequested();
 }
 
+void AppCommands::openPackage(QQuickWindow *window)
+{
+    if (!window) {
+        newWindow();
+        if (auto *engine = qobject_cast<QQmlApplicationEngine *>(qmlEngine(this)))
+            window = qobject_cast<QQuickWindow *>(engine->rootObjects().value(engine->rootObjects().size() - 1));
+    }
+    if (window)
+        emit openPackageRequested(window);
+}
+
 void AppCommands::prepareWindow(QQuickWindow *window)
 {
     if (!window)

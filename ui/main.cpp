@@ -1,7 +1,9 @@
-// Veristamp: creates the application and opens its first window. Everything
-// else happens inside the windows (Main.qml).
+// Veristamp: creates the application and opens its first window, or one per
+// package named on the command line. Everything else happens inside the
+// windows (Main.qml).
 
 #include "ui/engine_setup.h"
+#include "ui/launch_packages.h"
 
 #include <QApplication>
 #include <QQmlApplicationEngine>
@@ -19,8 +21,8 @@ int main(int argc, char *argv[])
 
     QQmlApplicationEngine engine;
     setUpEngine(engine);
-    engine.load(mainWindowUrl());
-    if (engine.rootObjects().isEmpty())
+    // `veristamp PATH...`: a window per package, each inspecting it at once.
+    if (!openMainWindows(engine, packagesFromArguments(QApplication::arguments())))
         return 1;
     return QApplication::exec();
 }
