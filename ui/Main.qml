@@ -41,7 +41,7 @@ ApplicationWindow {
         TapHandler {
             acceptedButtons: Qt.RightButton
             enabled: AppCommands.commandsInWindow
-            onTapped: windowMenu.popup()
+            onTapped: (eventPoint) => windowMenu.popup(eventPoint.position)
         }
     }
 
