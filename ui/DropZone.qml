@@ -49,6 +49,7 @@ DropArea {
         Keys.onEnterPressed: clicked()
 
         FocusRing { targetRadius: 24 }
+        HoverHandler { cursorShape: Qt.PointingHandCursor }
 
         Rectangle {
             objectName: "dropZoneFill"
