@@ -5,7 +5,6 @@
 
 #include "window_harness.h"
 
-#include "report/report_saving.h"
 #include "ui/accessibility_announcer.h"
 #include "ui/engine_setup.h"
 #include "ui/launch_packages.h"
@@ -26,12 +25,6 @@ const QUrl chosen = QUrl::fromLocalFile("/tmp/veristamp-ui-test/Example.app");
 
 struct AnsweringChooser : PackageChooser {
     std::optional<QUrl> choosePackage() override { return chosen; }
-};
-
-struct AnsweringDialogs : ReportSaveDialogs {
-    QString answer;
-    std::optional<QString> chooseReportLocation(const QString &) override { return answer; }
-    void showSaveFailure(const QString &) override {}
 };
 
 QList<QQuickItem *> descendants(QQuickItem *root)
@@ -71,11 +64,6 @@ QStringList interactiveNames(QQuickWindow *window)
     return names;
 }
 
-void prepare(WindowHarness &harness, const ToolScript &script)
-{
-    harness.prepareRuns(script.tools(), virtualPacingClock());
-}
-
 } // namespace
 
 class UiAccessTest : public QObject {
@@ -92,7 +80,7 @@ private slots:
     {
         WindowHarness harness;
         ToolScript script(mixedToolOutcomes, {"/usr/bin/codesign", "-d"});
-        prepare(harness, script);
+        harness.prepareRuns(script.tools());
         QQuickWindow *window = harness.window();
         AnsweringChooser chooser;
         window->findChild<PackageOpener *>("packageOpener")->setChooser(&chooser);
@@ -117,13 +105,13 @@ private slots:
         QVERIFY(scroll->property("contentY").toReal() > 0);
 
         QTemporaryDir folder;
-        AnsweringDialogs dialogs;
+        FakeSaveDialogs dialogs;
         dialogs.answer = folder.filePath("report.txt");
         window->findChild<ReleaseReportSaver *>("releaseReportSaver")->setDialogs(&dialogs);
         QTest::keyClick(window, Qt::Key_Tab);
         QCOMPARE(focusedName(window), "saveReportButton");
         QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(harness.state()->releaseReportSaved() && QFile::exists(dialogs.answer));
+        QVERIFY(harness.state()->releaseReportSaved() && QFile::exists(*dialogs.answer));
 
         for (int tabs = 0; tabs < 4 && focusedName(window) != "aboutButton"; ++tabs)
             QTest::keyClick(window, Qt::Key_Tab);
@@ -146,7 +134,7 @@ private slots:
         });
         WindowHarness harness;
         ToolScript script(mixedToolOutcomes, {"/usr/sbin/spctl", "--assess"});
-        prepare(harness, script);
+        harness.prepareRuns(script.tools());
         QQuickWindow *window = harness.window();
         QCOMPARE(interactiveNames(window),
                  QStringList({"aboutButton: About", "dropZone: Drop an app or DMG here, or press to choose one"}));

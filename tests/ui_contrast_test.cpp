@@ -27,7 +27,7 @@ Shell::DataResult readyOutcomes(const ToolCall &call)
 // Runs a package until `finished` stages show a final status (all of them: -1).
 bool runTo(WindowHarness &harness, const ToolScript &script, const QString &name, int finished)
 {
-    harness.prepareRuns(script.tools(), virtualPacingClock());
+    harness.prepareRuns(script.tools());
     harness.state()->beginInspection(QUrl::fromLocalFile("/tmp/veristamp-ui-test/" + name));
     return QTest::qWaitFor([&] {
         if (finished < 0)

@@ -18,10 +18,10 @@ std::optional<QUrl> OpenPanelChooser::choosePackage()
 #ifndef Q_OS_MACOS
     panel.setOption(QFileDialog::DontUseNativeDialog);
     QObject::connect(&panel, &QFileDialog::directoryEntered, &panel, [&](const QString &folder) {
-        const QUrl url = QUrl::fromLocalFile(folder);
-        if (acceptedPackageKind(url) != PackageKind::application)
+        const std::optional<AcceptedPackage> package = acceptPackage(QUrl::fromLocalFile(folder));
+        if (!package || package->kind != PackageKind::application)
             return;
-        enteredBundle = url;
+        enteredBundle = package->location;
         static_cast<QDialog &>(panel).done(QDialog::Accepted);
     });
 #endif
