@@ -164,6 +164,23 @@ private slots:
                  qPrintable(about.join('\n')));
     }
 
+    // A left click on the drop zone opens the panel; a right click the window's menu, never the panel.
+    void clickOnTheZone()
+    {
+        WindowHarness harness;
+        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
+        harness.prepareRuns(script.tools());
+        AnsweringChooser chooser;
+        harness.window()->findChild<PackageOpener *>("packageOpener")->setChooser(&chooser);
+        const QPoint zone = WindowHarness::centreOf(harness.item("dropZone")).toPoint();
+        QTest::mouseClick(harness.window(), Qt::RightButton, {}, zone);
+        QTRY_VERIFY(harness.window()->findChild<QObject *>("windowMenu")->property("visible").toBool());
+        QTest::keyClick(harness.window(), Qt::Key_Escape);
+        QVERIFY(!harness.state()->isInspecting());
+        QTest::mouseClick(harness.window(), Qt::LeftButton, {}, zone);
+        QVERIFY(harness.state()->isInspecting());
+    }
+
     void commandLinePackages()
     {
         const QString here = QDir::currentPath();

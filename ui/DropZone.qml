@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import QtQuick.Shapes
 import Veristamp
@@ -34,22 +33,27 @@ DropArea {
 
     function takeFocus() { zone.forceActiveFocus() }
 
-    AbstractButton {
+    // A button to the keyboard and screen readers; a left click (a right one
+    // is the window's menu) opens the panel too.
+    Item {
         id: zone
         objectName: "dropZone"
         anchors.fill: parent
         anchors.leftMargin: root.sideStrip
         anchors.rightMargin: root.sideStrip
-        focusPolicy: Qt.StrongFocus
-        text: AccessibleTexts.dropZone
+        activeFocusOnTab: true
         Accessible.role: Accessible.Button
-        Accessible.name: text
-        onClicked: AppCommands.openPackage(Window.window)
-        Keys.onReturnPressed: clicked()
-        Keys.onEnterPressed: clicked()
+        Accessible.name: AccessibleTexts.dropZone
+        Accessible.onPressAction: zone.choosePackage()
+        Keys.onReturnPressed: choosePackage()
+        Keys.onEnterPressed: choosePackage()
+        Keys.onSpacePressed: choosePackage()
 
-        FocusRing { targetRadius: 24 }
+        function choosePackage() { AppCommands.openPackage(Window.window) }
+
+        TapHandler { onTapped: zone.choosePackage() }
         HoverHandler { cursorShape: Qt.PointingHandCursor }
+        FocusRing { targetRadius: 24 }
 
         Rectangle {
             objectName: "dropZoneFill"
