@@ -10,6 +10,7 @@ Item {
     id: root
 
     required property ContentViewState viewState
+    property real windowButtonsWidth: 0
 
     function checkAnother() {
         resetFade.restart()
@@ -23,6 +24,7 @@ Item {
         TopBar {
             Layout.fillWidth: true
             viewState: root.viewState
+            windowButtonsWidth: root.windowButtonsWidth
             onCheckAnotherClicked: root.checkAnother()
         }
 

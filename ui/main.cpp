@@ -2,6 +2,7 @@
 // else happens inside the windows (Main.qml).
 
 #include "ui/engine_setup.h"
+#include "ui/file_open_intake.h"
 
 #include <QApplication>
 #include <QQmlApplicationEngine>
@@ -15,12 +16,17 @@ int main(int argc, char *argv[])
     // panel and alert.
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veristamp"));
+    // Links the windows to the installed launcher entry (Linux).
+    QGuiApplication::setDesktopFileName(QStringLiteral(VERISTAMP_BUNDLE_IDENTIFIER));
     setUpQuickControlsStyle();
 
     QQmlApplicationEngine engine;
     setUpEngine(engine);
-    engine.load(mainWindowUrl());
-    if (engine.rootObjects().isEmpty())
+    // Packages opened from Finder or the Dock icon; one that comes with the
+    // launch may already have opened the first window.
+    FileOpenIntake fileOpenIntake(engine);
+    application.installEventFilter(&fileOpenIntake);
+    if (engine.rootObjects().isEmpty() && !openMainWindow(engine))
         return 1;
     return QApplication::exec();
 }
