@@ -1,3 +1,5 @@
+cmake_minimum_required(VERSION 3.21)
+
 # Writes the Ninja file of the macOS compile check (see macos-compile-check):
 #
 #   cmake -DSOURCE_DIR=<repo> -DBUILD_DIR=<tree> -DCHECK_DIR=<out> -DZIG_HOME=<zig>
@@ -6,13 +8,14 @@
 # One syntax-only compile per translation unit and architecture. Each takes
 # the flags its target has in BUILD_DIR/compile_commands.json, less what only
 # a Linux build has, and macOS's C and C++ library headers in place of the
-# host's. Sources CMake builds only on macOS come from
-# BUILD_DIR/macos-only-sources.txt (see cmake/MacosSources.cmake): portable
-# ones borrow their target's flags, framework ones are listed, not compiled.
+# host's. Which sources CMake builds only on macOS, or only elsewhere, comes
+# from BUILD_DIR/platform-sources.txt (see cmake/PlatformSources.cmake): the
+# macOS ones borrow their target's flags, framework ones are listed, not
+# compiled, and those only other platforms build are left out.
 
 # The folders whose sources must compile on macOS; generated sources and the
 # stand-in tools (never built there) are left out.
-set(portable_folders engine report cli ui tests bench packaging)
+set(portable_folders engine live report cli ui tests bench)
 set(architectures arm64 x86_64)
 set(deployment_target 13)
 # Framework code stays a thin layer: a file past this many non-blank lines holds
@@ -94,6 +97,24 @@ foreach(header IN LISTS third_party_headers)
   endif()
 endforeach()
 
+# Sources chosen per platform.
+set(macos_files "")
+set(macos_framework_files "")
+set(elsewhere_files "")
+if(EXISTS "${BUILD_DIR}/platform-sources.txt")
+  file(STRINGS "${BUILD_DIR}/platform-sources.txt" entries)
+  foreach(entry IN LISTS entries)
+    string(REPLACE "|" ";" fields "${entry}")
+    list(GET fields 0 kind)
+    list(GET fields 1 target)
+    list(GET fields 2 file)
+    if(file MATCHES "\\.(c|cc|cpp|mm)$")
+      list(APPEND ${kind}_files "${file}")
+      set(target_of_${file} "${target}")
+    endif()
+  endforeach()
+endif()
+
 # Translation units of the build tree, and each target's flags.
 file(READ "${BUILD_DIR}/compile_commands.json" database)
 string(JSON count LENGTH "${database}")
@@ -113,31 +134,19 @@ foreach(index RANGE ${last})
       set(flags_of_${target} "${flags}")
     endif()
   endif()
-  list(APPEND units "${file}")
-  set(flags_of_unit_${file} "${flags}")
+  if(NOT file IN_LIST elsewhere_files)
+    list(APPEND units "${file}")
+    set(flags_of_unit_${file} "${flags}")
+  endif()
 endforeach()
-
-# Sources only a Mac builds.
-set(framework_files "")
-if(EXISTS "${BUILD_DIR}/macos-only-sources.txt")
-  file(STRINGS "${BUILD_DIR}/macos-only-sources.txt" entries)
-  foreach(entry IN LISTS entries)
-    string(REPLACE "|" ";" fields "${entry}")
-    list(GET fields 0 kind)
-    list(GET fields 1 target)
-    list(GET fields 2 file)
-    if(NOT file MATCHES "\\.(c|cc|cpp|mm)$")
-      continue()
-    elseif(kind STREQUAL "framework")
-      list(APPEND framework_files "${file}")
-    elseif(NOT DEFINED flags_of_${target})
-      message(FATAL_ERROR "${file}: no translation unit of ${target} in ${BUILD_DIR} to borrow flags from")
-    else()
-      list(APPEND units "${file}")
-      set(flags_of_unit_${file} "${flags_of_${target}}")
-    endif()
-  endforeach()
-endif()
+foreach(file IN LISTS macos_files)
+  set(target "${target_of_${file}}")
+  if(NOT DEFINED flags_of_${target})
+    message(FATAL_ERROR "${file}: no translation unit of ${target} in ${BUILD_DIR} to borrow flags from")
+  endif()
+  list(APPEND units "${file}")
+  set(flags_of_unit_${file} "${flags_of_${target}}")
+endforeach()
 
 # macOS's library headers as Zig lays them out; libc++ first, for its wrappers.
 set(system_flags "")
@@ -176,9 +185,9 @@ file(WRITE "${CHECK_DIR}/build.ninja" "${ninja}")
 
 list(LENGTH units unit_count)
 message("macOS compile check: ${unit_count} translation units, each for arm64 and x86_64 macOS ${deployment_target}.")
-if(framework_files)
+if(macos_framework_files)
   message("Not compiled here (they need Apple's frameworks):")
-  foreach(file IN LISTS framework_files)
+  foreach(file IN LISTS macos_framework_files)
     file(STRINGS "${file}" lines)
     list(LENGTH lines line_count)
     file(RELATIVE_PATH relative "${SOURCE_DIR}" "${file}")

@@ -29,7 +29,7 @@ private slots:
         const auto open = [&](const QString &name) {
             QFileOpenEvent event(QUrl::fromLocalFile("/tmp/veristamp-open-test/" + name));
             QCoreApplication::sendEvent(qApp, &event);
-            harness.prepareRuns(script.tools(), virtualPacingClock());
+            harness.prepareRuns(script.tools());
         };
 
         open("notes.txt");
