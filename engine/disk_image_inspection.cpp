@@ -108,7 +108,7 @@ QList<InspectionCheck> inspectImage(const QString &path, const ReleaseTools &too
     checks << integrityCheck(runTool(tools, imageVerificationCall(path)));
     report(progress, verifying, stageStatus(checks.last().status));
 
-    checks << signatureCheck(combinedOutput(runTool(tools, signatureDisplayCall(path))));
+    checks << signatureCheck(withoutPackagePath(combinedOutput(runTool(tools, signatureDisplayCall(path))), path));
     report(progress, signature, stageStatus(checks.last().status));
 
     checks << toolCheck(QStringLiteral("Stapled notarization ticket"), runTool(tools, ticketValidationCall(path)),

@@ -1,5 +1,8 @@
 #include "engine/property_list.h"
 
+#include "engine/binary_property_list_scan.h"
+#include "engine/xml_property_list.h"
+
 #include <QDateTime>
 #include <QVariantList>
 #include <QVariantMap>
@@ -24,8 +27,8 @@ QString takeString(char *text)
     return value;
 }
 
-// Deeper nesting is refused as unreadable: the conversion recurses, and a
-// crafted signature or image must not exhaust the inspecting thread's stack.
+// Deeper nesting is refused as unreadable: a crafted signature or image must
+// not exhaust the inspecting thread's stack in the binary parser or here.
 constexpr int kMaximumDepth = 256;
 
 QVariant toVariant(plist_t node, int depth, bool &tooDeep)
@@ -101,12 +104,16 @@ QVariant toVariant(plist_t node, int depth, bool &tooDeep)
 
 } // namespace
 
+// libplist reads the binary form, recursively; its XML reader takes time
+// quadratic in the keys of a dictionary, so the XML form is read here.
 std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
 {
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<uint32_t>::max())
+    if (!bytes.startsWith("bplist00"))
+        return parseXmlPropertyList(bytes, kMaximumDepth);
+    if (bytes.size() > std::numeric_limits<uint32_t>::max() || !binaryPropertyListWithinLimits(bytes, kMaximumDepth))
         return std::nullopt;
     plist_t root = nullptr;
-    plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
+    plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
     if (!root)
         return std::nullopt;
     PlistPtr owner(root);

@@ -1,9 +1,10 @@
 #pragma once
-// Property lists read through libplist, in the formats the platform accepts
-// (XML and binary), as Qt values: a dictionary is a QVariantMap, an array a
-// QVariantList, text a QString, a boolean a bool, an integer a qint64, a real a
-// double, data a QByteArray and a date a QDateTime. Callers test the type of
-// each value they read; a value of the wrong type counts as absent.
+// Property lists in the formats the platform accepts (XML and binary), as Qt
+// values: a dictionary is a QVariantMap, an array a QVariantList, text a
+// QString, a boolean a bool, an integer a qint64 (a quint64 beyond its range),
+// a real a double, data a QByteArray and a date a QDateTime. Callers test the
+// type of each value they read; a value of the wrong type counts as absent.
+// Nesting deeper than 256 containers is refused, whatever the form.
 
 #include <QByteArray>
 #include <QVariant>

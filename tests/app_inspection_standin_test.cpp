@@ -38,7 +38,8 @@ private slots:
             noRuntime, noEntitlements, "FAIL /Applications/AdHoc.app: rejected source=no usable signature"};
         QTest::newRow("Unrecorded") << "Unrecorded" << QStringList{
             "FAIL @APP@: no signature is recorded for this package on this host",
-            "WARN Veristamp could not find a Developer ID Application signing authority.", noRuntime, noEntitlements,
+            "WARN Veristamp could not find a Developer ID Application signing authority.", noRuntime,
+            "WARN Signed entitlements were reported but could not be read.",
             "FAIL @APP@: rejected (no signature is recorded for this package on this host)"};
     }
     void inspectsFixture()

@@ -34,7 +34,7 @@ private slots:
         QTest::newRow("application: fast tools add nothing")
             << "apps/Ready.app" << "PPPPP" << "pass pass pass pass pass" << 7550 << 1500;
         QTest::newRow("plain file named like a bundle: accepted, then failing checks")
-            << "apps/Notes.app" << "FWWPF" << "fail warning warning pass fail" << 7550 << 1500;
+            << "apps/Notes.app" << "FWWWF" << "fail warning warning warning fail" << 7550 << 1500;
         QTest::newRow("disk image: mounting may take longer")
             << "dmgs/Notarized.dmg" << "PPPPPP" << "pass pass pass pass pass" << 8900 << 20000;
     }
