@@ -11,11 +11,16 @@ bool isEnabled(const QVariant &value)
     return value.typeId() == QMetaType::Bool && value.toBool();
 }
 
-std::optional<QVariantMap> rootDictionary(const QString &entitlements)
+// Warnings such as the deprecation notice for ":-" may precede the XML; the
+// markers are tried in this order, not by position.
+const char *const kMarkers[] = {"<?xml", "<!DOCTYPE plist", "<plist"};
+
+// Only the keys asked for are kept of the dictionary.
+std::optional<QVariantMap> rootDictionary(const QByteArray &entitlements, const QStringList &keys)
 {
     if (entitlements.isEmpty())
         return std::nullopt;
-    const std::optional<QVariant> root = parsePropertyList(entitlements.toUtf8());
+    const std::optional<QVariant> root = parsePropertyListKeepingKeys(entitlements, keys);
     if (!root || root->typeId() != QMetaType::QVariantMap)
         return std::nullopt;
     return root->toMap();
@@ -38,6 +43,18 @@ bool reportsAnything(const QByteArray &output)
     return false;
 }
 
+// The bytes of standard output that the text was cut from, read in place
+// rather than encoded anew: the output may run to many megabytes.
+QByteArray plistBytes(const QByteArray &output)
+{
+    for (const char *marker : kMarkers) {
+        const qsizetype start = output.indexOf(marker);
+        if (start >= 0)
+            return QByteArray::fromRawData(output.constData() + start, output.size() - start);
+    }
+    return output;
+}
+
 } // namespace
 
 const QStringList &riskyEntitlementKeys()
@@ -51,26 +68,25 @@ const QStringList &riskyEntitlementKeys()
     return keys;
 }
 
-QString extractEntitlementsPlist(const QString &output)
+// The text is cut in place: an output of many megabytes is not copied.
+QString extractEntitlementsPlist(QString output)
 {
-    const QString trimmed = output.trimmed();
+    QString trimmed = std::move(output).trimmed();
     // An unsigned or entitlement-free app makes codesign print only the bare
     // "Executable=" header (on some versions to standard output).
     if (trimmed.isEmpty() || trimmed == QLatin1String("Executable="))
         return {};
-    // Warnings such as the deprecation notice for ":-" may precede the XML;
-    // the markers are tried in this order, not by position.
-    for (const char *marker : {"<?xml", "<!DOCTYPE plist", "<plist"}) {
+    for (const char *marker : kMarkers) {
         const qsizetype start = trimmed.indexOf(QLatin1String(marker));
         if (start >= 0)
-            return trimmed.mid(start);
+            return trimmed.remove(0, start);
     }
     return trimmed;
 }
 
 bool isEntitlementEnabled(const QString &key, const QString &entitlements)
 {
-    const std::optional<QVariantMap> dictionary = rootDictionary(entitlements);
+    const std::optional<QVariantMap> dictionary = rootDictionary(entitlements.toUtf8(), {key});
     return dictionary && isEnabled(dictionary->value(key));
 }
 
@@ -83,9 +99,9 @@ SignedEntitlements readSignedEntitlements(const Shell::DataResult &call)
     // Text that is not UTF-8 decodes to nothing; a NUL would hide the rest of
     // the text from anyone reading it.
     read.text = extractEntitlementsPlist(Shell::decoded(call).stdout);
-    if (call.exitCode != 0 || call.stdoutData.contains('\0'))
+    if (call.exitCode != 0 || read.text.isEmpty() || call.stdoutData.contains('\0'))
         return read;
-    const std::optional<QVariantMap> dictionary = rootDictionary(read.text);
+    const std::optional<QVariantMap> dictionary = rootDictionary(plistBytes(call.stdoutData), riskyEntitlementKeys());
     if (!dictionary)
         return read;
     read.reading = SignedEntitlements::Reading::readable;

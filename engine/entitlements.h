@@ -11,7 +11,7 @@ const QStringList &riskyEntitlementKeys();
 
 // The property list cut out of the entitlements output (from "<?xml", else
 // "<!DOCTYPE plist", else "<plist"); empty for no output or a bare "Executable=".
-QString extractEntitlementsPlist(const QString &output);
+QString extractEntitlementsPlist(QString output);
 
 // True only when the text is a property list whose root dictionary holds the key with the boolean true.
 bool isEntitlementEnabled(const QString &key, const QString &entitlements);

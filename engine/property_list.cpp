@@ -102,14 +102,12 @@ QVariant toVariant(plist_t node, int depth, bool &tooDeep)
     }
 }
 
-} // namespace
-
 // libplist reads the binary form, recursively; its XML reader takes time
 // quadratic in the keys of a dictionary, so the XML form is read here.
-std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
+std::optional<QVariant> parse(const QByteArray &bytes, const QStringList *rootKeys)
 {
     if (!bytes.startsWith("bplist00"))
-        return parseXmlPropertyList(bytes, kMaximumDepth);
+        return parseXmlPropertyList(bytes, kMaximumDepth, rootKeys);
     if (bytes.size() > std::numeric_limits<uint32_t>::max() || !binaryPropertyListWithinLimits(bytes, kMaximumDepth))
         return std::nullopt;
     plist_t root = nullptr;
@@ -121,7 +119,28 @@ std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
     QVariant value = toVariant(root, 0, tooDeep);
     if (tooDeep)
         return std::nullopt;
+    if (rootKeys && value.typeId() == QMetaType::QVariantMap) {
+        QVariantMap kept;
+        const QVariantMap all = value.toMap();
+        for (const QString &key : *rootKeys) {
+            if (all.contains(key))
+                kept.insert(key, all.value(key));
+        }
+        return kept;
+    }
     return value;
+}
+
+} // namespace
+
+std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
+{
+    return parse(bytes, nullptr);
+}
+
+std::optional<QVariant> parsePropertyListKeepingKeys(const QByteArray &bytes, const QStringList &rootKeys)
+{
+    return parse(bytes, &rootKeys);
 }
 
 std::optional<QString> textValue(const QVariant &value)

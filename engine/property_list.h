@@ -7,12 +7,18 @@
 // Nesting deeper than 256 containers is refused, whatever the form.
 
 #include <QByteArray>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
 
 // The root value, or nothing when the bytes are not a readable property list.
 std::optional<QVariant> parsePropertyList(const QByteArray &bytes);
+
+// The same, except that a root dictionary keeps only the given keys: the rest
+// is read and judged, not kept, so a huge list costs no memory for values
+// nobody asks for.
+std::optional<QVariant> parsePropertyListKeepingKeys(const QByteArray &bytes, const QStringList &rootKeys);
 
 // The text value, or nothing when the variant holds anything else.
 std::optional<QString> textValue(const QVariant &value);

@@ -1,5 +1,6 @@
 #include "engine/xml_property_list.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QVariantList>
 #include <QVariantMap>
@@ -64,6 +65,7 @@ std::optional<QVariant> scalarOf(Tag tag, const QString &text)
 // A dictionary or array whose closing tag is still to come.
 struct OpenContainer {
     bool isDictionary = false;
+    bool kept = true; // false: read and judged, its values dropped
     QVariantMap dictionary;
     QVariantList array;
     std::optional<QString> key; // read, its value not yet
@@ -71,7 +73,15 @@ struct OpenContainer {
 
 class Reader {
 public:
-    Reader(const QByteArray &bytes, int maximumDepth) : m_xml(bytes), m_maximumDepth(maximumDepth) {}
+    // Read through a device, the text is decoded a block at a time rather than whole.
+    Reader(const QByteArray &bytes, qsizetype start, int maximumDepth, const QStringList *rootKeys)
+        : m_maximumDepth(maximumDepth), m_rootKeys(rootKeys)
+    {
+        m_bytes.setData(bytes);
+        m_bytes.open(QIODevice::ReadOnly);
+        m_bytes.seek(start);
+        m_xml.setDevice(&m_bytes);
+    }
 
     std::optional<QVariant> read()
     {
@@ -107,7 +117,7 @@ private:
             return;
         }
         if (tag == Tag::dict || tag == Tag::array) {
-            m_open.push_back(OpenContainer{tag == Tag::dict, {}, {}, std::nullopt});
+            m_open.push_back(OpenContainer{tag == Tag::dict, keepsNextValue(), {}, {}, std::nullopt});
             return;
         }
         const std::optional<QString> text = elementText();
@@ -116,7 +126,7 @@ private:
         } else if (tag == Tag::key) {
             top->key = *text;
         } else if (std::optional<QVariant> value = scalarOf(tag, *text)) {
-            place(std::move(*value));
+            place(std::move(*value), keepsNextValue());
         } else {
             m_failed = true;
         }
@@ -150,26 +160,40 @@ private:
             m_failed = true; // a key without its value
             return;
         }
-        place(closing.isDictionary ? QVariant(std::move(closing.dictionary)) : QVariant(std::move(closing.array)));
+        place(closing.isDictionary ? QVariant(std::move(closing.dictionary)) : QVariant(std::move(closing.array)),
+              closing.kept);
     }
 
-    void place(QVariant value)
+    // Whether the value about to be read goes into its container.
+    bool keepsNextValue() const
+    {
+        if (m_open.empty())
+            return true;
+        const OpenContainer &top = m_open.back();
+        if (!top.kept)
+            return false;
+        const bool inRootDictionary = m_open.size() == 1 && top.isDictionary;
+        return !m_rootKeys || !inRootDictionary || m_rootKeys->contains(*top.key);
+    }
+
+    void place(QVariant value, bool kept)
     {
         if (m_open.empty()) {
             m_root = std::move(value);
             return;
         }
         OpenContainer &top = m_open.back();
-        if (top.isDictionary) {
+        if (kept && top.isDictionary)
             top.dictionary.insert(*top.key, std::move(value));
-            top.key.reset();
-        } else {
+        else if (kept)
             top.array.append(std::move(value));
-        }
+        top.key.reset();
     }
 
+    QBuffer m_bytes;
     QXmlStreamReader m_xml;
     const int m_maximumDepth;
+    const QStringList *m_rootKeys;
     std::vector<OpenContainer> m_open;
     std::optional<QVariant> m_root;
     bool m_sawPlist = false;
@@ -178,12 +202,14 @@ private:
 
 } // namespace
 
-std::optional<QVariant> parseXmlPropertyList(const QByteArray &bytes, int maximumDepth)
+std::optional<QVariant> parseXmlPropertyList(const QByteArray &bytes, int maximumDepth, const QStringList *rootKeys)
 {
     // White space before the XML declaration is tolerated, as the platform's reader does.
     qsizetype start = 0;
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     while (start < bytes.size() && blank(bytes[start]))
         ++start;
-    return Reader(start < bytes.size() && bytes[start] == '<' ? bytes.mid(start) : bytes, maximumDepth).read();
+    if (start == bytes.size() || bytes[start] != '<')
+        start = 0;
+    return Reader(bytes, start, maximumDepth, rootKeys).read();
 }
