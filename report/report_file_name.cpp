@@ -29,6 +29,6 @@ QString safeFileNamePart(const QString &name)
 
 QString defaultReportFileName(const InspectionResult &result, const QDateTime &now)
 {
-    return safeFileNamePart(result.displayName) + QStringLiteral("-Veristamp-") + reportFileNameDateText(now)
+    return safeFileNamePart(result.displayName()) + QStringLiteral("-Veristamp-") + reportFileNameDateText(now)
            + QStringLiteral(".txt");
 }

@@ -1,12 +1,10 @@
 #include "report/report_text.h"
 
-#include "report/byte_count_text.h"
+#include "report/fact_rows.h"
 #include "report/report_dates.h"
 #include "report/verdict.h"
 
 namespace {
-
-const QString notFound = QStringLiteral("Not found");
 
 void appendHeading(QStringList &lines, const QString &heading, QChar underline)
 {
@@ -20,17 +18,10 @@ void appendSection(QStringList &lines, const QString &heading)
     appendHeading(lines, heading, QLatin1Char('-'));
 }
 
-QString fieldLine(const QString &label, const std::optional<QString> &value, const QString &placeholder = notFound)
+void appendFacts(QStringList &lines, const QList<FactRow> &facts)
 {
-    return label + QStringLiteral(": ") + value.value_or(placeholder);
-}
-
-QString sourcePath(const QUrl &location)
-{
-    QString path = location.toLocalFile();
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
+    for (const FactRow &fact : facts)
+        lines << fact.label + QStringLiteral(": ") + fact.value;
 }
 
 QString resultsLine(const InspectionResult &result)
@@ -52,11 +43,7 @@ void appendHead(QStringList &lines, const InspectionResult &result, const QDateT
           << resultsLine(result)
           << QString();
     appendHeading(lines, QStringLiteral("PACKAGE"), QLatin1Char('-'));
-    lines << QStringLiteral("Type: ") + displayWords(result.kind)
-          << QStringLiteral("Name: ") + result.displayName
-          << QStringLiteral("Source: ") + sourcePath(result.url)
-          << QStringLiteral("Extension: ") + pathExtension(result.url).toLower()
-          << QStringLiteral("Size: ") + byteCountText(result.byteSize);
+    appendFacts(lines, packageFacts(result, true));
 }
 
 // Entitlements go in as one element: their own line breaks stay, untrimmed.
@@ -68,39 +55,30 @@ void appendEntitlements(QStringList &lines, const QString &heading, const QStrin
     lines << entitlements;
 }
 
-void appendApplication(QStringList &lines, const InspectionResult &result)
+void appendApplication(QStringList &lines, const AppInspection &app)
 {
     appendSection(lines, QStringLiteral("APPLICATION METADATA"));
-    lines << fieldLine(QStringLiteral("Bundle Identifier"), result.bundleIdentifier)
-          << fieldLine(QStringLiteral("Version"), result.shortVersion)
-          << fieldLine(QStringLiteral("Build"), result.buildVersion)
-          << fieldLine(QStringLiteral("Minimum macOS"), result.minimumSystemVersion, QStringLiteral("Not declared"))
-          << fieldLine(QStringLiteral("Executable"), result.executableName);
-    appendSection(lines, QStringLiteral("RELEASE PREFLIGHT"));
-    appendCheckLines(result.checks, lines);
-    appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), result.entitlements);
+    appendFacts(lines, applicationMetadata(app));
+    appendSection(lines, applicationChecksHeading());
+    appendCheckLines(app.checks, lines);
+    appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), app.entitlements);
 }
 
 void appendEmbeddedApp(QStringList &lines, const EmbeddedAppResult &app)
 {
     appendSection(lines, QStringLiteral("PACKAGED APPLICATION"));
-    lines << QStringLiteral("App: ") + app.displayName
-          << fieldLine(QStringLiteral("Bundle Identifier"), app.bundleIdentifier)
-          << fieldLine(QStringLiteral("Version"), app.shortVersion)
-          << fieldLine(QStringLiteral("Build"), app.buildVersion);
-    appendSection(lines, QStringLiteral("PACKAGED APP PREFLIGHT"));
+    appendFacts(lines, packagedApplicationFacts(app));
+    appendSection(lines, packagedAppChecksHeading());
     appendCheckLines(app.checks, lines);
     appendEntitlements(lines, QStringLiteral("PACKAGED APP SIGNED ENTITLEMENTS"), app.entitlements);
 }
 
-// An image result's own metadata and entitlements are never printed: they are
-// absent and empty by construction, and the packaged app carries the real ones.
-void appendDiskImage(QStringList &lines, const InspectionResult &result)
+void appendDiskImage(QStringList &lines, const DiskImageInspection &image)
 {
-    appendSection(lines, QStringLiteral("DMG PREFLIGHT"));
-    appendCheckLines(result.checks, lines);
-    if (result.embeddedApp)
-        appendEmbeddedApp(lines, *result.embeddedApp);
+    appendSection(lines, diskImageChecksHeading());
+    appendCheckLines(image.checks, lines);
+    if (image.embeddedApp)
+        appendEmbeddedApp(lines, *image.embeddedApp);
 }
 
 void appendClosingNote(QStringList &lines)
@@ -114,6 +92,21 @@ void appendClosingNote(QStringList &lines)
 
 } // namespace
 
+QString applicationChecksHeading()
+{
+    return QStringLiteral("RELEASE PREFLIGHT");
+}
+
+QString diskImageChecksHeading()
+{
+    return QStringLiteral("DMG PREFLIGHT");
+}
+
+QString packagedAppChecksHeading()
+{
+    return QStringLiteral("PACKAGED APP PREFLIGHT");
+}
+
 void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines)
 {
     for (const InspectionCheck &check : checks) {
@@ -126,10 +119,10 @@ QString releaseReportText(const InspectionResult &result, const QDateTime &now)
 {
     QStringList lines;
     appendHead(lines, result, now);
-    if (result.kind == PackageKind::diskImage)
-        appendDiskImage(lines, result);
+    if (const AppInspection *app = result.application())
+        appendApplication(lines, *app);
     else
-        appendApplication(lines, result);
+        appendDiskImage(lines, std::get<DiskImageInspection>(result.package));
     appendClosingNote(lines);
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

@@ -15,6 +15,12 @@ QString releaseReportText(const InspectionResult &result, const QDateTime &now);
 // The report as of this moment in the system's time zone.
 QString releaseReportText(const InspectionResult &result);
 
+// The headings above the three check lists: "RELEASE PREFLIGHT",
+// "DMG PREFLIGHT" and "PACKAGED APP PREFLIGHT".
+QString applicationChecksHeading();
+QString diskImageChecksHeading();
+QString packagedAppChecksHeading();
+
 // Two lines per check, in list order: "[PASS] Title", then four spaces and the
 // detail. A detail's own line breaks are kept, so its later lines are not indented.
 void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines);

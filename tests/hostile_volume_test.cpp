@@ -96,10 +96,10 @@ private:
         QVERIFY(thread->wait());
         delete thread;
         QStringList actual;
-        for (const InspectionCheck &check : result.checks)
+        for (const InspectionCheck &check : result.checks())
             actual << label(check.status) + ' ' + check.title + ": " + check.detail;
-        actual << "app " + (result.embeddedApp ? result.embeddedApp->bundleIdentifier.value_or("without identifier")
-                                               : QStringLiteral("none"));
+        const EmbeddedAppResult *app = result.embeddedApp();
+        actual << "app " + (app ? app->bundleIdentifier.value_or("without identifier") : QStringLiteral("none"));
         for (const QString &line : expected)
             QVERIFY2(actual.contains(line), qPrintable(actual.join('\n')));
         QCOMPARE(QDir(m_temp.filePath("veristamp-volumes")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
