@@ -46,5 +46,6 @@ QString checkUsageText()
         "\n"
         "Exit status: 0 every package is READY TO SHIP, 1 the worst is REVIEW BEFORE\n"
         "SHIPPING (or a report could not be saved), 2 a package is DO NOT SHIP,\n"
-        "64 the command line is wrong, 66 a package is missing or not an .app or .dmg.\n");
+        "64 the command line is wrong, 66 a package is missing or not an .app or .dmg,\n"
+        "73 the temporary folder cannot hold capture files, 128+N stopped by signal N.\n");
 }

@@ -4,46 +4,44 @@
 
 #include "cli/check_options.h"
 #include "cli/exit_status.h"
+#include "cli/interruption.h"
+#include "cli/package_path.h"
 #include "cli/stage_echo.h"
+#include "engine/capture_folder.h"
 #include "engine/package_inspection.h"
 #include "engine/package_intake.h"
 #include "engine/tool_root.h"
 #include "report/report_file_name.h"
-#include "report/report_saving.h"
+#include "report/report_folder.h"
 #include "report/report_text.h"
 #include "report/verdict.h"
+#include "report/visible_text.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
+// Every byte, a NUL included.
+void print(std::FILE *stream, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
 void print(std::FILE *stream, const QString &text)
 {
-    std::fputs(text.toUtf8().constData(), stream);
+    print(stream, text.toUtf8());
 }
 
+// Messages name paths as they were given, so they are shown, not obeyed.
 void complain(const QString &message)
 {
-    print(stderr, QStringLiteral("veristamp-check: ") + message + QLatin1Char('\n'));
-}
-
-// Two packages with the same name checked in the same minute would propose
-// the same file name; the later report gets a numbered name instead of
-// replacing the earlier one.
-QString unusedReportPath(const QDir &folder, const QString &proposed, QSet<QString> &used)
-{
-    QString name = proposed;
-    for (int n = 2; used.contains(name); ++n)
-        name = proposed.chopped(4) + QStringLiteral("-%1.txt").arg(n);
-    used.insert(name);
-    return folder.filePath(name);
+    print(stderr, QStringLiteral("veristamp-check: ") + visibleText(message) + QLatin1Char('\n'));
 }
 
 } // namespace
@@ -70,19 +68,29 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    const ReleaseTools tools = releaseToolsAt(defaultToolRoot());
+    // Without capture files every check would fail alike: that is the
+    // machine's fault, not the packages'.
+    if (const std::optional<CaptureFolderProblem> problem = captureFolderProblem()) {
+        complain(QStringLiteral("cannot create capture files in the temporary folder \u201C%1\u201D: %2")
+                     .arg(problem->folder, problem->reason));
+        return int(CheckExit::cannotCreate);
+    }
+
+    watchForInterruptions();
+    const ReleaseTools tools = interruptibleToolsAt(defaultToolRoot());
     const bool showStages = ::isatty(STDERR_FILENO) == 1;
     const QDir outputFolder(options.outputDir.value_or(QString()));
-    QSet<QString> usedNames;
     CheckExitStatus status;
     bool firstReport = true;
 
     for (const QString &path : options.packages) {
+        if (interruptingSignal())
+            break;
         const QFileInfo info(path);
         const QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
         const std::optional<PackageKind> kind = acceptedPackageKind(url);
-        if (!info.exists() && !info.isSymLink()) {
-            complain(QStringLiteral("%1: no such file or folder").arg(path));
+        if (const std::optional<QString> problem = packagePathProblem(path)) {
+            complain(QStringLiteral("%1: %2").arg(path, *problem));
             status.addMissingInput();
             continue;
         }
@@ -94,6 +102,8 @@ int main(int argc, char *argv[])
 
         const StageProgress progress = showStages ? stageEcho(lastPathComponent(url), *kind, stderr) : StageProgress();
         const InspectionResult result = inspectPackage(url, *kind, tools, progress);
+        if (interruptingSignal())
+            break; // an interrupted inspection is no finding
         status.addVerdict(releaseVerdict(result));
 
         const QString report = releaseReportText(result);
@@ -103,13 +113,18 @@ int main(int argc, char *argv[])
 
         if (options.outputDir) {
             QDir().mkpath(outputFolder.path());
-            const QString target =
-                unusedReportPath(outputFolder, defaultReportFileName(result, QDateTime::currentDateTime()), usedNames);
-            if (const std::optional<QString> error = writeReportFile(target, report)) {
-                complain(QStringLiteral("%1: the release report could not be saved: %2").arg(target, *error));
+            const FolderSave saved = saveIntoFolder(outputFolder.path(),
+                                                    reportFileStem(result, QDateTime::currentDateTime()),
+                                                    QStringLiteral("txt"), report.toUtf8());
+            if (!saved.saved()) {
+                complain(QStringLiteral("%1: the release report could not be saved: %2").arg(path, saved.failure));
                 status.addSaveFailure();
             }
         }
+    }
+    if (const int signal = interruptingSignal()) {
+        complain(QStringLiteral("stopped by %1").arg(signalName(signal)));
+        return 128 + signal;
     }
     return status.code();
 }

@@ -3,6 +3,7 @@
 #include "report/byte_count_text.h"
 #include "report/report_dates.h"
 #include "report/verdict.h"
+#include "report/visible_text.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ void appendSection(QStringList &lines, const QString &heading)
 
 QString fieldLine(const QString &label, const std::optional<QString> &value, const QString &placeholder = notFound)
 {
-    return label + QStringLiteral(": ") + value.value_or(placeholder);
+    return label + QStringLiteral(": ") + visibleText(value.value_or(placeholder));
 }
 
 QString sourcePath(const QUrl &location)
@@ -53,19 +54,19 @@ void appendHead(QStringList &lines, const InspectionResult &result, const QDateT
           << QString();
     appendHeading(lines, QStringLiteral("PACKAGE"), QLatin1Char('-'));
     lines << QStringLiteral("Type: ") + displayWords(result.kind)
-          << QStringLiteral("Name: ") + result.displayName
-          << QStringLiteral("Source: ") + sourcePath(result.url)
-          << QStringLiteral("Extension: ") + pathExtension(result.url).toLower()
+          << QStringLiteral("Name: ") + visibleText(result.displayName)
+          << QStringLiteral("Source: ") + visibleText(sourcePath(result.url))
+          << QStringLiteral("Extension: ") + visibleText(pathExtension(result.url).toLower())
           << QStringLiteral("Size: ") + byteCountText(result.byteSize);
 }
 
-// Entitlements go in as one element: their own line breaks stay, untrimmed.
+// Entitlements go in as one element: their own line feeds stay, untrimmed.
 void appendEntitlements(QStringList &lines, const QString &heading, const QString &entitlements)
 {
     if (entitlements.isEmpty())
         return;
     appendSection(lines, heading);
-    lines << entitlements;
+    lines << visibleText(entitlements, LineFeeds::keep);
 }
 
 void appendApplication(QStringList &lines, const InspectionResult &result)
@@ -84,7 +85,7 @@ void appendApplication(QStringList &lines, const InspectionResult &result)
 void appendEmbeddedApp(QStringList &lines, const EmbeddedAppResult &app)
 {
     appendSection(lines, QStringLiteral("PACKAGED APPLICATION"));
-    lines << QStringLiteral("App: ") + app.displayName
+    lines << QStringLiteral("App: ") + visibleText(app.displayName)
           << fieldLine(QStringLiteral("Bundle Identifier"), app.bundleIdentifier)
           << fieldLine(QStringLiteral("Version"), app.shortVersion)
           << fieldLine(QStringLiteral("Build"), app.buildVersion);
@@ -117,8 +118,8 @@ void appendClosingNote(QStringList &lines)
 void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines)
 {
     for (const InspectionCheck &check : checks) {
-        lines << QLatin1Char('[') + label(check.status) + QStringLiteral("] ") + check.title
-              << QStringLiteral("    ") + check.detail;
+        lines << QLatin1Char('[') + label(check.status) + QStringLiteral("] ") + visibleText(check.title)
+              << QStringLiteral("    ") + visibleText(check.detail);
     }
 }
 

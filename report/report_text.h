@@ -16,5 +16,6 @@ QString releaseReportText(const InspectionResult &result, const QDateTime &now);
 QString releaseReportText(const InspectionResult &result);
 
 // Two lines per check, in list order: "[PASS] Title", then four spaces and the
-// detail. A detail's own line breaks are kept, so its later lines are not indented.
+// detail. Names, details and entitlements are shown through visibleText, so no
+// control character of theirs reaches the report and none can start a line.
 void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines);
