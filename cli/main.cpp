@@ -106,8 +106,11 @@ int main(int argc, char *argv[])
             break; // an interrupted inspection is no finding
         status.addVerdict(releaseVerdict(result));
 
-        const QString report = releaseReportText(result);
-        print(stdout, (firstReport ? QString() : QStringLiteral("\n")) + report);
+        // Made as bytes at once: a detail can be a tool's whole output.
+        const QByteArray report = releaseReportUtf8(result, QDateTime::currentDateTime());
+        if (!firstReport)
+            print(stdout, QByteArray("\n"));
+        print(stdout, report);
         std::fflush(stdout);
         firstReport = false;
 
@@ -115,7 +118,7 @@ int main(int argc, char *argv[])
             QDir().mkpath(outputFolder.path());
             const FolderSave saved = saveIntoFolder(outputFolder.path(),
                                                     reportFileStem(result, QDateTime::currentDateTime()),
-                                                    QStringLiteral("txt"), report.toUtf8());
+                                                    QStringLiteral("txt"), report);
             if (!saved.saved()) {
                 complain(QStringLiteral("%1: the release report could not be saved: %2").arg(path, saved.failure));
                 status.addSaveFailure();

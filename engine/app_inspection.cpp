@@ -29,8 +29,7 @@ SignatureDisplay readSignatureDisplay(const QString &output)
     display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
     // Only the first flags line counts; "runtime" is matched in any letter case
     // there, and nowhere else (the "Runtime Version=" line does not count).
-    const QStringList lines = splitLines(output);
-    for (const QString &line : lines) {
+    for (QStringView line : lineViews(output)) {
         if (line.contains(QLatin1String("flags="))) {
             display.hasHardenedRuntime = line.contains(QLatin1String("runtime"), Qt::CaseInsensitive);
             break;
@@ -39,13 +38,14 @@ SignatureDisplay readSignatureDisplay(const QString &output)
     return display;
 }
 
-InspectionCheck codeSignatureCheck(const Shell::TextResult &verification)
+// The tool results are taken over, not copied: their output can be large.
+InspectionCheck codeSignatureCheck(Shell::TextResult verification)
 {
     const QString title = QStringLiteral("Code signature");
     if (verification.exitCode == 0)
         return makeCheck(title, CheckStatus::pass, QStringLiteral("The application passed codesign verification."));
     return makeCheck(title, CheckStatus::fail,
-                     condensedDetail(combinedOutput(verification),
+                     condensedDetail(combinedOutput(std::move(verification)),
                                      QStringLiteral("The application failed codesign verification.")));
 }
 
@@ -99,15 +99,16 @@ InspectionCheck releaseEntitlementsCheck(const QString &entitlements)
     return makeCheck(title, CheckStatus::pass, QStringLiteral("No signed entitlements were reported."));
 }
 
-InspectionCheck gatekeeperCheck(const Shell::TextResult &assessment)
+InspectionCheck gatekeeperCheck(Shell::TextResult assessment)
 {
     const QString title = QStringLiteral("Gatekeeper assessment");
-    const QString output = combinedOutput(assessment);
-    if (assessment.exitCode == 0)
+    const bool accepted = assessment.exitCode == 0;
+    QString output = combinedOutput(std::move(assessment));
+    if (accepted)
         return makeCheck(title, CheckStatus::pass,
-                         condensedDetail(output, QStringLiteral("Gatekeeper accepted the application.")));
+                         condensedDetail(std::move(output), QStringLiteral("Gatekeeper accepted the application.")));
     return makeCheck(title, CheckStatus::fail,
-                     condensedDetail(output, QStringLiteral("Gatekeeper did not accept the application.")));
+                     condensedDetail(std::move(output), QStringLiteral("Gatekeeper did not accept the application.")));
 }
 
 LiveStageStatus stageStatus(CheckStatus status)

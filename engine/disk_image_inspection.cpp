@@ -28,21 +28,22 @@ LiveStageStatus stageStatus(CheckStatus status)
 }
 
 // A check whose tool speaks for itself in both outcomes; only its status decides pass or fail.
-InspectionCheck toolCheck(const QString &title, const Shell::TextResult &result, const QString &passFallback,
+// The tool results are taken over, not copied: their output can be large.
+InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const QString &passFallback,
                           const QString &failFallback)
 {
     const bool passed = result.exitCode == 0;
     return makeCheck(title, passed ? CheckStatus::pass : CheckStatus::fail,
-                     condensedDetail(combinedOutput(result), passed ? passFallback : failFallback));
+                     condensedDetail(combinedOutput(std::move(result)), passed ? passFallback : failFallback));
 }
 
-InspectionCheck integrityCheck(const Shell::TextResult &verification)
+InspectionCheck integrityCheck(Shell::TextResult verification)
 {
     const QString title = QStringLiteral("Disk image integrity");
     if (verification.exitCode == 0)
         return makeCheck(title, CheckStatus::pass, QStringLiteral("The DMG passed hdiutil verification."));
     return makeCheck(title, CheckStatus::fail,
-                     condensedDetail(combinedOutput(verification),
+                     condensedDetail(combinedOutput(std::move(verification)),
                                      QStringLiteral("The DMG failed hdiutil verification.")));
 }
 

@@ -56,8 +56,10 @@ pid_t endedBy(pid_t pid, int signal, Clock::time_point deadline, int *status)
 ProcessEnd waitForProcess(pid_t pid, const std::atomic<bool> *stop)
 {
     int status = 0;
-    if (!stop)
-        return ProcessEnd{statusOf(reaped(pid, &status, 0), pid, status), false};
+    if (!stop) {
+        const pid_t waited = reaped(pid, &status, 0);
+        return ProcessEnd{statusOf(waited, pid, status), false};
+    }
 
     // Most tools are done within milliseconds: look often at first, then
     // settle at a pace that costs nothing and still answers a stop at once.

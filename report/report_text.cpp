@@ -2,28 +2,29 @@
 
 #include "report/byte_count_text.h"
 #include "report/report_dates.h"
+#include "report/report_lines.h"
 #include "report/verdict.h"
-#include "report/visible_text.h"
 
 namespace {
 
 const QString notFound = QStringLiteral("Not found");
 
-void appendHeading(QStringList &lines, const QString &heading, QChar underline)
+void appendHeading(ReportLines &lines, const QString &heading, QChar underline)
 {
     lines << heading << QString(heading.size(), underline);
 }
 
 // A section starts with a blank line that separates it from the one above.
-void appendSection(QStringList &lines, const QString &heading)
+void appendSection(ReportLines &lines, const QString &heading)
 {
     lines << QString();
     appendHeading(lines, heading, QLatin1Char('-'));
 }
 
-QString fieldLine(const QString &label, const std::optional<QString> &value, const QString &placeholder = notFound)
+void addField(ReportLines &lines, const QString &label, const std::optional<QString> &value,
+              const QString &placeholder = notFound)
 {
-    return label + QStringLiteral(": ") + visibleText(value.value_or(placeholder));
+    lines.add(label + QStringLiteral(": "), value ? *value : placeholder);
 }
 
 QString sourcePath(const QUrl &location)
@@ -42,7 +43,7 @@ QString resultsLine(const InspectionResult &result)
         .arg(failCount(result));
 }
 
-void appendHead(QStringList &lines, const InspectionResult &result, const QDateTime &now)
+void appendHead(ReportLines &lines, const InspectionResult &result, const QDateTime &now)
 {
     const ReleaseVerdict verdict = releaseVerdict(result);
     appendHeading(lines, QStringLiteral("VERISTAMP RELEASE PREFLIGHT REPORT"), QLatin1Char('='));
@@ -53,42 +54,42 @@ void appendHead(QStringList &lines, const InspectionResult &result, const QDateT
           << resultsLine(result)
           << QString();
     appendHeading(lines, QStringLiteral("PACKAGE"), QLatin1Char('-'));
-    lines << QStringLiteral("Type: ") + displayWords(result.kind)
-          << QStringLiteral("Name: ") + visibleText(result.displayName)
-          << QStringLiteral("Source: ") + visibleText(sourcePath(result.url))
-          << QStringLiteral("Extension: ") + visibleText(pathExtension(result.url).toLower())
-          << QStringLiteral("Size: ") + byteCountText(result.byteSize);
+    lines << QStringLiteral("Type: ") + displayWords(result.kind);
+    lines.add(u"Name: ", result.displayName);
+    lines.add(u"Source: ", sourcePath(result.url));
+    lines.add(u"Extension: ", pathExtension(result.url).toLower());
+    lines << QStringLiteral("Size: ") + byteCountText(result.byteSize);
 }
 
 // Entitlements go in as one element: their own line feeds stay, untrimmed.
-void appendEntitlements(QStringList &lines, const QString &heading, const QString &entitlements)
+void appendEntitlements(ReportLines &lines, const QString &heading, const QString &entitlements)
 {
     if (entitlements.isEmpty())
         return;
     appendSection(lines, heading);
-    lines << visibleText(entitlements, LineFeeds::keep);
+    lines.add(u"", entitlements, LineFeeds::keep);
 }
 
-void appendApplication(QStringList &lines, const InspectionResult &result)
+void appendApplication(ReportLines &lines, const InspectionResult &result)
 {
     appendSection(lines, QStringLiteral("APPLICATION METADATA"));
-    lines << fieldLine(QStringLiteral("Bundle Identifier"), result.bundleIdentifier)
-          << fieldLine(QStringLiteral("Version"), result.shortVersion)
-          << fieldLine(QStringLiteral("Build"), result.buildVersion)
-          << fieldLine(QStringLiteral("Minimum macOS"), result.minimumSystemVersion, QStringLiteral("Not declared"))
-          << fieldLine(QStringLiteral("Executable"), result.executableName);
+    addField(lines, QStringLiteral("Bundle Identifier"), result.bundleIdentifier);
+    addField(lines, QStringLiteral("Version"), result.shortVersion);
+    addField(lines, QStringLiteral("Build"), result.buildVersion);
+    addField(lines, QStringLiteral("Minimum macOS"), result.minimumSystemVersion, QStringLiteral("Not declared"));
+    addField(lines, QStringLiteral("Executable"), result.executableName);
     appendSection(lines, QStringLiteral("RELEASE PREFLIGHT"));
     appendCheckLines(result.checks, lines);
     appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), result.entitlements);
 }
 
-void appendEmbeddedApp(QStringList &lines, const EmbeddedAppResult &app)
+void appendEmbeddedApp(ReportLines &lines, const EmbeddedAppResult &app)
 {
     appendSection(lines, QStringLiteral("PACKAGED APPLICATION"));
-    lines << QStringLiteral("App: ") + visibleText(app.displayName)
-          << fieldLine(QStringLiteral("Bundle Identifier"), app.bundleIdentifier)
-          << fieldLine(QStringLiteral("Version"), app.shortVersion)
-          << fieldLine(QStringLiteral("Build"), app.buildVersion);
+    lines.add(u"App: ", app.displayName);
+    addField(lines, QStringLiteral("Bundle Identifier"), app.bundleIdentifier);
+    addField(lines, QStringLiteral("Version"), app.shortVersion);
+    addField(lines, QStringLiteral("Build"), app.buildVersion);
     appendSection(lines, QStringLiteral("PACKAGED APP PREFLIGHT"));
     appendCheckLines(app.checks, lines);
     appendEntitlements(lines, QStringLiteral("PACKAGED APP SIGNED ENTITLEMENTS"), app.entitlements);
@@ -96,7 +97,7 @@ void appendEmbeddedApp(QStringList &lines, const EmbeddedAppResult &app)
 
 // An image result's own metadata and entitlements are never printed: they are
 // absent and empty by construction, and the packaged app carries the real ones.
-void appendDiskImage(QStringList &lines, const InspectionResult &result)
+void appendDiskImage(ReportLines &lines, const InspectionResult &result)
 {
     appendSection(lines, QStringLiteral("DMG PREFLIGHT"));
     appendCheckLines(result.checks, lines);
@@ -104,7 +105,7 @@ void appendDiskImage(QStringList &lines, const InspectionResult &result)
         appendEmbeddedApp(lines, *result.embeddedApp);
 }
 
-void appendClosingNote(QStringList &lines)
+void appendClosingNote(ReportLines &lines)
 {
     appendSection(lines, QStringLiteral("REPORT NOTE"));
     lines << QStringLiteral("This report records Veristamp's local release-preflight findings at the time shown.")
@@ -113,26 +114,38 @@ void appendClosingNote(QStringList &lines)
           << QStringLiteral("Generated by Veristamp \u2014 Release Preflight for macOS");
 }
 
-} // namespace
-
-void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines)
+void appendReport(ReportLines &lines, const InspectionResult &result, const QDateTime &now)
 {
-    for (const InspectionCheck &check : checks) {
-        lines << QLatin1Char('[') + label(check.status) + QStringLiteral("] ") + visibleText(check.title)
-              << QStringLiteral("    ") + visibleText(check.detail);
-    }
-}
-
-QString releaseReportText(const InspectionResult &result, const QDateTime &now)
-{
-    QStringList lines;
     appendHead(lines, result, now);
     if (result.kind == PackageKind::diskImage)
         appendDiskImage(lines, result);
     else
         appendApplication(lines, result);
     appendClosingNote(lines);
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+} // namespace
+
+void appendCheckLines(const QList<InspectionCheck> &checks, ReportLines &lines)
+{
+    for (const InspectionCheck &check : checks) {
+        lines.add(QString(QLatin1Char('[') + label(check.status) + QStringLiteral("] ")), check.title);
+        lines.add(u"    ", check.detail);
+    }
+}
+
+QString releaseReportText(const InspectionResult &result, const QDateTime &now)
+{
+    ReportTextLines lines;
+    appendReport(lines, result, now);
+    return lines.text;
+}
+
+QByteArray releaseReportUtf8(const InspectionResult &result, const QDateTime &now)
+{
+    ReportUtf8Lines lines;
+    appendReport(lines, result, now);
+    return lines.bytes;
 }
 
 QString releaseReportText(const InspectionResult &result)
