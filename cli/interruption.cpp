@@ -35,6 +35,7 @@ void watchForInterruptions()
             continue;
         struct sigaction action {};
         action.sa_handler = noteSignal;
+        action.sa_flags = SA_RESTART; // the check's own reads and writes go on whole
         sigemptyset(&action.sa_mask);
         ::sigaction(number, &action, nullptr);
     }

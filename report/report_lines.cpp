@@ -1,5 +1,7 @@
 #include "report/report_lines.h"
 
+#include <algorithm>
+
 namespace {
 constexpr qsizetype kSlice = 1 << 16;
 } // namespace

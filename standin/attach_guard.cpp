@@ -35,6 +35,7 @@ void guardAttach()
     }
     struct sigaction action {};
     action.sa_handler = noteSignal;
+    action.sa_flags = SA_RESTART; // select still wakes: the handler writes to the pipe
     sigemptyset(&action.sa_mask);
     for (const int number : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(number, &action, nullptr);
