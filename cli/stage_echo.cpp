@@ -19,7 +19,8 @@ QString statusWord(LiveStageStatus status)
 
 QString stageLine(const QString &packageName, const QString &stageTitle, LiveStageStatus status)
 {
-    return visibleText(packageName) + QStringLiteral(": ") + visibleText(stageTitle) + QStringLiteral(": ") + statusWord(status);
+    return visibleText(packageName) + QStringLiteral(": ") + visibleText(stageTitle) + QStringLiteral(": ")
+           + statusWord(status);
 }
 
 StageProgress stageEcho(const QString &packageName, PackageKind kind, std::FILE *stream)

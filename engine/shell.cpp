@@ -29,11 +29,12 @@ DataResult failure(const QByteArray &reason)
     return DataResult{-1, QByteArray(), reason};
 }
 
-DataResult stoppedRun(const QString &executablePath)
+DataResult stoppedRun(const QString &executablePath, bool started)
 {
-    return failure(QStringLiteral("The program \u201C%1\u201D was stopped before it finished.")
-                       .arg(executablePath)
-                       .toUtf8());
+    const QString reason = started
+        ? QStringLiteral("The program \u201C%1\u201D was stopped before it finished.")
+        : QStringLiteral("The program \u201C%1\u201D was not started: the inspection was stopped.");
+    return failure(reason.arg(executablePath).toUtf8());
 }
 
 // The argument vector as the program receives it: its own path first, then
@@ -109,7 +110,7 @@ void applyWaitStatus(std::optional<int> waitStatus, const QString &executablePat
 DataResult runData(const QString &executablePath, const QStringList &arguments, const std::atomic<bool> *stop)
 {
     if (stop && stop->load())
-        return stoppedRun(executablePath);
+        return stoppedRun(executablePath, false);
     const QString folder = captureFolder();
     if (folder.isEmpty())
         return failure(QByteArray(kCaptureFailure));
@@ -132,7 +133,7 @@ DataResult runData(const QString &executablePath, const QStringList &arguments, 
     const ProcessEnd end = waitForProcess(pid, stop);
     // A program ended on request did not finish: what it wrote is not its answer.
     if (end.stopped && !(end.waitStatus && WIFEXITED(*end.waitStatus)))
-        return stoppedRun(executablePath);
+        return stoppedRun(executablePath, true);
     // The program wrote through its own descriptors; once it has exited, its
     // bytes are there to read without any flush.
     DataResult result{0, out.readAll(), err.readAll()};

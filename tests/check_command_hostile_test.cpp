@@ -141,10 +141,12 @@ private slots:
         QVERIFY(QFile::link(ready, link));
         const CheckRun run = check({"--output-dir", folder, link}, m_temp.path());
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.contains("\nName: " + QString(120, QChar(0x03A9)).toUtf8() + "\nSource: " + link.toUtf8() + '\n'));
+        const QByteArray name = QString(120, QChar(0x03A9)).toUtf8();
+        QVERIFY(run.out.contains("\nName: " + name + "\nSource: " + link.toUtf8() + '\n'));
         const QStringList files = QDir(folder).entryList(QDir::Files);
         QCOMPARE(files.size(), 1);
-        static const QRegularExpression shortened(QStringLiteral("^\u03A9{112}-Veristamp-\\d{4}-\\d\\d-\\d\\d-\\d{4}\\.txt$"));
+        static const QRegularExpression shortened(
+            QStringLiteral("^\u03A9{112}-Veristamp-\\d{4}-\\d\\d-\\d\\d-\\d{4}\\.txt$"));
         QVERIFY2(shortened.match(files.first()).hasMatch(), qPrintable(files.first()));
     }
 
@@ -162,7 +164,8 @@ private slots:
                                        << ".app: File name too long";
         QTest::newRow("TMPDIR missing") << ready << m_scratch.filePath("missing") << 73
                                         << "missing" + to + "No such file or directory";
-        QTest::newRow("TMPDIR a file") << ready << m_scratch.filePath("plain") << 73 << "plain" + to + "Not a directory";
+        QTest::newRow("TMPDIR a file") << ready << m_scratch.filePath("plain") << 73
+                                       << "plain" + to + "Not a directory";
         QTest::newRow("TMPDIR too long") << ready << m_scratch.filePath(QString(300, 'd')) << 73
                                          << QString(300, 'd') + to + "File name too long";
         QTest::newRow("TMPDIR unwritable") << ready << m_scratch.filePath("locked") << 73
@@ -221,7 +224,8 @@ private slots:
         const QString records = app + "/Contents/_ReleaseToolRecords/";
         QVERIFY(QDir().mkpath(records));
         static const char output[] = "ok\0hidden\x1b]0;owned\x07\n";
-        QVERIFY(write(records + "C1.status", "1") && write(records + "C1.stderr", QByteArray(output, sizeof output - 1)));
+        QVERIFY(write(records + "C1.status", "1"));
+        QVERIFY(write(records + "C1.stderr", QByteArray(output, sizeof output - 1)));
         const QString folder = m_scratch.filePath("controls");
         const CheckRun run = check({"--output-dir", folder, app}, m_temp.path());
         QCOMPARE(run.exitCode, 2);
@@ -234,7 +238,8 @@ private slots:
         QCOMPARE(files.size(), 1);
         QVERIFY2(files.first().startsWith("Bad-[31m-Name-Veristamp-"), qPrintable(files.first()));
         QCOMPARE(contentOf(QDir(folder).filePath(files.first())), run.out);
-        QCOMPARE(stageLine("A\x1b[2J.app", "Code\rsignature", LiveStageStatus::pass), "A\uFFFD[2J.app: Code\uFFFDsignature: PASS");
+        QCOMPARE(stageLine("A\x1b[2J.app", "Code\rsignature", LiveStageStatus::pass),
+                 "A\uFFFD[2J.app: Code\uFFFDsignature: PASS");
     }
 };
 
