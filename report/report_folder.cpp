@@ -93,9 +93,9 @@ FolderSave saveIntoFolder(const QString &folder, const ReportFileStem &stem, con
     qsizetype limit = nameLimit(folder);
     for (int number = 1; number <= kLastNumber;) {
         const QString name = numberedReportFileName(stem, number, extension, limit);
-        const QString path = QDir(folder).filePath(name.isEmpty() ? stem.subject + stem.tag : name);
         if (name.isEmpty())
-            return FolderSave{QString(), writeFailure(path, ENAMETOOLONG)};
+            return FolderSave{QString(), writeFailure(QDir(folder).filePath(stem.subject + stem.tag), ENAMETOOLONG)};
+        const QString path = QDir(folder).filePath(name);
         const int claimed = openNew(path);
         if (claimed < 0 && errno == EEXIST) {
             ++number;
