@@ -7,9 +7,13 @@
 
 #include <optional>
 
+enum class CheckFormat { text, json, junit };
+
 struct CheckOptions {
     QStringList packages;
     std::optional<QString> outputDir;
+    CheckFormat format = CheckFormat::text;
+    bool releaseSet = false;
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -19,6 +23,7 @@ struct ParsedCheckOptions {
     QString error; // set when options is empty
 };
 
+// The arguments after the program's name.
 ParsedCheckOptions parseCheckOptions(const QStringList &arguments);
 
 QString checkUsageText();

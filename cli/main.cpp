@@ -1,19 +1,21 @@
 // veristamp-check: the window's release preflight for release pipelines.
 // Inspects each package with the same inspectors (without the window's
-// pacing) and prints each release report on standard output.
+// pacing) and writes the release reports, or one JSON or JUnit document, on
+// standard output.
 
 #include "cli/check_options.h"
 #include "cli/exit_status.h"
 #include "cli/interruption.h"
 #include "cli/package_path.h"
+#include "cli/run_writer.h"
 #include "cli/stage_echo.h"
 #include "engine/capture_folder.h"
 #include "engine/package_inspection.h"
 #include "engine/package_intake.h"
 #include "engine/tool_root.h"
+#include "report/release_set.h"
 #include "report/report_file_name.h"
 #include "report/report_folder.h"
-#include "report/report_text.h"
 #include "report/verdict.h"
 #include "report/visible_text.h"
 
@@ -28,14 +30,10 @@
 namespace {
 
 // Every byte, a NUL included.
-void print(std::FILE *stream, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-}
-
 void print(std::FILE *stream, const QString &text)
 {
-    print(stream, text.toUtf8());
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
 }
 
 // Messages name paths as they were given, so they are shown, not obeyed.
@@ -77,11 +75,17 @@ int main(int argc, char *argv[])
     }
 
     watchForInterruptions();
-    const ReleaseTools tools = interruptibleToolsAt(defaultToolRoot());
+    const QString toolRoot = defaultToolRoot();
+    const ReleaseTools tools = interruptibleToolsAt(toolRoot);
     const bool showStages = ::isatty(STDERR_FILENO) == 1;
     const QDir outputFolder(options.outputDir.value_or(QString()));
+    const std::unique_ptr<RunWriter> writer = makeRunWriter(
+        options.format,
+        RunGenerator{QCoreApplication::applicationName(), QStringLiteral(VERISTAMP_VERSION),
+                     QStringLiteral(VERISTAMP_BUILD), toolRoot},
+        stdout);
     CheckExitStatus status;
-    bool firstReport = true;
+    QList<InspectionResult> results;
 
     for (const QString &path : options.packages) {
         if (interruptingSignal())
@@ -89,13 +93,11 @@ int main(int argc, char *argv[])
         const QFileInfo info(path);
         const QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
         const std::optional<PackageKind> kind = acceptedPackageKind(url);
-        if (const std::optional<QString> problem = packagePathProblem(path)) {
-            complain(QStringLiteral("%1: %2").arg(path, *problem));
-            status.addMissingInput();
-            continue;
-        }
-        if (!kind) {
-            complain(QStringLiteral("%1: not an .app bundle or a .dmg disk image").arg(path));
+        const QString unusable = packagePathProblem(path).value_or(
+            kind ? QString() : QStringLiteral("not an .app bundle or a .dmg disk image"));
+        if (!unusable.isEmpty()) {
+            complain(path + QStringLiteral(": ") + unusable);
+            writer->addSkipped(path, unusable);
             status.addMissingInput();
             continue;
         }
@@ -105,20 +107,14 @@ int main(int argc, char *argv[])
         if (interruptingSignal())
             break; // an interrupted inspection is no finding
         status.addVerdict(releaseVerdict(result));
-
-        // Made as bytes at once: a detail can be a tool's whole output.
-        const QByteArray report = releaseReportUtf8(result, QDateTime::currentDateTime());
-        if (!firstReport)
-            print(stdout, QByteArray("\n"));
-        print(stdout, report);
-        std::fflush(stdout);
-        firstReport = false;
+        results << result;
+        const PackageDocument document = writer->addPackage(path, result);
 
         if (options.outputDir) {
             QDir().mkpath(outputFolder.path());
             const FolderSave saved = saveIntoFolder(outputFolder.path(),
                                                     reportFileStem(result, QDateTime::currentDateTime()),
-                                                    QStringLiteral("txt"), report);
+                                                    document.extension, document.bytes);
             if (!saved.saved()) {
                 complain(QStringLiteral("%1: the release report could not be saved: %2").arg(path, saved.failure));
                 status.addSaveFailure();
@@ -129,5 +125,13 @@ int main(int argc, char *argv[])
         complain(QStringLiteral("stopped by %1").arg(signalName(signal)));
         return 128 + signal;
     }
+
+    std::optional<ReleaseSet> releaseSet;
+    if (options.releaseSet) {
+        releaseSet = compareReleaseSet(results);
+        if (!releaseSet->consistent())
+            status.addVerdict(ReleaseVerdict::reviewBeforeShipping); // a disagreement asks for review, like a warning
+    }
+    writer->finish(releaseSet, status.code());
     return status.code();
 }

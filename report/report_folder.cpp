@@ -73,7 +73,7 @@ qsizetype nameLimit(const QString &folder)
 QString numberedReportFileName(const ReportFileStem &stem, int number, const QString &extension, qsizetype maxBytes)
 {
     const QString tail =
-        stem.tag + (number > 1 ? QStringLiteral("-%1").arg(number) : QString()) + QLatin1Char('.') + extension;
+        stem.tag + (number > 1 ? QStringLiteral("-%1").arg(number) : QString()) + extension;
     const qsizetype budget = maxBytes - tail.toUtf8().size();
     if (budget < 0)
         return QString();

@@ -23,7 +23,7 @@ struct FolderSave {
     bool saved() const { return failure.isEmpty(); }
 };
 
-// `extension` without its dot ("txt").
+// `extension` with its dot (".txt").
 FolderSave saveIntoFolder(const QString &folder, const ReportFileStem &stem, const QString &extension,
                           const QByteArray &bytes);
 

@@ -78,7 +78,7 @@ void appendApplication(ReportLines &lines, const InspectionResult &result)
     addField(lines, QStringLiteral("Build"), result.buildVersion);
     addField(lines, QStringLiteral("Minimum macOS"), result.minimumSystemVersion, QStringLiteral("Not declared"));
     addField(lines, QStringLiteral("Executable"), result.executableName);
-    appendSection(lines, QStringLiteral("RELEASE PREFLIGHT"));
+    appendSection(lines, applicationChecksHeading());
     appendCheckLines(result.checks, lines);
     appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), result.entitlements);
 }
@@ -90,7 +90,7 @@ void appendEmbeddedApp(ReportLines &lines, const EmbeddedAppResult &app)
     addField(lines, QStringLiteral("Bundle Identifier"), app.bundleIdentifier);
     addField(lines, QStringLiteral("Version"), app.shortVersion);
     addField(lines, QStringLiteral("Build"), app.buildVersion);
-    appendSection(lines, QStringLiteral("PACKAGED APP PREFLIGHT"));
+    appendSection(lines, packagedAppChecksHeading());
     appendCheckLines(app.checks, lines);
     appendEntitlements(lines, QStringLiteral("PACKAGED APP SIGNED ENTITLEMENTS"), app.entitlements);
 }
@@ -99,7 +99,7 @@ void appendEmbeddedApp(ReportLines &lines, const EmbeddedAppResult &app)
 // absent and empty by construction, and the packaged app carries the real ones.
 void appendDiskImage(ReportLines &lines, const InspectionResult &result)
 {
-    appendSection(lines, QStringLiteral("DMG PREFLIGHT"));
+    appendSection(lines, diskImageChecksHeading());
     appendCheckLines(result.checks, lines);
     if (result.embeddedApp)
         appendEmbeddedApp(lines, *result.embeddedApp);
@@ -125,6 +125,21 @@ void appendReport(ReportLines &lines, const InspectionResult &result, const QDat
 }
 
 } // namespace
+
+QString applicationChecksHeading()
+{
+    return QStringLiteral("RELEASE PREFLIGHT");
+}
+
+QString diskImageChecksHeading()
+{
+    return QStringLiteral("DMG PREFLIGHT");
+}
+
+QString packagedAppChecksHeading()
+{
+    return QStringLiteral("PACKAGED APP PREFLIGHT");
+}
 
 void appendCheckLines(const QList<InspectionCheck> &checks, ReportLines &lines)
 {

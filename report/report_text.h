@@ -22,6 +22,12 @@ QString releaseReportText(const InspectionResult &result);
 // can be a tool's entire output.
 QByteArray releaseReportUtf8(const InspectionResult &result, const QDateTime &now);
 
+// The headings above the three check lists: "RELEASE PREFLIGHT",
+// "DMG PREFLIGHT" and "PACKAGED APP PREFLIGHT".
+QString applicationChecksHeading();
+QString diskImageChecksHeading();
+QString packagedAppChecksHeading();
+
 // Two lines per check, in list order: "[PASS] Title", then four spaces and the
 // detail. Names, details and entitlements are shown through visibleText, so no
 // control character of theirs reaches the report and none can start a line.

@@ -5,6 +5,9 @@
 #include "report/report_text.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -82,6 +85,12 @@ private slots:
         QTest::newRow("no package") << QStringList{} << 64;
         QTest::newRow("unknown option") << QStringList{"--fast", fixture("apps/Ready.app")} << 64;
         QTest::newRow("output dir without folder") << QStringList{fixture("apps/Ready.app"), "--output-dir"} << 64;
+        QTest::newRow("unknown format") << QStringList{"--format", "xml", fixture("apps/Ready.app")} << 64;
+        QTest::newRow("json of a ready app") << QStringList{"--format", "json", fixture("apps/Ready.app")} << 0;
+        QTest::newRow("release set that agrees")
+            << QStringList{"--release-set", fixture("apps/Ready.app"), fixture("dmgs/Notarized.dmg")} << 0;
+        QTest::newRow("release set that disagrees")
+            << QStringList{"--release-set", "--format", "junit", fixture("apps/Ready.app"), fixture("apps/LaterDeveloperID.app")} << 1;
     }
 
     void exitStatusFollowsTheWorstPackage()
@@ -115,23 +124,63 @@ private slots:
         QCOMPARE(run.out.count(QStringLiteral("VERISTAMP RELEASE PREFLIGHT REPORT")), 1);
     }
 
+    void savesEachReportInTheOutputFolder_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("packageMark"); // once in a document of one package
+        QTest::newRow("text") << "text" << "txt" << "VERISTAMP RELEASE PREFLIGHT REPORT";
+        QTest::newRow("json") << "json" << "json" << "\"resolvedPath\"";
+        QTest::newRow("junit") << "junit" << "xml" << "<testsuite ";
+    }
+
     void savesEachReportInTheOutputFolder()
     {
+        QFETCH(QString, format);
+        QFETCH(QString, extension);
+        QFETCH(QString, packageMark);
         QTemporaryDir scratch;
         const QString folder = scratch.filePath(QStringLiteral("reports/today"));
         const QString app = fixture("apps/Ready.app");
-        const CheckRun run = check({"--output-dir", folder, app, app});
+        const CheckRun run = check({"--format", format, "--output-dir", folder, app, app});
         QCOMPARE(run.exitCode, 0);
         const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.size(), 2); // the same name in the same minute does not replace the first report
-        static const QRegularExpression name(QStringLiteral("^Ready-Veristamp-\\d{4}-\\d\\d-\\d\\d-\\d{4}(-2)?\\.txt$"));
+        const QRegularExpression name("^Ready-Veristamp-\\d{4}-\\d\\d-\\d\\d-\\d{4}(-2)?\\." + extension + "$");
         const QString expected = withoutGeneratedLines(expectedReport(app, PackageKind::application));
         for (const QString &file : files) {
             QVERIFY2(name.match(file).hasMatch(), qPrintable(file));
             QFile report(QDir(folder).filePath(file));
             QVERIFY(report.open(QIODevice::ReadOnly));
-            QCOMPARE(withoutGeneratedLines(QString::fromUtf8(report.readAll())), expected);
+            const QString saved = QString::fromUtf8(report.readAll());
+            QCOMPARE(saved.count(packageMark), 1);
+            if (format == "text")
+                QCOMPARE(withoutGeneratedLines(saved), expected);
         }
+    }
+
+    void jsonIsOneDocumentForTheWholeRun()
+    {
+        const QString missing = fixture("apps/Missing.app");
+        const CheckRun run = check({"--format", "json", "--release-set", fixture("apps/Ready.app"), missing,
+                                    fixture("dmgs/Notarized.dmg")});
+        QCOMPARE(run.exitCode, 66);
+        const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(json["exitStatus"].toInt(), 66);
+        QCOMPARE(json["packages"].toArray().size(), 2);
+        QCOMPARE(json["skipped"][0]["path"].toString(), missing);
+        QCOMPARE(json["releaseSet"]["consistent"].toBool(), true);
+    }
+
+    // The authority is the first one the signature display names, for a named and a packaged app alike.
+    void releaseSetFollowsTheReports()
+    {
+        const CheckRun run = check({"--release-set", fixture("apps/Ready.app"), fixture("dmgs/Notarized.dmg")});
+        QVERIFY2(run.out.endsWith("Release Preflight for macOS\n\nRELEASE SET\n-----------\n"
+                                  "Ready.app: com.northwind.ready 2.4.1 (241), Developer ID Application: Northwind Software (7Q2XK4M9PL)\n"
+                                  "Ready in Notarized.dmg: com.northwind.ready 2.4.1 (241), Developer ID Application: Northwind Software (7Q2XK4M9PL)\n"
+                                  "consistent\n"),
+                 qPrintable(run.out.right(400)));
     }
 
     void anUnwritableOutputFolderFailsWithoutPartialFiles()

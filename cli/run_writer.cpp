@@ -1,0 +1,109 @@
+#include "cli/run_writer.h"
+
+#include "cli/exit_status.h"
+#include "cli/host_facts.h"
+#include "report/evidence_json.h"
+#include "report/junit_report.h"
+#include "report/report_text.h"
+#include "report/verdict.h"
+
+#include <QFileInfo>
+
+namespace {
+
+void write(std::FILE *out, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+    std::fflush(out);
+}
+
+// The reports go out as each package finishes, one blank line between them,
+// so a long run shows its progress; the release set follows the last one.
+class TextWriter : public RunWriter {
+public:
+    explicit TextWriter(std::FILE *out) : m_out(out) {}
+
+    PackageDocument addPackage(const QString &, const InspectionResult &result) override
+    {
+        // Made as bytes at once: a detail can be a tool's whole output.
+        const QByteArray report = releaseReportUtf8(result, QDateTime::currentDateTime());
+        if (m_printed)
+            write(m_out, QByteArray("\n"));
+        write(m_out, report);
+        m_printed = true;
+        return {QStringLiteral(".txt"), report};
+    }
+
+    void addSkipped(const QString &, const QString &) override {}
+
+    void finish(const std::optional<ReleaseSet> &releaseSet, int) override
+    {
+        if (releaseSet)
+            write(m_out, (QLatin1Char('\n') + releaseSetLines(*releaseSet).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    }
+
+private:
+    std::FILE *m_out;
+    bool m_printed = false;
+};
+
+using Serializer = QByteArray (*)(const RunEvidence &);
+
+// JSON and JUnit: the evidence gathered package by package, one document at the end.
+class EvidenceWriter : public RunWriter {
+public:
+    EvidenceWriter(const RunGenerator &generator, Serializer serializer, const QString &extension, std::FILE *out)
+        : m_serializer(serializer), m_extension(extension), m_out(out)
+    {
+        m_run.generatorName = generator.name;
+        m_run.generatorVersion = generator.version;
+        m_run.generatorBuild = generator.build;
+        m_run.host = hostFacts(generator.toolRoot);
+    }
+
+    PackageDocument addPackage(const QString &givenPath, const InspectionResult &result) override
+    {
+        const QFileInfo info(givenPath);
+        const QString canonical = info.canonicalFilePath();
+        const QString resolved = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+        const CheckedPackage package{givenPath, resolved, result, packageDigest(result.kind, resolved)};
+        m_run.packages << package;
+
+        RunEvidence alone = m_run;
+        alone.packages = {package};
+        alone.skipped.clear();
+        CheckExitStatus status;
+        status.addVerdict(releaseVerdict(result));
+        alone.exitStatus = status.code();
+        alone.generatedAt = QDateTime::currentDateTimeUtc();
+        return {m_extension, m_serializer(alone)};
+    }
+
+    void addSkipped(const QString &path, const QString &reason) override { m_run.skipped << SkippedPackage{path, reason}; }
+
+    void finish(const std::optional<ReleaseSet> &releaseSet, int exitStatus) override
+    {
+        m_run.releaseSet = releaseSet;
+        m_run.exitStatus = exitStatus;
+        m_run.generatedAt = QDateTime::currentDateTimeUtc();
+        write(m_out, m_serializer(m_run));
+    }
+
+private:
+    RunEvidence m_run;
+    Serializer m_serializer;
+    QString m_extension;
+    std::FILE *m_out;
+};
+
+} // namespace
+
+std::unique_ptr<RunWriter> makeRunWriter(CheckFormat format, const RunGenerator &generator, std::FILE *out)
+{
+    switch (format) {
+    case CheckFormat::json: return std::make_unique<EvidenceWriter>(generator, &evidenceJson, QStringLiteral(".json"), out);
+    case CheckFormat::junit: return std::make_unique<EvidenceWriter>(generator, &junitXml, QStringLiteral(".xml"), out);
+    case CheckFormat::text: break;
+    }
+    return std::make_unique<TextWriter>(out);
+}

@@ -1,0 +1,32 @@
+#pragma once
+// An application's facts as the evidence formats and the release set read
+// them, whether the app was named on the command line or found inside a disk
+// image. The one place that knows how a result holds its apps.
+
+#include "engine/inspection_records.h"
+
+#include <optional>
+
+struct AppFacts {
+    QString displayName;
+    std::optional<QString> bundleIdentifier;
+    std::optional<QString> shortVersion;
+    std::optional<QString> buildVersion;
+    std::optional<QString> minimumSystemVersion; // a named app only
+    std::optional<QString> executableName;       // a named app only
+    QList<InspectionCheck> checks;
+    QString entitlements;
+};
+
+// The app a result of kind application describes; nothing for a disk image.
+std::optional<AppFacts> namedApp(const InspectionResult &result);
+
+// The app inspected inside a disk image; nothing for an application or an image without one.
+std::optional<AppFacts> packagedApp(const InspectionResult &result);
+
+// The app of a result whichever way it came: named, else packaged.
+std::optional<AppFacts> anyApp(const InspectionResult &result);
+
+// The first "Authority=" line of the app's signature, as its Developer ID
+// check records it; nothing when the signature named none.
+std::optional<QString> firstSigningAuthority(const AppFacts &app);
