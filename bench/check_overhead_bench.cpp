@@ -38,8 +38,8 @@ QList<ToolCall> recordedToolCalls()
         return real.runner(call);
     }};
     for (const QString &name : kSamples) {
-        const QUrl url = QUrl::fromLocalFile(samplePath(name));
-        inspectPackage(url, *acceptedPackageKind(url), recording);
+        const AcceptedPackage package = *acceptPackage(QUrl::fromLocalFile(samplePath(name)));
+        inspectPackage(package.location, package.kind, recording);
     }
     return calls;
 }

@@ -91,10 +91,9 @@ int main(int argc, char *argv[])
         if (interruptingSignal())
             break;
         const QFileInfo info(path);
-        const QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
-        const std::optional<PackageKind> kind = acceptedPackageKind(url);
+        const std::optional<AcceptedPackage> package = acceptPackage(QUrl::fromLocalFile(info.absoluteFilePath()));
         const QString unusable = packagePathProblem(path).value_or(
-            kind ? QString() : QStringLiteral("not an .app bundle or a .dmg disk image"));
+            package ? QString() : QStringLiteral("not an .app bundle or a .dmg disk image"));
         if (!unusable.isEmpty()) {
             complain(path + QStringLiteral(": ") + unusable);
             writer->addSkipped(path, unusable);
@@ -102,8 +101,9 @@ int main(int argc, char *argv[])
             continue;
         }
 
-        const StageProgress progress = showStages ? stageEcho(lastPathComponent(url), *kind, stderr) : StageProgress();
-        const InspectionResult result = inspectPackage(url, *kind, tools, progress);
+        const StageProgress progress =
+            showStages ? stageEcho(lastPathComponent(package->location), package->kind, stderr) : StageProgress();
+        const InspectionResult result = inspectPackage(package->location, package->kind, tools, progress);
         if (interruptingSignal())
             break; // an interrupted inspection is no finding
         status.addVerdict(releaseVerdict(result));

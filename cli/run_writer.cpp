@@ -66,7 +66,7 @@ public:
         const QFileInfo info(givenPath);
         const QString canonical = info.canonicalFilePath();
         const QString resolved = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-        const CheckedPackage package{givenPath, resolved, result, packageDigest(result.kind, resolved)};
+        const CheckedPackage package{givenPath, resolved, result, packageDigest(result.kind(), resolved)};
         m_run.packages << package;
 
         RunEvidence alone = m_run;

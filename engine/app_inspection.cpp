@@ -2,6 +2,7 @@
 
 #include "engine/bundle_info.h"
 #include "engine/entitlements.h"
+#include "engine/tool_checks.h"
 #include "engine/tool_output.h"
 
 #include <algorithm>
@@ -36,17 +37,6 @@ SignatureDisplay readSignatureDisplay(const QString &output)
         }
     }
     return display;
-}
-
-// The tool results are taken over, not copied: their output can be large.
-InspectionCheck codeSignatureCheck(Shell::TextResult verification)
-{
-    const QString title = QStringLiteral("Code signature");
-    if (verification.exitCode == 0)
-        return makeCheck(title, CheckStatus::pass, QStringLiteral("The application passed codesign verification."));
-    return makeCheck(title, CheckStatus::fail,
-                     condensedDetail(combinedOutput(std::move(verification)),
-                                     QStringLiteral("The application failed codesign verification.")));
 }
 
 InspectionCheck developerIdCheck(const SignatureDisplay &display)
@@ -99,55 +89,25 @@ InspectionCheck releaseEntitlementsCheck(const QString &entitlements)
     return makeCheck(title, CheckStatus::pass, QStringLiteral("No signed entitlements were reported."));
 }
 
-InspectionCheck gatekeeperCheck(Shell::TextResult assessment)
-{
-    const QString title = QStringLiteral("Gatekeeper assessment");
-    const bool accepted = assessment.exitCode == 0;
-    QString output = combinedOutput(std::move(assessment));
-    if (accepted)
-        return makeCheck(title, CheckStatus::pass,
-                         condensedDetail(std::move(output), QStringLiteral("Gatekeeper accepted the application.")));
-    return makeCheck(title, CheckStatus::fail,
-                     condensedDetail(std::move(output), QStringLiteral("Gatekeeper did not accept the application.")));
-}
-
-LiveStageStatus stageStatus(CheckStatus status)
-{
-    switch (status) {
-    case CheckStatus::pass: return LiveStageStatus::pass;
-    case CheckStatus::warning: return LiveStageStatus::warning;
-    case CheckStatus::fail: return LiveStageStatus::fail;
-    case CheckStatus::pending: break;
-    }
-    return LiveStageStatus::fail;
-}
-
 // Each stage reads exactly as its check, so the live list and the results agree.
 void report(const StageProgress &progress, int stage, const InspectionCheck &check)
 {
     if (progress)
-        progress(stage, stageStatus(check.status));
-}
-
-// The path the tools are given: a dropped folder's URL may end in a slash.
-QString packagePath(const QUrl &app)
-{
-    QString path = app.toLocalFile();
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
+        progress(stage, liveStageStatus(check.status));
 }
 
 } // namespace
 
-InspectionResult::AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
+AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
                                                    const StageProgress &progress)
 {
     const std::optional<QVariantMap> info = bundleInfoDictionary(app);
-    const QString path = packagePath(app);
+    const QString path = app.toLocalFile();
 
     QList<InspectionCheck> checks;
-    checks << codeSignatureCheck(runTool(tools, signatureVerificationCall(path)));
+    checks << exitStatusCheck(QStringLiteral("Code signature"), runTool(tools, signatureVerificationCall(path)),
+                              QStringLiteral("The application passed codesign verification."),
+                              QStringLiteral("The application failed codesign verification."));
     report(progress, 0, checks.last());
 
     const SignatureDisplay display = readSignatureDisplay(combinedOutput(runTool(tools, signatureDisplayCall(path))));
@@ -160,10 +120,12 @@ InspectionResult::AppInspection inspectApplication(const QUrl &app, const Releas
     checks << releaseEntitlementsCheck(entitlements);
     report(progress, 3, checks.last());
 
-    checks << gatekeeperCheck(runTool(tools, appAssessmentCall(path)));
+    checks << toolCheck(QStringLiteral("Gatekeeper assessment"), runTool(tools, appAssessmentCall(path)),
+                        QStringLiteral("Gatekeeper accepted the application."),
+                        QStringLiteral("Gatekeeper did not accept the application."));
     report(progress, 4, checks.last());
 
-    return InspectionResult::AppInspection{
+    return AppInspection{
         displayNameOf(app),
         infoText(info, QStringLiteral("CFBundleIdentifier")),
         infoText(info, QStringLiteral("CFBundleShortVersionString")),

@@ -10,5 +10,4 @@
 #include <QStringList>
 #include <QUrl>
 
-InspectionResult::AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
-                                                   const StageProgress &progress = {});
+AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools, const StageProgress &progress = {});

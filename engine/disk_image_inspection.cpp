@@ -3,6 +3,7 @@
 #include "engine/app_inspection.h"
 #include "engine/byte_size.h"
 #include "engine/disk_image_volume.h"
+#include "engine/tool_checks.h"
 #include "engine/tool_output.h"
 
 #include <algorithm>
@@ -16,35 +17,6 @@ void report(const StageProgress &progress, Stage stage, LiveStageStatus status)
 {
     if (progress)
         progress(stage, status);
-}
-
-LiveStageStatus stageStatus(CheckStatus status)
-{
-    switch (status) {
-    case CheckStatus::pass: return LiveStageStatus::pass;
-    case CheckStatus::warning: return LiveStageStatus::warning;
-    default: return LiveStageStatus::fail;
-    }
-}
-
-// A check whose tool speaks for itself in both outcomes; only its status decides pass or fail.
-// The tool results are taken over, not copied: their output can be large.
-InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const QString &passFallback,
-                          const QString &failFallback)
-{
-    const bool passed = result.exitCode == 0;
-    return makeCheck(title, passed ? CheckStatus::pass : CheckStatus::fail,
-                     condensedDetail(combinedOutput(std::move(result)), passed ? passFallback : failFallback));
-}
-
-InspectionCheck integrityCheck(Shell::TextResult verification)
-{
-    const QString title = QStringLiteral("Disk image integrity");
-    if (verification.exitCode == 0)
-        return makeCheck(title, CheckStatus::pass, QStringLiteral("The DMG passed hdiutil verification."));
-    return makeCheck(title, CheckStatus::fail,
-                     condensedDetail(combinedOutput(std::move(verification)),
-                                     QStringLiteral("The DMG failed hdiutil verification.")));
 }
 
 // Unlike an app's, the image's Developer ID mark is looked for in the whole
@@ -95,32 +67,28 @@ LiveStageStatus packagedAppStage(const QList<InspectionCheck> &embeddedChecks, q
     return LiveStageStatus::pass;
 }
 
-EmbeddedAppResult embeddedAppOf(const InspectionResult::AppInspection &app)
-{
-    return EmbeddedAppResult{app.displayName, app.bundleIdentifier, app.shortVersion,
-                             app.buildVersion, app.checks,           app.entitlements};
-}
-
 // The image's own checks, stages 0 to 3.
 QList<InspectionCheck> inspectImage(const QString &path, const ReleaseTools &tools, const StageProgress &progress)
 {
     QList<InspectionCheck> checks;
 
-    checks << integrityCheck(runTool(tools, imageVerificationCall(path)));
-    report(progress, verifying, stageStatus(checks.last().status));
+    checks << exitStatusCheck(QStringLiteral("Disk image integrity"), runTool(tools, imageVerificationCall(path)),
+                              QStringLiteral("The DMG passed hdiutil verification."),
+                              QStringLiteral("The DMG failed hdiutil verification."));
+    report(progress, verifying, liveStageStatus(checks.last().status));
 
     checks << signatureCheck(combinedOutput(runTool(tools, signatureDisplayCall(path))));
-    report(progress, signature, stageStatus(checks.last().status));
+    report(progress, signature, liveStageStatus(checks.last().status));
 
     checks << toolCheck(QStringLiteral("Stapled notarization ticket"), runTool(tools, ticketValidationCall(path)),
                         QStringLiteral("A valid stapled notarization ticket was found."),
                         QStringLiteral("Veristamp could not validate a stapled notarization ticket."));
-    report(progress, ticket, stageStatus(checks.last().status));
+    report(progress, ticket, liveStageStatus(checks.last().status));
 
     checks << toolCheck(QStringLiteral("Gatekeeper assessment"), runTool(tools, diskImageAssessmentCall(path)),
                         QStringLiteral("Gatekeeper accepted the disk image."),
                         QStringLiteral("Gatekeeper did not accept the disk image."));
-    report(progress, assessment, stageStatus(checks.last().status));
+    report(progress, assessment, liveStageStatus(checks.last().status));
 
     return checks;
 }
@@ -136,37 +104,32 @@ std::optional<EmbeddedAppResult> inspectVolume(const QUrl &mountPoint, const Rel
         report(progress, packagedApp, LiveStageStatus::fail);
         return std::nullopt;
     }
-    const InspectionResult::AppInspection app = inspectApplication(apps.first(), tools);
+    AppInspection app = inspectApplication(apps.first(), tools);
     report(progress, packagedApp, packagedAppStage(app.checks, apps.size()));
-    return embeddedAppOf(app);
+    return app;
 }
 
 } // namespace
 
 InspectionResult inspectDiskImage(const QUrl &image, const ReleaseTools &tools, const StageProgress &progress)
 {
-    InspectionResult result;
-    result.url = image;
-    result.kind = PackageKind::diskImage;
-    result.displayName = displayNameOf(image);
-    result.checks = inspectImage(image.toLocalFile(), tools, progress);
+    DiskImageInspection inspection{displayNameOf(image), inspectImage(image.toLocalFile(), tools, progress), {}};
 
     const InspectionResult::MountResult mount = mountDiskImage(image, tools);
     if (!mount.mountPoint) {
         // Nothing known to be mounted, so nothing to search and nothing to detach.
         report(progress, mounting, LiveStageStatus::fail);
         report(progress, packagedApp, LiveStageStatus::fail);
-        result.checks << makeCheck(QStringLiteral("Mount disk image"), CheckStatus::fail, mount.message);
+        inspection.checks << makeCheck(QStringLiteral("Mount disk image"), CheckStatus::fail, mount.message);
     } else {
         report(progress, mounting, LiveStageStatus::pass);
-        result.embeddedApp = inspectVolume(*mount.mountPoint, tools, progress, result.checks);
+        inspection.embeddedApp = inspectVolume(*mount.mountPoint, tools, progress, inspection.checks);
 
         // One attempt, never forced: a busy volume stays mounted and is reported.
         const Shell::TextResult detach = detachDiskImage(*mount.mountPoint, tools);
         if (detach.exitCode != 0)
-            result.checks << cleanupCheck(detach);
+            inspection.checks << cleanupCheck(detach);
     }
 
-    result.byteSize = measureByteSize(image);
-    return result;
+    return InspectionResult{image, measureByteSize(image), std::move(inspection)};
 }

@@ -42,6 +42,44 @@ bool isFinal(LiveStageStatus status)
     return status == LiveStageStatus::pass || status == LiveStageStatus::warning || status == LiveStageStatus::fail;
 }
 
+LiveStageStatus liveStageStatus(CheckStatus status)
+{
+    switch (status) {
+    case CheckStatus::pass: return LiveStageStatus::pass;
+    case CheckStatus::warning: return LiveStageStatus::warning;
+    case CheckStatus::fail:
+    case CheckStatus::pending: break;
+    }
+    return LiveStageStatus::fail;
+}
+
+PackageKind InspectionResult::kind() const
+{
+    return std::holds_alternative<DiskImageInspection>(package) ? PackageKind::diskImage : PackageKind::application;
+}
+
+const QString &InspectionResult::displayName() const
+{
+    return std::visit([](const auto &inspection) -> const QString & { return inspection.displayName; }, package);
+}
+
+const QList<InspectionCheck> &InspectionResult::checks() const
+{
+    return std::visit([](const auto &inspection) -> const QList<InspectionCheck> & { return inspection.checks; },
+                      package);
+}
+
+const AppInspection *InspectionResult::application() const
+{
+    return std::get_if<AppInspection>(&package);
+}
+
+const EmbeddedAppResult *InspectionResult::embeddedApp() const
+{
+    const auto *image = std::get_if<DiskImageInspection>(&package);
+    return image && image->embeddedApp ? &*image->embeddedApp : nullptr;
+}
+
 InspectionCheck makeCheck(const QString &title, CheckStatus status, const QString &detail)
 {
     return InspectionCheck{QUuid::createUuid(), title, detail, status};
@@ -49,10 +87,7 @@ InspectionCheck makeCheck(const QString &title, CheckStatus status, const QStrin
 
 QString lastPathComponent(const QUrl &location)
 {
-    QString path = location.toLocalFile();
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path.section(QLatin1Char('/'), -1);
+    return location.toLocalFile().section(QLatin1Char('/'), -1);
 }
 
 QString pathExtension(const QUrl &location)

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <variant>
 
 enum class CheckStatus { pass, warning, fail, pending };
 
@@ -28,6 +29,9 @@ QString displayWords(PackageKind kind);
 enum class LiveStageStatus { pending, active, pass, warning, fail };
 
 bool isFinal(LiveStageStatus status);
+// The live stage that shows a finished check: pass, warning or fail (a
+// pending check, which no inspector makes, reads as fail).
+LiveStageStatus liveStageStatus(CheckStatus status);
 
 struct InspectionCheck {
     QUuid id;
@@ -45,36 +49,10 @@ struct LiveInspectionStage {
     LiveStageStatus status;
 };
 
-struct EmbeddedAppResult {
+// What the app bundle inspection finds in one bundle, whether it was dropped
+// directly or found inside a disk image: the one record of an app's facts.
+struct AppInspection {
     QString displayName;
-    std::optional<QString> bundleIdentifier;
-    std::optional<QString> shortVersion;
-    std::optional<QString> buildVersion;
-    QList<InspectionCheck> checks;
-    QString entitlements;
-};
-
-struct InspectionResult {
-    struct AppInspection {
-        QString displayName;
-        std::optional<QString> bundleIdentifier;
-        std::optional<QString> shortVersion;
-        std::optional<QString> buildVersion;
-        std::optional<QString> minimumSystemVersion;
-        std::optional<QString> executableName;
-        QList<InspectionCheck> checks;
-        QString entitlements;
-    };
-
-    struct MountResult {
-        std::optional<QUrl> mountPoint;
-        QString message;
-    };
-
-    QUrl url;
-    PackageKind kind = PackageKind::application;
-    QString displayName;
-    std::int64_t byteSize = 0;
     std::optional<QString> bundleIdentifier;
     std::optional<QString> shortVersion;
     std::optional<QString> buildVersion;
@@ -82,10 +60,47 @@ struct InspectionResult {
     std::optional<QString> executableName;
     QList<InspectionCheck> checks;
     QString entitlements;
+};
+
+// The application found inside a disk image. The report and the results
+// screen show neither its minimum system version nor its executable name.
+using EmbeddedAppResult = AppInspection;
+
+// A disk image's own findings: its name, its checks and the app inspected on
+// its volume, when one was. It has no metadata or entitlements of its own.
+struct DiskImageInspection {
+    QString displayName;
+    QList<InspectionCheck> checks;
     std::optional<EmbeddedAppResult> embeddedApp;
 };
 
-// The last path component of a file location (a trailing slash does not count).
+// The result of inspecting one dropped package. Its kind follows from what it
+// holds, so an application with a packaged app, or a disk image with
+// metadata, cannot be made.
+struct InspectionResult {
+    using AppInspection = ::AppInspection;
+
+    struct MountResult {
+        std::optional<QUrl> mountPoint;
+        QString message;
+    };
+
+    QUrl url;
+    std::int64_t byteSize = 0;
+    std::variant<AppInspection, DiskImageInspection> package;
+
+    PackageKind kind() const;
+    const QString &displayName() const;
+    // The package's own checks: the app's, or the image's without its app's.
+    const QList<InspectionCheck> &checks() const;
+    // The dropped application; nothing for a disk image.
+    const AppInspection *application() const;
+    // The application inspected inside a disk image; nothing otherwise.
+    const EmbeddedAppResult *embeddedApp() const;
+};
+
+// The last path component of a file location; the intake has already
+// removed any trailing slash.
 QString lastPathComponent(const QUrl &location);
 // The text after the last dot of the last path component, as written; empty when there is none.
 QString pathExtension(const QUrl &location);

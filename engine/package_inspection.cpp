@@ -10,18 +10,6 @@ InspectionResult inspectPackage(const QUrl &package, PackageKind kind, const Rel
     if (kind == PackageKind::diskImage)
         return inspectDiskImage(package, tools, progress);
 
-    const InspectionResult::AppInspection app = inspectApplication(package, tools, progress);
-    InspectionResult result;
-    result.url = package;
-    result.kind = PackageKind::application;
-    result.displayName = app.displayName;
-    result.byteSize = measureByteSize(package);
-    result.bundleIdentifier = app.bundleIdentifier;
-    result.shortVersion = app.shortVersion;
-    result.buildVersion = app.buildVersion;
-    result.minimumSystemVersion = app.minimumSystemVersion;
-    result.executableName = app.executableName;
-    result.checks = app.checks;
-    result.entitlements = app.entitlements;
-    return result;
+    AppInspection app = inspectApplication(package, tools, progress);
+    return InspectionResult{package, measureByteSize(package), std::move(app)};
 }

@@ -1,11 +1,15 @@
 #include "engine/package_intake.h"
 
-std::optional<PackageKind> acceptedPackageKind(const QUrl &location)
+std::optional<AcceptedPackage> acceptPackage(const QUrl &location)
 {
-    const QString extension = pathExtension(location).toLower();
+    QString path = location.toLocalFile();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    const QUrl normalised = QUrl::fromLocalFile(path);
+    const QString extension = pathExtension(normalised).toLower();
     if (extension == QLatin1String("app"))
-        return PackageKind::application;
+        return AcceptedPackage{normalised, PackageKind::application};
     if (extension == QLatin1String("dmg"))
-        return PackageKind::diskImage;
+        return AcceptedPackage{normalised, PackageKind::diskImage};
     return std::nullopt;
 }

@@ -9,6 +9,15 @@
 
 #include <optional>
 
+// A package the intake took: its location in the one form everything after
+// the intake uses, and its kind.
+struct AcceptedPackage {
+    QUrl location;
+    PackageKind kind;
+};
+
 // "app" gives application, "dmg" gives diskImage; anything else, including
-// no extension, is refused.
-std::optional<PackageKind> acceptedPackageKind(const QUrl &location);
+// no extension, is refused. A dropped folder's URL may end in a slash: the
+// accepted location never does, so the tools, the names and the report's
+// path all see the same path.
+std::optional<AcceptedPackage> acceptPackage(const QUrl &location);

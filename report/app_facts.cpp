@@ -2,20 +2,20 @@
 
 std::optional<AppFacts> namedApp(const InspectionResult &result)
 {
-    if (result.kind != PackageKind::application)
-        return std::nullopt;
-    return AppFacts{result.displayName,  result.bundleIdentifier, result.shortVersion,
-                    result.buildVersion, result.minimumSystemVersion, result.executableName,
-                    result.checks,       result.entitlements};
+    if (const AppInspection *app = result.application())
+        return *app;
+    return std::nullopt;
 }
 
 std::optional<AppFacts> packagedApp(const InspectionResult &result)
 {
-    if (result.kind != PackageKind::diskImage || !result.embeddedApp)
+    const EmbeddedAppResult *app = result.embeddedApp();
+    if (!app)
         return std::nullopt;
-    const EmbeddedAppResult &app = *result.embeddedApp;
-    return AppFacts{app.displayName, app.bundleIdentifier, app.shortVersion, app.buildVersion,
-                    std::nullopt,    std::nullopt,         app.checks,       app.entitlements};
+    AppFacts facts = *app;
+    facts.minimumSystemVersion.reset();
+    facts.executableName.reset();
+    return facts;
 }
 
 std::optional<AppFacts> anyApp(const InspectionResult &result)

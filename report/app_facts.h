@@ -7,21 +7,14 @@
 
 #include <optional>
 
-struct AppFacts {
-    QString displayName;
-    std::optional<QString> bundleIdentifier;
-    std::optional<QString> shortVersion;
-    std::optional<QString> buildVersion;
-    std::optional<QString> minimumSystemVersion; // a named app only
-    std::optional<QString> executableName;       // a named app only
-    QList<InspectionCheck> checks;
-    QString entitlements;
-};
+using AppFacts = AppInspection;
 
 // The app a result of kind application describes; nothing for a disk image.
 std::optional<AppFacts> namedApp(const InspectionResult &result);
 
-// The app inspected inside a disk image; nothing for an application or an image without one.
+// The app inspected inside a disk image, without the minimum system version
+// and executable name that no report shows for it; nothing for an
+// application or an image without one.
 std::optional<AppFacts> packagedApp(const InspectionResult &result);
 
 // The app of a result whichever way it came: named, else packaged.

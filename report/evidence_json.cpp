@@ -94,8 +94,8 @@ QJsonObject packageJson(const CheckedPackage &package)
     const ReleaseVerdict verdict = releaseVerdict(result);
     return {{QStringLiteral("path"), package.givenPath},
             {QStringLiteral("resolvedPath"), package.resolvedPath},
-            {QStringLiteral("name"), result.displayName},
-            {QStringLiteral("kind"), displayWords(result.kind)},
+            {QStringLiteral("name"), result.displayName()},
+            {QStringLiteral("kind"), displayWords(result.kind())},
             {QStringLiteral("byteSize"), qint64(result.byteSize)},
             {QStringLiteral("sha256"), optionalText(package.digest.sha256)},
             {QStringLiteral("sha256Error"), package.digest.sha256 ? QJsonValue(QJsonValue::Null) : package.digest.error},
@@ -104,7 +104,7 @@ QJsonObject packageJson(const CheckedPackage &package)
             {QStringLiteral("tallies"), QJsonObject{{QStringLiteral("pass"), qint64(passCount(result))},
                                                     {QStringLiteral("warn"), qint64(warningCount(result))},
                                                     {QStringLiteral("fail"), qint64(failCount(result))}}},
-            {QStringLiteral("checks"), checksJson(result.checks)},
+            {QStringLiteral("checks"), checksJson(result.checks())},
             {QStringLiteral("metadata"), app ? QJsonValue(appMetadataJson(*app, true)) : QJsonValue::Null},
             {QStringLiteral("entitlements"), app ? QJsonValue(entitlementsJson(app->entitlements)) : QJsonValue::Null},
             {QStringLiteral("packagedApp"), packagedAppJson(result)}};

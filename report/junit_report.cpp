@@ -42,13 +42,13 @@ Suite packageSuite(const CheckedPackage &package)
     Suite suite{lastPathComponent(result.url), {}, {}};
     suite.properties = {{QStringLiteral("path"), package.givenPath},
                         {QStringLiteral("resolvedPath"), package.resolvedPath},
-                        {QStringLiteral("kind"), displayWords(result.kind)},
+                        {QStringLiteral("kind"), displayWords(result.kind())},
                         {QStringLiteral("sha256"), package.digest.sha256.value_or(package.digest.error)},
                         {QStringLiteral("verdict"), verdictTitle(releaseVerdict(result))}};
-    if (result.kind == PackageKind::application) {
-        appendCases(suite, applicationChecksHeading(), result.checks);
+    if (result.kind() == PackageKind::application) {
+        appendCases(suite, applicationChecksHeading(), result.checks());
     } else {
-        appendCases(suite, diskImageChecksHeading(), result.checks);
+        appendCases(suite, diskImageChecksHeading(), result.checks());
         if (const std::optional<AppFacts> app = packagedApp(result))
             appendCases(suite, packagedAppChecksHeading(), app->checks);
     }

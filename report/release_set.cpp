@@ -34,7 +34,7 @@ std::optional<ReleaseSetApp> setApp(const InspectionResult &result)
         return std::nullopt;
     const QString package = lastPathComponent(result.url);
     const QString label =
-        result.kind == PackageKind::diskImage ? app->displayName + QStringLiteral(" in ") + package : package;
+        result.kind() == PackageKind::diskImage ? app->displayName + QStringLiteral(" in ") + package : package;
     return ReleaseSetApp{label, app->bundleIdentifier, app->shortVersion, app->buildVersion,
                          firstSigningAuthority(*app)};
 }

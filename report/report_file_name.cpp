@@ -30,7 +30,7 @@ QString safeFileNamePart(const QString &name)
 
 ReportFileStem reportFileStem(const InspectionResult &result, const QDateTime &now)
 {
-    return ReportFileStem{safeFileNamePart(result.displayName),
+    return ReportFileStem{safeFileNamePart(result.displayName()),
                           QStringLiteral("-Veristamp-") + reportFileNameDateText(now)};
 }
 

@@ -48,33 +48,3 @@ std::optional<QString> writeReportFile(const QString &path, const QString &text)
         return writeFailure(path, file.errorString());
     return std::nullopt;
 }
-
-QString reportSaveDialogTitle()
-{
-    return QStringLiteral("Save Veristamp Release Report");
-}
-
-QString reportSaveDialogPrompt()
-{
-    return QStringLiteral("Save Report");
-}
-
-QString reportSaveFailureMessage()
-{
-    return QStringLiteral("The release report could not be saved.");
-}
-
-QString reportSaveFailureButton()
-{
-    return QStringLiteral("OK");
-}
-
-QString saveButtonTitle(bool saved)
-{
-    return saved ? QStringLiteral("Saved") : QStringLiteral("Save Release Report\u2026");
-}
-
-QString saveButtonSymbol(bool saved)
-{
-    return saved ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("square.and.arrow.down");
-}

@@ -15,13 +15,12 @@
 // The modal dialogs of one save, provided by the user interface.
 struct ReportSaveDialogs {
     virtual ~ReportSaveDialogs() = default;
-    // A modal save dialog titled reportSaveDialogTitle() with the confirm button
-    // reportSaveDialogPrompt(), plain-text files only, folder creation allowed,
+    // A modal save dialog for plain-text files, folder creation allowed,
     // proposing `proposedFileName`. The full path to write, or nothing when the
     // user cancelled or the dialog gave no path.
     virtual std::optional<QString> chooseReportLocation(const QString &proposedFileName) = 0;
-    // A modal warning reportSaveFailureMessage() with `errorDescription` as its
-    // informative text and the one button reportSaveFailureButton().
+    // A modal warning that the report could not be saved, with
+    // `errorDescription` as its informative text.
     virtual void showSaveFailure(const QString &errorDescription) = 0;
 };
 
@@ -35,13 +34,3 @@ bool saveReleaseReport(const InspectionResult &result, ReportSaveDialogs &dialog
 // `path`. Atomic: either the whole text is there or the old file (or none) is.
 // Nothing on success, else a description of the failure for the user.
 std::optional<QString> writeReportFile(const QString &path, const QString &text);
-
-// The fixed texts of the save flow, read by the user interface.
-QString reportSaveDialogTitle();
-QString reportSaveDialogPrompt();
-QString reportSaveFailureMessage();
-QString reportSaveFailureButton();
-// "Save Release Report…" and "square.and.arrow.down" until the report is
-// saved, then "Saved" and "checkmark.circle.fill".
-QString saveButtonTitle(bool saved);
-QString saveButtonSymbol(bool saved);

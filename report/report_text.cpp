@@ -1,13 +1,11 @@
 #include "report/report_text.h"
 
-#include "report/byte_count_text.h"
+#include "report/fact_rows.h"
 #include "report/report_dates.h"
 #include "report/report_lines.h"
 #include "report/verdict.h"
 
 namespace {
-
-const QString notFound = QStringLiteral("Not found");
 
 void appendHeading(ReportLines &lines, const QString &heading, QChar underline)
 {
@@ -21,18 +19,10 @@ void appendSection(ReportLines &lines, const QString &heading)
     appendHeading(lines, heading, QLatin1Char('-'));
 }
 
-void addField(ReportLines &lines, const QString &label, const std::optional<QString> &value,
-              const QString &placeholder = notFound)
+void appendFacts(ReportLines &lines, const QList<FactRow> &facts)
 {
-    lines.add(label + QStringLiteral(": "), value ? *value : placeholder);
-}
-
-QString sourcePath(const QUrl &location)
-{
-    QString path = location.toLocalFile();
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
+    for (const FactRow &fact : facts)
+        lines.add(fact.label + QStringLiteral(": "), fact.value);
 }
 
 QString resultsLine(const InspectionResult &result)
@@ -54,11 +44,7 @@ void appendHead(ReportLines &lines, const InspectionResult &result, const QDateT
           << resultsLine(result)
           << QString();
     appendHeading(lines, QStringLiteral("PACKAGE"), QLatin1Char('-'));
-    lines << QStringLiteral("Type: ") + displayWords(result.kind);
-    lines.add(u"Name: ", result.displayName);
-    lines.add(u"Source: ", sourcePath(result.url));
-    lines.add(u"Extension: ", pathExtension(result.url).toLower());
-    lines << QStringLiteral("Size: ") + byteCountText(result.byteSize);
+    appendFacts(lines, packageFacts(result, true));
 }
 
 // Entitlements go in as one element: their own line feeds stay, untrimmed.
@@ -70,39 +56,30 @@ void appendEntitlements(ReportLines &lines, const QString &heading, const QStrin
     lines.add(u"", entitlements, LineFeeds::keep);
 }
 
-void appendApplication(ReportLines &lines, const InspectionResult &result)
+void appendApplication(ReportLines &lines, const AppInspection &app)
 {
     appendSection(lines, QStringLiteral("APPLICATION METADATA"));
-    addField(lines, QStringLiteral("Bundle Identifier"), result.bundleIdentifier);
-    addField(lines, QStringLiteral("Version"), result.shortVersion);
-    addField(lines, QStringLiteral("Build"), result.buildVersion);
-    addField(lines, QStringLiteral("Minimum macOS"), result.minimumSystemVersion, QStringLiteral("Not declared"));
-    addField(lines, QStringLiteral("Executable"), result.executableName);
+    appendFacts(lines, applicationMetadata(app));
     appendSection(lines, applicationChecksHeading());
-    appendCheckLines(result.checks, lines);
-    appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), result.entitlements);
+    appendCheckLines(app.checks, lines);
+    appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), app.entitlements);
 }
 
 void appendEmbeddedApp(ReportLines &lines, const EmbeddedAppResult &app)
 {
     appendSection(lines, QStringLiteral("PACKAGED APPLICATION"));
-    lines.add(u"App: ", app.displayName);
-    addField(lines, QStringLiteral("Bundle Identifier"), app.bundleIdentifier);
-    addField(lines, QStringLiteral("Version"), app.shortVersion);
-    addField(lines, QStringLiteral("Build"), app.buildVersion);
+    appendFacts(lines, packagedApplicationFacts(app));
     appendSection(lines, packagedAppChecksHeading());
     appendCheckLines(app.checks, lines);
     appendEntitlements(lines, QStringLiteral("PACKAGED APP SIGNED ENTITLEMENTS"), app.entitlements);
 }
 
-// An image result's own metadata and entitlements are never printed: they are
-// absent and empty by construction, and the packaged app carries the real ones.
-void appendDiskImage(ReportLines &lines, const InspectionResult &result)
+void appendDiskImage(ReportLines &lines, const DiskImageInspection &image)
 {
     appendSection(lines, diskImageChecksHeading());
-    appendCheckLines(result.checks, lines);
-    if (result.embeddedApp)
-        appendEmbeddedApp(lines, *result.embeddedApp);
+    appendCheckLines(image.checks, lines);
+    if (image.embeddedApp)
+        appendEmbeddedApp(lines, *image.embeddedApp);
 }
 
 void appendClosingNote(ReportLines &lines)
@@ -117,10 +94,10 @@ void appendClosingNote(ReportLines &lines)
 void appendReport(ReportLines &lines, const InspectionResult &result, const QDateTime &now)
 {
     appendHead(lines, result, now);
-    if (result.kind == PackageKind::diskImage)
-        appendDiskImage(lines, result);
+    if (const AppInspection *app = result.application())
+        appendApplication(lines, *app);
     else
-        appendApplication(lines, result);
+        appendDiskImage(lines, std::get<DiskImageInspection>(result.package));
     appendClosingNote(lines);
 }
 

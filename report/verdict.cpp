@@ -15,9 +15,9 @@ std::int64_t countOf(const InspectionResult &result, CheckStatus status)
 
 QList<InspectionCheck> allChecks(const InspectionResult &result)
 {
-    QList<InspectionCheck> checks = result.checks;
-    if (result.embeddedApp)
-        checks += result.embeddedApp->checks;
+    QList<InspectionCheck> checks = result.checks();
+    if (const EmbeddedAppResult *app = result.embeddedApp())
+        checks += app->checks;
     return checks;
 }
 

@@ -102,6 +102,9 @@ private slots:
         row("RUNTIME in capitals, second flags line never read", "C2",
             reply(0, "CodeDirectory v=20500 flags=0x10000(RUNTIME)\nflags=0x0(none)\n"), 2,
             "PASS The code signature includes the Hardened Runtime flag.");
+        row("only the first flags line decides the runtime", "C2",
+            reply(0, "", "CodeDirectory v=20500 flags=0x0(none)\nExecutable Segment flags=0x10000(runtime)\n"), 2,
+            "WARN Veristamp did not find the Hardened Runtime flag in the code signature.");
         row("get-task-allow false", "C3", reply(0, plist(kGetTaskAllow + "<false/>\n")), 3, noRisk);
         row("two risky keys named in list order", "C3",
             reply(0, plist("<key>com.apple.security.cs.allow-dyld-environment-variables</key><true/>\n" + kGetTaskAllow
@@ -166,7 +169,6 @@ private slots:
         QTest::newRow("plain path") << QUrl::fromLocalFile(kApp) << kApp;
         QTest::newRow("spaces kept in one argument")
             << QUrl::fromLocalFile("/Volumes/My Build/A B.app") << QStringLiteral("/Volumes/My Build/A B.app");
-        QTest::newRow("trailing slash of a folder URL dropped") << QUrl("file:///Applications/Example.app/") << kApp;
     }
     void callsTheFourToolsInOrder()
     {

@@ -56,6 +56,17 @@ private slots:
             "Licence Agreement\n\xa9 2024 Example \xab" "Corp\xbb\n\n" + usual, {}, "/Volumes/Example", mounted);
         row("an entity that is not a dictionary", 0, attachPlist(volume("/Volumes/X") + "<string>disk3</string>"), {},
             {}, "The DMG mounted, but Veristamp could not read its mount information.");
+        const QString unreadable = "The DMG mounted, but Veristamp could not read its mount information.";
+        const QString noPath = "The DMG mounted, but no mounted volume path was reported.";
+        const QByteArray head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">";
+        row("root not a dictionary", 0, head + "<array><string>/Volumes/X</string></array></plist>", {}, {}, unreadable);
+        row("system-entities missing", 0, head + "<dict><key>mount-point</key><string>/V</string></dict></plist>", {},
+            {}, unreadable);
+        row("system-entities not an array", 0, head + "<dict><key>system-entities</key><dict/></dict></plist>", {}, {},
+            unreadable);
+        row("mount point not text", 0, attachPlist("<dict><key>mount-point</key><integer>7</integer></dict>"), {}, {},
+            noPath);
+        row("empty mount point", 0, attachPlist(volume("")), {}, {}, noPath);
         row("attach fails with warning and error", 1, usual,
             "hdiutil: attach: WARNING: ignoring IDME options (obsolete)\n"
             "hdiutil: attach failed - no mountable file systems\n",
@@ -72,7 +83,7 @@ private slots:
         QList<ToolCall> calls;
         const auto result = ::mountDiskImage(QUrl::fromLocalFile(image), answering(answer, calls));
         QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls[0].arguments, attachCall(image).arguments);
+        QCOMPARE(calls[0].arguments, QStringList({"attach", "-readonly", "-nobrowse", "-plist", image}));
         QCOMPARE(result.message, message);
         QCOMPARE(result.mountPoint,
                  mountPoint.isEmpty() ? std::nullopt : std::optional(QUrl::fromLocalFile(mountPoint)));

@@ -100,11 +100,10 @@ InspectionResult withApp(const QString &path, const QString &version, const QStr
 {
     const QList<InspectionCheck> checks{makeCheck("Developer ID", CheckStatus::pass, developerIdDetail)};
     const bool image = path.endsWith(".dmg");
-    InspectionResult result{QUrl::fromLocalFile(path), image ? PackageKind::diskImage : PackageKind::application,
-                            "Tidewater", 0, "com.tidewater", version, "3200", {}, {}, checks, {}, {}};
+    const AppInspection app{"Tidewater", "com.tidewater", version, "3200", std::nullopt, std::nullopt, checks, {}};
     if (image)
-        result.embeddedApp = EmbeddedAppResult{"Tidewater", "com.tidewater", version, "3200", checks, {}};
-    return result;
+        return {QUrl::fromLocalFile(path), 0, DiskImageInspection{"Tidewater", checks, app}};
+    return {QUrl::fromLocalFile(path), 0, app};
 }
 
 } // namespace
@@ -172,7 +171,7 @@ private slots:
     {
         const QString hostile = QStringLiteral("a\x01<b> & \"c\" ]]> \U0001F680\nd");
         InspectionResult result = withApp("/tmp/T.app", "1", "x");
-        result.checks = {makeCheck(hostile, CheckStatus::fail, hostile)};
+        std::get<AppInspection>(result.package).checks = {makeCheck(hostile, CheckStatus::fail, hostile)};
         RunEvidence run = m_run;
         run.packages = {CheckedPackage{hostile, hostile, result, {}}};
         QXmlStreamReader xml(junitXml(run));

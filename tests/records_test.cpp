@@ -39,7 +39,7 @@ private slots:
             const QUrl location = QUrl::fromLocalFile(path);
             return QStringList{displayNameOf(location), pathExtension(location)};
         };
-        QCOMPARE(names("/Volumes/Example/My Tool.APP/"), QStringList({"My Tool", "APP"}));
+        QCOMPARE(names("/Volumes/Example/My Tool.APP"), QStringList({"My Tool", "APP"}));
         QCOMPARE(names("/tmp/archive.tar.dmg"), QStringList({"archive.tar", "dmg"}));
         QCOMPARE(names("/tmp/Notes"), QStringList({"Notes", ""}));
     }

@@ -41,7 +41,7 @@ QPointF zoneCentre(const WindowHarness &harness)
 // every earlier stage shown.
 bool dropAndHold(WindowHarness &harness, ToolScript &script, const QString &name, int shownFinalStages)
 {
-    harness.prepareRuns(script.tools(), virtualPacingClock());
+    harness.prepareRuns(script.tools());
     QMimeData data;
     data.setUrls({package(name)});
     if (!WindowHarness::drop(harness.window(), zoneCentre(harness), data))
@@ -79,7 +79,7 @@ bool showResults(WindowHarness &harness, const QString &sample)
     QFile::remove(copy);
     if (!QDir().mkpath(QFileInfo(copy).path()) || !copyTree(QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy))
         return false;
-    harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), virtualPacingClock());
+    harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)));
     harness.state()->beginInspection(QUrl::fromLocalFile(copy));
     if (!QTest::qWaitFor([&] { return harness.state()->screen() == ContentViewState::Screen::results; }, 20'000))
         return false;

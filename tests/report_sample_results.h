@@ -17,10 +17,18 @@ inline InspectionCheck check(CheckStatus status, const QString &title, const QSt
     return makeCheck(title, status, detail);
 }
 
+// An app with no metadata at all.
+inline AppInspection bareApp(const QString &name, const QList<InspectionCheck> &checks, const QString &entitlements = {})
+{
+    return {name, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, checks, entitlements};
+}
+
 inline InspectionResult result(PackageKind kind, const QString &path, const QString &name, std::int64_t byteSize,
                                const QList<InspectionCheck> &checks = {})
 {
-    return {QUrl::fromLocalFile(path), kind, name, byteSize, {}, {}, {}, {}, {}, checks, {}, {}};
+    if (kind == PackageKind::diskImage)
+        return {QUrl::fromLocalFile(path), byteSize, DiskImageInspection{name, checks, {}}};
+    return {QUrl::fromLocalFile(path), byteSize, bareApp(name, checks)};
 }
 
 inline const QString entitlements = QStringLiteral(
@@ -37,12 +45,12 @@ inline QList<InspectionCheck> appChecks(CheckStatus gatekeeper)
                                                   : "Harbor Lights.app: rejected source=Unnotarized Developer ID")};
 }
 
-// Every metadata field present; the dropped folder's location ends in a slash.
+// Every metadata field present.
 inline InspectionResult fullApplication()
 {
-    return {QUrl::fromLocalFile("/Users/dana/Builds/Harbor Lights.app/"), PackageKind::application, "Harbor Lights",
-            48'213'504, "com.example.harborlights", "2.4.1", "241", "13.0", "Harbor Lights",
-            appChecks(CheckStatus::pass), entitlements, std::nullopt};
+    return {QUrl::fromLocalFile("/Users/dana/Builds/Harbor Lights.app"), 48'213'504,
+            AppInspection{"Harbor Lights", "com.example.harborlights", "2.4.1", "241", "13.0", "Harbor Lights",
+                          appChecks(CheckStatus::pass), entitlements}};
 }
 
 // An unsigned bundle with an empty Info.plist: every optional field absent.
@@ -73,8 +81,9 @@ inline InspectionResult diskImageWithApp(const QString &appEntitlements)
         PackageKind::diskImage, "/Users/dana/Release/Harbor-2.4.1.dmg", "Harbor-2.4.1", 52'480'000,
         {check(CheckStatus::pass, "Disk image integrity", "The DMG passed hdiutil verification."),
          check(CheckStatus::pass, "Packaged application", "Harbor Lights.app was found inside the DMG.")});
-    made.embeddedApp = EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", std::nullopt,
-                                         appChecks(CheckStatus::fail), appEntitlements};
+    std::get<DiskImageInspection>(made.package).embeddedApp =
+        EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", std::nullopt, std::nullopt,
+                          std::nullopt, appChecks(CheckStatus::fail), appEntitlements};
     return made;
 }
 

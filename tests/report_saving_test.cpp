@@ -2,6 +2,7 @@
 #include "report/report_saving.h"
 #include "report/report_text.h"
 #include "report_sample_results.h"
+#include "test_doubles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,20 +12,6 @@
 using namespace samples;
 
 namespace {
-
-// Answers the save dialog with a fixed path (none: cancelled) and records what it was shown.
-struct FakeDialogs : ReportSaveDialogs {
-    std::optional<QString> chosenPath;
-    QString proposedFileName;
-    QStringList failures;
-
-    std::optional<QString> chooseReportLocation(const QString &proposed) override
-    {
-        proposedFileName = proposed;
-        return chosenPath;
-    }
-    void showSaveFailure(const QString &errorDescription) override { failures << errorDescription; }
-};
 
 // The dialog opens before midnight; the save is confirmed after it.
 const QDateTime dialogClosed = moment({2024, 1, 1}, {0, 0, 5}, 3600);
@@ -57,8 +44,7 @@ private slots:
     void proposedFileName()
     {
         QFETCH(QString, displayName);
-        InspectionResult named = bareApplication();
-        named.displayName = displayName;
+        const InspectionResult named = result(PackageKind::application, "/tmp/Bare.app", displayName, 0);
         QTEST(defaultReportFileName(named, moment({2024, 3, 9}, {7, 5, 59}, -8 * 3600)), "fileName");
     }
 
@@ -82,15 +68,15 @@ private slots:
         QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(QByteArray(20'000, 'x')) == 20'000);
         existing.close();
         QVERIFY(QFile(root.filePath(QStringLiteral("plain-file"))).open(QIODevice::WriteOnly));
-        FakeDialogs dialogs;
+        FakeSaveDialogs dialogs;
         if (!path.isEmpty())
-            dialogs.chosenPath = root.filePath(path);
+            dialogs.answer = root.filePath(path);
 
         QCOMPARE(saveReleaseReport(fullApplication(), dialogs, clockAcrossMidnight()), saved);
-        QCOMPARE(dialogs.proposedFileName, QStringLiteral("Harbor Lights-Veristamp-2023-12-31-2359.txt"));
+        QCOMPARE(dialogs.proposedNames, QStringList{"Harbor Lights-Veristamp-2023-12-31-2359.txt"});
         QCOMPARE(dialogs.failures.size(), path.isEmpty() || saved ? 0 : 1);
         if (!dialogs.failures.isEmpty())
-            QVERIFY2(dialogs.failures.first().contains(*dialogs.chosenPath), qPrintable(dialogs.failures.first()));
+            QVERIFY2(dialogs.failures.first().contains(*dialogs.answer), qPrintable(dialogs.failures.first()));
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(),
                  saved ? releaseReportText(fullApplication(), dialogClosed).toUtf8() : QByteArray(20'000, 'x'));

@@ -18,8 +18,8 @@ private slots:
         QTest::addColumn<QString>("golden");
         InspectionResult noChecks = fullApplication();
         noChecks.byteSize = 999;
-        noChecks.checks.clear();
-        noChecks.entitlements.clear();
+        std::get<AppInspection>(noChecks.package).checks.clear();
+        std::get<AppInspection>(noChecks.package).entitlements.clear();
         const QDateTime winter = moment({2025, 1, 15}, {8, 0, 0}, 3600);
         QTest::newRow("application with every field, at GMT+05:30")
             << fullApplication() << moment({2024, 3, 9}, {14, 5, 7}, 5 * 3600 + 1800) << "application_full";
@@ -51,19 +51,18 @@ private slots:
         const QDateTime noon = moment({2024, 1, 1}, {12, 0, 0}, 0);
 
         InspectionResult emptyIdentifier = fullApplication();
-        emptyIdentifier.bundleIdentifier = QString();
+        std::get<AppInspection>(emptyIdentifier.package).bundleIdentifier = QString();
         QTest::newRow("empty bundle identifier keeps the label's space")
             << emptyIdentifier << noon << "\nBundle Identifier: \nVersion: 2.4.1\n";
-        InspectionResult pending = bareApplication();
-        pending.checks = {check(CheckStatus::pending, "Gatekeeper assessment", "Waiting for the assessment."),
-                          check(CheckStatus::fail, "Code signature", "invalid signature\nIn subcomponent: x")};
+        InspectionResult pending = result(PackageKind::application, "/tmp/Bare.app", "Bare", 0, {check(CheckStatus::pending, "Gatekeeper assessment", "Waiting for the assessment."),
+                          check(CheckStatus::fail, "Code signature", "invalid signature\nIn subcomponent: x")});
         QTest::newRow("pending check, a line break in a detail cannot start a line")
             << pending << noon
             << "\n[NEXT] Gatekeeper assessment\n    Waiting for the assessment.\n[FAIL] Code signature\n"
                "    invalid signature\uFFFDIn subcomponent: x\n\nREPORT NOTE\n";
         InspectionResult odd = bareApplication();
         odd.url = QUrl::fromLocalFile(QStringLiteral("/Applications/Tool Ω.APP"));
-        odd.entitlements = QStringLiteral(" ");
+        std::get<AppInspection>(odd.package).entitlements = QStringLiteral(" ");
         QTest::newRow("upper-case extension, non-ASCII path")
             << odd << noon << "\nSource: /Applications/Tool Ω.APP\nExtension: app\n";
         QTest::newRow("entitlements of one space still print")

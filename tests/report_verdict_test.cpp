@@ -25,7 +25,7 @@ InspectionResult diskImage(const Statuses &own, const std::optional<Statuses> &a
 {
     InspectionResult image = samples::result(PackageKind::diskImage, "/tmp/Harbor.dmg", "Harbor", 0, checksOf(own));
     if (app)
-        image.embeddedApp = EmbeddedAppResult{QStringLiteral("Harbor"), {}, {}, {}, checksOf(*app), {}};
+        std::get<DiskImageInspection>(image.package).embeddedApp = samples::bareApp("Harbor", checksOf(*app));
     return image;
 }
 

@@ -131,7 +131,7 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::newRow("missing folder") << m_temp.filePath("gone");
-        QTest::newRow("a folder nobody may write, not even root") << "/proc";
+        QTest::newRow("below a plain file, which nobody can write into") << m_temp.filePath("plain-file/folder");
     }
     void startsNothingWithoutCaptureFiles()
     {
@@ -151,8 +151,9 @@ private slots:
         const QString program = helper("raise_signal");
         const Shell::DataResult result = Shell::runData(program, {QString::number(SIGKILL)});
         QCOMPARE(result.exitCode, 128 + SIGKILL);
-        QCOMPARE(QString::fromUtf8(result.stderrData),
-                 QStringLiteral("dying\nThe program \u201C%1\u201D was ended by signal 9 (Killed).").arg(program));
+        // The signal's name in parentheses is the system's own wording.
+        QVERIFY(QString::fromUtf8(result.stderrData)
+                    .startsWith(QStringLiteral("dying\nThe program \u201C%1\u201D was ended by signal 9 (").arg(program)));
     }
 
     void readsLargeOutputWhole()

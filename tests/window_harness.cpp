@@ -7,76 +7,6 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QMutex>
-#include <QWaitCondition>
-
-#include <atomic>
-
-struct ToolScript::Gate {
-    QMutex mutex;
-    QWaitCondition opened;
-    bool open = false;
-
-    void wait()
-    {
-        QMutexLocker lock(&mutex);
-        while (!open)
-            opened.wait(&mutex);
-    }
-    void release()
-    {
-        QMutexLocker lock(&mutex);
-        open = true;
-        opened.wakeAll();
-    }
-};
-
-ToolScript::ToolScript(Answer answer, QStringList holdAt)
-    : m_gate(std::make_shared<Gate>()), m_answer(std::move(answer)), m_holdAt(std::move(holdAt))
-{
-}
-
-// A run outlives its window; it must not wait for a test that has ended.
-ToolScript::~ToolScript()
-{
-    m_gate->release();
-}
-
-ReleaseTools ToolScript::tools() const
-{
-    return ReleaseTools{[gate = m_gate, answer = m_answer, holdAt = m_holdAt](const ToolCall &call) {
-        const QStringList key{call.executable, call.arguments.value(0)};
-        if (!holdAt.isEmpty() && key == holdAt)
-            gate->wait();
-        return answer ? answer(call) : Shell::DataResult{};
-    }};
-}
-
-void ToolScript::release()
-{
-    m_gate->release();
-}
-
-PacingClock virtualPacingClock()
-{
-    auto elapsed = std::make_shared<std::atomic<std::int64_t>>(0);
-    return PacingClock{
-        [elapsed] { return std::chrono::nanoseconds(elapsed->load()); },
-        [elapsed](std::chrono::nanoseconds duration) { elapsed->fetch_add(duration.count()); },
-    };
-}
-
-Shell::DataResult mixedToolOutcomes(const ToolCall &call)
-{
-    const QString first = call.arguments.value(0);
-    if (first == "-dv" && call.arguments.last().endsWith(".dmg"))
-        return {0, {}, "Authority=Developer ID Application: Jane Doe (ABCDE12345)\n"};
-    if (first == "-dv")
-        return {0, {}, "Authority=Apple Development: Jane Doe (ABCDE12345)\nflags=0x10000(runtime)\n"};
-    if (first == "stapler")
-        return {65, {}, "does not have a ticket stapled to it.\n"};
-    return {};
-}
 
 WindowHarness::WindowHarness()
 {
@@ -123,11 +53,11 @@ QPointF WindowHarness::centreOf(const QQuickItem *item)
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
 }
 
-void WindowHarness::prepareRuns(const ReleaseTools &tools, const PacingClock &clock)
+void WindowHarness::prepareRuns(const ReleaseTools &tools, bool atRealPace)
 {
     for (int index = 0; index < windows().size(); ++index) {
         state(index)->setReleaseTools(tools);
-        state(index)->setPacingClock(clock);
+        state(index)->setPacingClock(atRealPace ? nullptr : &m_clock);
     }
 }
 

@@ -74,7 +74,7 @@ Popup {
                 onDone: root.viewState.showingAbout = false
             }
 
-            Divider { opacity: 0.09 }
+            AboutDivider { opacity: 0.09 }
 
             ColumnLayout {
                 Layout.fillWidth: true
@@ -102,33 +102,21 @@ Popup {
                     }
                 }
 
-                CheckAreasCard {
+                AboutCheckAreas {
                     Layout.fillWidth: true
                 }
 
-                VersionCard {
+                AboutVersionCard {
                     Layout.fillWidth: true
                 }
 
-                Divider { opacity: 0.08 }
+                AboutDivider { opacity: 0.08 }
 
                 AboutFooter {
                     Layout.fillWidth: true
                 }
             }
         }
-    }
-
-    component Divider: Rectangle {
-        Layout.fillWidth: true
-        implicitHeight: 1
-        color: "white"
-    }
-
-    // Small upper-case captions in the monospaced design.
-    component Caption: Text {
-        font.family: Typography.monospacedFamily
-        font.weight: Font.Bold
     }
 
     component AboutHeader: RowLayout {
@@ -165,7 +153,7 @@ Popup {
         ColumnLayout {
             spacing: 5
 
-            Caption {
+            AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "RELEASE INSPECTION"
                 color: Qt.rgba(1, 1, 1, 0.42)
@@ -173,7 +161,7 @@ Popup {
                 font.letterSpacing: 1.4
             }
 
-            Caption {
+            AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "APP + DMG"
                 color: StatusPalette.green
@@ -204,155 +192,6 @@ Popup {
                 implicitHeight: 24
                 radius: 6
                 color: doneButton.down ? Qt.darker(doneButton.palette.highlight, 1.2) : doneButton.palette.highlight
-            }
-        }
-    }
-
-    component CheckAreasCard: Rectangle {
-        implicitHeight: areas.implicitHeight
-        radius: 16
-        color: Qt.rgba(1, 1, 1, 0.045)
-        border.color: Qt.rgba(1, 1, 1, 0.1)
-        border.width: 1
-
-        ColumnLayout {
-            id: areas
-            anchors.left: parent.left
-            anchors.right: parent.right
-            spacing: 0
-
-            RowLayout {
-                Layout.fillWidth: true
-                Layout.leftMargin: 15
-                Layout.rightMargin: 15
-                Layout.topMargin: 14
-                Layout.bottomMargin: 11
-
-                Caption {
-                    text: "RELEASE VERIFICATION"
-                    color: Qt.rgba(1, 1, 1, 0.48)
-                    font.pixelSize: 10
-                    font.letterSpacing: 1.15
-                }
-
-                Item { Layout.fillWidth: true }
-
-                Caption {
-                    text: "6 CHECK AREAS"
-                    color: Qt.rgba(1, 1, 1, 0.36)
-                    font.pixelSize: 9
-                    font.letterSpacing: 0.8
-                }
-            }
-
-            Divider { opacity: 0.07 }
-
-            GridLayout {
-                objectName: "checkAreaGrid"
-                Layout.fillWidth: true
-                Layout.margins: 15
-                columns: 2
-                columnSpacing: 12
-                rowSpacing: 12
-
-                Repeater {
-                    model: AboutContent.checkAreas
-
-                    CheckAreaCell {
-                        required property var modelData
-                        // Equal preferred widths make the two columns share the width equally.
-                        Layout.fillWidth: true
-                        Layout.preferredWidth: 1
-                        Layout.minimumWidth: 10
-                        Layout.alignment: Qt.AlignLeft | Qt.AlignTop
-                        symbol: modelData.symbol
-                        title: modelData.title
-                        subtitle: modelData.subtitle
-                    }
-                }
-            }
-        }
-    }
-
-    component VersionValue: ColumnLayout {
-        id: pair
-
-        property string label
-        property string value
-
-        spacing: 4
-
-        Caption {
-            text: pair.label
-            color: Qt.rgba(1, 1, 1, 0.4)
-            font.pixelSize: 9
-            font.letterSpacing: 1.0
-        }
-
-        Text {
-            objectName: "versionValue:" + pair.label
-            text: pair.value
-            color: Qt.rgba(1, 1, 1, 0.9)
-            font.family: Typography.monospacedFamily
-            font.pixelSize: 14
-            font.weight: Font.DemiBold
-        }
-    }
-
-    component VersionCard: Rectangle {
-        implicitHeight: versionRow.implicitHeight + 28
-        radius: 14
-        color: Qt.rgba(1, 1, 1, 0.035)
-        border.color: Qt.rgba(1, 1, 1, 0.075)
-        border.width: 1
-
-        RowLayout {
-            id: versionRow
-            anchors.fill: parent
-            anchors.leftMargin: 16
-            anchors.rightMargin: 16
-            anchors.topMargin: 14
-            anchors.bottomMargin: 14
-            spacing: 0
-
-            VersionValue {
-                label: "VERSION"
-                value: AboutContent.version
-            }
-
-            Rectangle {
-                Layout.leftMargin: 18
-                Layout.rightMargin: 18
-                implicitWidth: 1
-                implicitHeight: 34
-                color: Qt.rgba(1, 1, 1, 0.08)
-            }
-
-            VersionValue {
-                label: "BUILD"
-                value: AboutContent.build
-            }
-
-            Item { Layout.fillWidth: true }
-
-            ColumnLayout {
-                spacing: 4
-
-                Caption {
-                    Layout.alignment: Qt.AlignRight
-                    text: "FINAL ARTIFACT CHECK"
-                    color: Qt.rgba(1, 1, 1, 0.38)
-                    font.pixelSize: 9
-                    font.letterSpacing: 0.9
-                }
-
-                Text {
-                    Layout.alignment: Qt.AlignRight
-                    text: "Before distribution."
-                    color: Qt.rgba(1, 1, 1, 0.7)
-                    font.pixelSize: 12
-                    font.weight: Font.Medium
-                }
             }
         }
     }
@@ -395,7 +234,7 @@ Popup {
             Layout.alignment: Qt.AlignBottom
             spacing: 4
 
-            Caption {
+            AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "VERISTAMP"
                 color: Qt.rgba(1, 1, 1, 0.34)

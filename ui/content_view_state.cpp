@@ -4,6 +4,8 @@
 #include "engine/package_inspection.h"
 #include "engine/package_intake.h"
 #include "engine/tool_root.h"
+#include "live/inspection_worker.h"
+#include "live/stage_pacer.h"
 
 #include <QApplication>
 #include <QMetaObject>
@@ -18,7 +20,7 @@ void systemBeep()
 
 ContentViewState::ContentViewState(QObject *parent)
     : QObject(parent), m_inspection(new InspectionView(this)), m_liveStages(new LiveStageModel(this)),
-      m_tools(releaseToolsAt(defaultToolRoot())), m_clock(steadyPacingClock()), m_beeper(systemBeep)
+      m_tools(releaseToolsAt(defaultToolRoot())), m_beeper(systemBeep)
 {
 }
 
@@ -133,9 +135,9 @@ void ContentViewState::setReleaseTools(const ReleaseTools &tools)
     m_tools = tools;
 }
 
-void ContentViewState::setPacingClock(const PacingClock &clock)
+void ContentViewState::setPacingClock(PacingClock *clock)
 {
-    m_clock = clock;
+    m_clock = clock ? clock : &m_steadyClock;
 }
 
 void ContentViewState::setBeeper(std::function<void()> beeper)
@@ -158,8 +160,8 @@ void ContentViewState::beginInspection(const QUrl &url)
     // only be two drops in quick succession: the first one keeps its run.
     if (m_isInspecting)
         return;
-    const std::optional<PackageKind> kind = acceptedPackageKind(url);
-    if (!kind) {
+    const std::optional<AcceptedPackage> package = acceptPackage(url);
+    if (!package) {
         if (m_beeper)
             m_beeper();
         return;
@@ -167,15 +169,15 @@ void ContentViewState::beginInspection(const QUrl &url)
     changeScreenState([&] {
         setInspection(std::nullopt);
         setReleaseReportSaved(false);
-        setInspectionTargetName(lastPathComponent(url));
-        setInspectionTargetKind(*kind);
-        QList<LiveInspectionStage> stages = makeLiveStages(*kind);
+        setInspectionTargetName(lastPathComponent(package->location));
+        setInspectionTargetKind(package->kind);
+        QList<LiveInspectionStage> stages = makeLiveStages(package->kind);
         if (!stages.isEmpty())
             stages.first().status = LiveStageStatus::active;
         m_liveStages->setStages(stages);
         setIsInspecting(true);
     });
-    startRun(url, *kind);
+    startRun(*package);
 }
 
 void ContentViewState::checkAnother()
@@ -240,23 +242,28 @@ void ContentViewState::changeScreenState(Change change)
         emit screenChanged();
 }
 
-void ContentViewState::startRun(const QUrl &package, PackageKind kind)
+void ContentViewState::startRun(const AcceptedPackage &accepted)
 {
     detachRun();
-    m_run = std::make_shared<LiveRunLink>();
-    m_run->updateLiveStage = [this](int stageIndex, LiveStageStatus status) { updateLiveStage(stageIndex, status); };
-    m_run->publishResult = [this](const InspectionResult &result) { publishResult(result); };
-    PackageInspectionCall inspection = [package, kind, tools = m_tools](const StageProgress &progress) {
-        return inspectPackage(package, kind, tools, progress);
-    };
-    runInspection(std::move(inspection), int(m_liveStages->stages().size()), m_clock, m_run);
+    auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this);
+    m_pacer = pacer;
+    const InspectionWorker *worker =
+        InspectionWorker::start([accepted, tools = m_tools](const StageProgress &progress) {
+            return inspectPackage(accepted.location, accepted.kind, tools, progress);
+        });
+    connect(worker, &InspectionWorker::stageFinished, pacer, &StagePacer::stageFinished);
+    connect(worker, &InspectionWorker::finished, pacer, &StagePacer::inspectionFinished);
+    connect(pacer, &StagePacer::stageChanged, this, &ContentViewState::updateLiveStage);
+    connect(pacer, &StagePacer::resultReady, this, &ContentViewState::publishResult);
 }
 
 void ContentViewState::detachRun()
 {
-    if (m_run)
-        m_run->attached = false;
-    m_run.reset();
+    if (m_pacer) {
+        m_pacer->disconnect(this);
+        m_pacer->deleteLater();
+    }
+    m_pacer.clear();
 }
 
 void ContentViewState::updateLiveStage(int stageIndex, LiveStageStatus status)

@@ -5,17 +5,18 @@
 // window discards it, and a run still under way then stops writing to it.
 
 #include "engine/inspection_records.h"
-#include "engine/inspection_run.h"
+#include "engine/package_intake.h"
 #include "engine/release_tools.h"
+#include "live/pacing_clock.h"
 #include "ui/inspection_view.h"
 #include "ui/live_stage_model.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 class ContentViewState : public QObject {
@@ -65,8 +66,9 @@ public:
 
     // The tools runs of this window use; the application's tool root unless a test sets its own.
     void setReleaseTools(const ReleaseTools &tools);
-    // The clock runs of this window pace themselves by; the steady clock unless a test sets its own.
-    void setPacingClock(const PacingClock &clock);
+    // The clock runs of this window pace themselves by (not owned; nullptr
+    // brings back the steady clock).
+    void setPacingClock(PacingClock *clock);
     // The system alert sound of a refused drop; the platform's beep unless a test counts them.
     void setBeeper(std::function<void()> beeper);
 
@@ -94,7 +96,8 @@ private:
     void setInspectionTargetKind(PackageKind kind);
     template <typename Change>
     void changeScreenState(Change change);
-    void startRun(const QUrl &package, PackageKind kind);
+    void startRun(const AcceptedPackage &package);
+    // Lets the run go: it ends on its own worker and writes nothing here.
     void detachRun();
     void updateLiveStage(int stageIndex, LiveStageStatus status);
     void publishResult(const InspectionResult &result);
@@ -109,7 +112,8 @@ private:
     bool m_showingAbout = false;
 
     ReleaseTools m_tools;
-    PacingClock m_clock;
+    SteadyPacingClock m_steadyClock;
+    PacingClock *m_clock = &m_steadyClock;
     std::function<void()> m_beeper;
-    std::shared_ptr<LiveRunLink> m_run;
+    QPointer<QObject> m_pacer;
 };

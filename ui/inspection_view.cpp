@@ -24,15 +24,6 @@ QVariantMap tallyTile(std::int64_t count, const QString &label, StatusHue hue)
             {QStringLiteral("color"), statusHueColor(hue)}};
 }
 
-// The location as a plain absolute path, as the report's "Source: " line prints it.
-QString plainPath(const QUrl &location)
-{
-    QString path = location.toLocalFile();
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
 } // namespace
 
 InspectionView::InspectionView(QObject *parent) : QObject(parent), m_sections(new ResultSectionModel(this)) {}
@@ -95,25 +86,25 @@ QString InspectionView::tallyLine() const
 
 QString InspectionView::displayName() const
 {
-    return m_result ? m_result->displayName : QString();
+    return m_result ? m_result->displayName() : QString();
 }
 
 QString InspectionView::kindWords() const
 {
-    return m_result ? displayWords(m_result->kind) : QString();
+    return m_result ? displayWords(m_result->kind()) : QString();
 }
 
 QString InspectionView::packageSymbol() const
 {
     if (!m_result)
         return {};
-    return m_result->kind == PackageKind::diskImage ? QStringLiteral("externaldrive.fill")
+    return m_result->kind() == PackageKind::diskImage ? QStringLiteral("externaldrive.fill")
                                                     : QStringLiteral("app.badge.checkmark");
 }
 
 QString InspectionView::path() const
 {
-    return m_result ? plainPath(m_result->url) : QString();
+    return m_result ? m_result->url.toLocalFile() : QString();
 }
 
 ResultSectionModel *InspectionView::sections() const

@@ -4,10 +4,10 @@
 
 namespace {
 
-QVariantList factList(const QList<FactRowView> &facts)
+QVariantList factList(const QList<FactRow> &facts)
 {
     QVariantList list;
-    for (const FactRowView &fact : facts)
+    for (const FactRow &fact : facts)
         list.append(QVariantMap{{QStringLiteral("label"), fact.label}, {QStringLiteral("value"), fact.value}});
     return list;
 }

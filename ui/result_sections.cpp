@@ -1,46 +1,11 @@
 #include "ui/result_sections.h"
 
-#include "report/byte_count_text.h"
+#include "report/fact_rows.h"
 #include "ui/status_palette.h"
-
-#include <optional>
 
 namespace {
 
-const QString notFound = QStringLiteral("Not found");
-
-QList<FactRowView> packageFacts(const InspectionResult &result)
-{
-    return {
-        {QStringLiteral("Type"), displayWords(result.kind)},
-        {QStringLiteral("Name"), result.displayName},
-        {QStringLiteral("Extension"), pathExtension(result.url).toLower()},
-        {QStringLiteral("Size"), byteCountText(result.byteSize)},
-    };
-}
-
-QList<FactRowView> applicationMetadata(const InspectionResult &result)
-{
-    return {
-        {QStringLiteral("Bundle Identifier"), result.bundleIdentifier.value_or(notFound)},
-        {QStringLiteral("Version"), result.shortVersion.value_or(notFound)},
-        {QStringLiteral("Build"), result.buildVersion.value_or(notFound)},
-        {QStringLiteral("Minimum macOS"), result.minimumSystemVersion.value_or(QStringLiteral("Not declared"))},
-        {QStringLiteral("Executable"), result.executableName.value_or(notFound)},
-    };
-}
-
-QList<FactRowView> packagedApplicationFacts(const EmbeddedAppResult &app)
-{
-    return {
-        {QStringLiteral("App"), app.displayName},
-        {QStringLiteral("Bundle Identifier"), app.bundleIdentifier.value_or(notFound)},
-        {QStringLiteral("Version"), app.shortVersion.value_or(notFound)},
-        {QStringLiteral("Build"), app.buildVersion.value_or(notFound)},
-    };
-}
-
-ResultSectionView factSection(const QString &title, const QList<FactRowView> &facts)
+ResultSectionView factSection(const QString &title, const QList<FactRow> &facts)
 {
     return {title, SectionContent::facts, facts, {}, {}};
 }
@@ -63,18 +28,19 @@ ResultSectionView entitlementsSection(const QString &title, const QString &entit
 
 QList<ResultSectionView> resultSections(const InspectionResult &result)
 {
-    QList<ResultSectionView> sections{factSection(QStringLiteral("Package"), packageFacts(result))};
-    if (result.kind == PackageKind::application) {
-        sections.append(factSection(QStringLiteral("Application Metadata"), applicationMetadata(result)));
-        sections.append(checkSection(QStringLiteral("Release Preflight"), result.checks));
-        if (!result.entitlements.isEmpty())
-            sections.append(entitlementsSection(QStringLiteral("Entitlements"), result.entitlements));
+    QList<ResultSectionView> sections{factSection(QStringLiteral("Package"), packageFacts(result, false))};
+    if (const AppInspection *app = result.application()) {
+        sections.append(factSection(QStringLiteral("Application Metadata"), applicationMetadata(*app)));
+        sections.append(checkSection(QStringLiteral("Release Preflight"), app->checks));
+        if (!app->entitlements.isEmpty())
+            sections.append(entitlementsSection(QStringLiteral("Entitlements"), app->entitlements));
         return sections;
     }
-    sections.append(checkSection(QStringLiteral("DMG Preflight"), result.checks));
-    if (!result.embeddedApp)
+    sections.append(checkSection(QStringLiteral("DMG Preflight"), result.checks()));
+    const EmbeddedAppResult *embedded = result.embeddedApp();
+    if (!embedded)
         return sections;
-    const EmbeddedAppResult &app = *result.embeddedApp;
+    const EmbeddedAppResult &app = *embedded;
     sections.append(factSection(QStringLiteral("Packaged App"), packagedApplicationFacts(app)));
     sections.append(checkSection(QStringLiteral("Packaged App Preflight"), app.checks));
     if (!app.entitlements.isEmpty())

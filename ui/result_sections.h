@@ -4,16 +4,12 @@
 // and colours it is drawn with. Pure functions; the view only lays them out.
 
 #include "engine/inspection_records.h"
+#include "report/fact_rows.h"
 #include "report/status_hue.h"
 
 #include <QColor>
 #include <QList>
 #include <QString>
-
-struct FactRowView {
-    QString label;
-    QString value;
-};
 
 struct CheckRowView {
     QString title;
@@ -29,7 +25,7 @@ enum class SectionContent { facts, checks, entitlements };
 struct ResultSectionView {
     QString title;
     SectionContent content;
-    QList<FactRowView> facts;
+    QList<FactRow> facts;
     QList<CheckRowView> checks;
     QString entitlements;
 };

@@ -1,0 +1,169 @@
+// The live run: the stage change rule, the pacing on a hand-moved clock, and
+// a run that outlives its window or the whole application.
+
+#include "live/inspection_worker.h"
+#include "live/stage_pacer.h"
+#include "test_doubles.h"
+#include "ui/content_view_state.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTest>
+
+using namespace std::chrono;
+
+namespace {
+
+// Stage statuses as letters: p pending, a active, P pass, W warning, F fail.
+const QByteArray statusLetters = "paPWF";
+
+QString letters(const QList<LiveInspectionStage> &stages)
+{
+    QString text;
+    for (const LiveInspectionStage &stage : stages)
+        text += QLatin1Char(statusLetters[int(stage.status)]);
+    return text;
+}
+
+LiveStageStatus statusOf(QChar letter) { return LiveStageStatus(statusLetters.indexOf(char(letter.toLatin1()))); }
+
+// A disk image whose volume mounts (at a folder that holds nothing), held at the attach.
+ToolScript heldImageTools()
+{
+    return ToolScript(
+        [](const ToolCall &call) {
+            if (call.arguments.value(0) != "attach")
+                return mixedToolOutcomes(call);
+            return Shell::DataResult{0, "<plist><dict><key>system-entities</key><array><dict><key>mount-point</key>"
+                                        "<string>/nonexistent/Volume</string></dict></array></dict></plist>", {}};
+        },
+        {"/usr/bin/hdiutil", "attach"});
+}
+
+const QString detach = QStringLiteral("/usr/bin/hdiutil detach");
+
+// The child of quitDuringARunStillDetaches: the application ends while the
+// inspection waits at the attach; what the tools were asked is printed after.
+int quitDuringARun(int argc, char **argv)
+{
+    static ToolScript script = heldImageTools();
+    {
+        QCoreApplication application(argc, argv);
+        // Run as the application object starts to go, before it waits for its workers.
+        qAddPostRoutine([] { script.release(); });
+        ContentViewState state;
+        state.setReleaseTools(script.tools());
+        state.beginInspection(QUrl::fromLocalFile("/tmp/Example.dmg"));
+        if (!QTest::qWaitFor([] { return script.holding(); }))
+            return 1;
+    }
+    std::printf("%s\n", qPrintable(script.calls().join(", ")));
+    return 0;
+}
+
+} // namespace
+
+class LiveRunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void updateRule_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("pass activates the next stage") << "apppp" << "0P" << "Pappp";
+        QTest::newRow("fail activates the next stage") << "PPap" << "2F" << "PPFa";
+        QTest::newRow("last stage has no next") << "PPPa" << "3W" << "PPPW";
+        QTest::newRow("final next stays final") << "aW" << "0P" << "PW";
+        QTest::newRow("final replaced by another final") << "Pa" << "0F" << "Fa";
+        QTest::newRow("non-final leaves the next alone") << "pp" << "0a" << "ap";
+        QTest::newRow("index outside the list") << "ap" << "2P" << "ap";
+    }
+    void updateRule()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, change);
+        QList<LiveInspectionStage> stages;
+        for (QChar letter : before)
+            stages.append({QUuid::createUuid(), QStringLiteral("Stage"), statusOf(letter)});
+        QTEST(letters(updateLiveStage(stages, change.chopped(1).toInt(), statusOf(change.back()))), "after");
+    }
+
+    // Script: "2W" the inspection reports stage 2 as warning, "+5" it works 5 s on, "R" it returns.
+    void pacing_data()
+    {
+        QTest::addColumn<int>("stageCount");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("changes"); // "<seconds> <stage><status>" or "<seconds> result"
+        QTest::newRow("instant tools: stage k at (k + 1) x 1.35 s, result 0.8 s later")
+            << 5 << "0P 1P 2P 3P 4P R" << "1.35 0P, 2.70 1P, 4.05 2P, 5.40 3P, 6.75 4P, 7.55 result";
+        QTest::newRow("unmountable image: warning and fail go on, stage 5 fails after the closing wait")
+            << 6 << "0P 1W 2P 3P 4F 5F R" << "1.35 0P, 2.70 1W, 4.05 2P, 5.40 3P, 6.75 4F, 8.10 5F, 8.90 result";
+        QTest::newRow("tool of 5 s: its stage is final when it finishes")
+            << 5 << "0P +5 1P 2P 3P 4P R" << "1.35 0P, 5.00 1P, 6.35 2P, 7.70 3P, 9.05 4P, 9.85 result";
+        QTest::newRow("final stage reported early shows only after the inspection returned, last report wins")
+            << 5 << "0P 4W 1P 2P 3P 4F +9 R" << "1.35 0P, 2.70 1P, 4.05 2P, 5.40 3P, 9.00 4F, 9.80 result";
+        QTest::newRow("index outside the list still paced")
+            << 5 << "7F 0P R" << "1.35 7F, 2.70 0P, 4.85 result";
+        QTest::newRow("unreported stages still give a result") << 5 << "R" << "2.15 result";
+    }
+    void pacing()
+    {
+        QFETCH(int, stageCount);
+        QFETCH(QString, script);
+        ManualClock clock;
+        StagePacer pacer(stageCount, clock);
+        QStringList changes;
+        const auto now = [&clock] { return QString::number(duration<double>(clock.now()).count(), 'f', 2); };
+        connect(&pacer, &StagePacer::stageChanged, this, [&](int index, LiveStageStatus status) {
+            changes << now() + ' ' + QString::number(index) + QLatin1Char(statusLetters[int(status)]);
+        });
+        connect(&pacer, &StagePacer::resultReady, this, [&] { changes << now() + " result"; });
+        for (const QString &step : script.split(' ')) {
+            if (step.startsWith('+'))
+                clock.advanceTo(clock.now() + seconds(step.mid(1).toInt()));
+            else if (step == "R")
+                pacer.inspectionFinished({});
+            else
+                pacer.stageFinished(step.chopped(1).toInt(), statusOf(step.back()));
+        }
+        clock.advanceTo(hours(1));
+        QTEST(changes.join(", "), "changes");
+    }
+
+    // The window goes while the inspection waits at the attach: the image is
+    // still detached, and nothing is written into the freed state (ASan).
+    void closingAWindowDuringARunStillDetaches()
+    {
+        ToolScript script = heldImageTools();
+        auto state = std::make_unique<ContentViewState>();
+        state->setReleaseTools(script.tools());
+        state->beginInspection(QUrl::fromLocalFile("/tmp/Example.dmg"));
+        QTRY_VERIFY(script.holding());
+        state.reset();
+        script.release();
+        QTRY_VERIFY(script.calls().contains(detach));
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
+    }
+
+    void quitDuringARunStillDetaches()
+    {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-during-a-run")});
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitCode(), 0);
+        QVERIFY2(child.readAllStandardOutput().contains(detach.toUtf8()), "no detach");
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--quit-during-a-run") == 0)
+        return quitDuringARun(argc, argv);
+    QCoreApplication application(argc, argv);
+    LiveRunTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "live_run_test.moc"
