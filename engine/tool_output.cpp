@@ -1,5 +1,7 @@
 #include "engine/tool_output.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace {
@@ -95,4 +97,16 @@ QStringList signingAuthorities(const QString &text)
             authorities << line.sliced(marker.size()).toString();
     }
     return authorities;
+}
+
+QString withoutPackagePath(QString text, const QString &packagePath)
+{
+    const QString resolved = QFileInfo(packagePath).canonicalFilePath();
+    // The longer first, so that neither leaves a piece of the other behind.
+    const bool resolvedFirst = resolved.size() > packagePath.size();
+    for (const QString &path : {resolvedFirst ? resolved : packagePath, resolvedFirst ? packagePath : resolved}) {
+        if (!path.isEmpty())
+            text.remove(path);
+    }
+    return text;
 }

@@ -25,3 +25,8 @@ QString condensedDetail(QString text, const QString &fallback);
 
 // The rest of every line that begins with "Authority=" (first character, exact case), in order.
 QStringList signingAuthorities(const QString &text);
+
+// The text with every occurrence of the package's path taken out, as given and
+// as resolved through symbolic links: the display call echoes the path, and a
+// folder named like a signing identity must not read as one.
+QString withoutPackagePath(QString text, const QString &packagePath);
