@@ -30,8 +30,7 @@ SignatureDisplay readSignatureDisplay(const QString &output)
     display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
     // Only the first flags line counts; "runtime" is matched in any letter case
     // there, and nowhere else (the "Runtime Version=" line does not count).
-    const QStringList lines = splitLines(output);
-    for (const QString &line : lines) {
+    for (QStringView line : lineViews(output)) {
         if (line.contains(QLatin1String("flags="))) {
             display.hasHardenedRuntime = line.contains(QLatin1String("runtime"), Qt::CaseInsensitive);
             break;
