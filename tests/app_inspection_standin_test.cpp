@@ -26,7 +26,7 @@ private slots:
         QTest::addColumn<QString>("detail"); // "<check index> <detail>"
         QTest::newRow("ready") << "Ready" << "PPPPP" << "1 Developer ID Application: Northwind Software (7Q2XK4M9PL)";
         QTest::newRow("ad-hoc") << "AdHoc" << "PFWPF" << "4 /Applications/AdHoc.app: rejected source=no usable signature";
-        QTest::newRow("nothing recorded") << "Unrecorded" << "FWWPF"
+        QTest::newRow("nothing recorded") << "Unrecorded" << "FWWWF"
             << "0 " VERISTAMP_TEST_PACKAGES "/apps/Unrecorded.app: no signature is recorded for this package on this host";
         QTest::newRow("empty entitlements output") << "ExecutableOnly" << "PPPPP"
                                                    << "3 No signed entitlements were reported.";

@@ -100,9 +100,9 @@ private slots:
         QTest::newRow("extension in capitals") << QStringList{"Setup.APP/", "Read Me.pdf"} << QStringList{"Setup.APP"};
         QTest::newRow("documents only, apps below the top")
             << QStringList{"Documents/", "Documents/Inner.app/", "Manual.pdf"} << QStringList{};
-        QTest::newRow("entries not examined")
+        QTest::newRow("plain file kept, links skipped")
             << QStringList{"Helper.app", "Link.app>/nonexistent", "Applications>/Applications", "Notes.app.zip"}
-            << QStringList{"Helper.app", "Link.app"};
+            << QStringList{"Helper.app"};
     }
     void findApplicationBundles()
     {

@@ -30,7 +30,7 @@ private slots:
         QTest::newRow("application") << "apps/Ready.app" << "Pappp PPapp PPPap PPPPa PPPPP"
                                      << "pass pass pass pass pass";
         QTest::newRow("plain file named like a bundle: accepted, then failing checks")
-            << "apps/Notes.app" << "Fappp FWapp FWWap FWWPa FWWPF" << "fail warning warning pass fail";
+            << "apps/Notes.app" << "Fappp FWapp FWWap FWWWa FWWWF" << "fail warning warning warning fail";
         QTest::newRow("disk image") << "dmgs/Notarized.dmg" << "Papppp PPappp PPPapp PPPPap PPPPPa PPPPPP"
                                     << "pass pass pass pass pass";
     }

@@ -56,10 +56,10 @@ private slots:
             << emptyIdentifier << noon << "\nBundle Identifier: \nVersion: 2.4.1\n";
         InspectionResult pending = result(PackageKind::application, "/tmp/Bare.app", "Bare", 0, {check(CheckStatus::pending, "Gatekeeper assessment", "Waiting for the assessment."),
                           check(CheckStatus::fail, "Code signature", "invalid signature\nIn subcomponent: x")});
-        QTest::newRow("pending check, detail with its own line break")
+        QTest::newRow("pending check, a line break in a detail cannot start a line")
             << pending << noon
             << "\n[NEXT] Gatekeeper assessment\n    Waiting for the assessment.\n[FAIL] Code signature\n"
-               "    invalid signature\nIn subcomponent: x\n\nREPORT NOTE\n";
+               "    invalid signature\uFFFDIn subcomponent: x\n\nREPORT NOTE\n";
         InspectionResult odd = bareApplication();
         odd.url = QUrl::fromLocalFile(QStringLiteral("/Applications/Tool Ω.APP"));
         std::get<AppInspection>(odd.package).entitlements = QStringLiteral(" ");

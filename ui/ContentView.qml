@@ -11,6 +11,7 @@ Item {
     id: root
 
     required property ContentViewState viewState
+    property real windowButtonsWidth: 0
 
     function checkAnother() {
         resetFade.restart()
@@ -32,6 +33,7 @@ Item {
         TopBar {
             Layout.fillWidth: true
             viewState: root.viewState
+            windowButtonsWidth: root.windowButtonsWidth
             onCheckAnotherClicked: root.checkAnother()
         }
 

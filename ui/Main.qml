@@ -13,6 +13,9 @@ ApplicationWindow {
     minimumHeight: 560
     visible: true
 
+    // Kept clear by the top bar: the window's own buttons (see prepareWindow).
+    property real windowButtonsWidth: 0
+
     background: Rectangle {
         gradient: Gradient {
             GradientStop { position: 0.0; color: Qt.rgba(0.10, 0.10, 0.10, 1.0) }
@@ -37,6 +40,7 @@ ApplicationWindow {
         objectName: "contentView"
         anchors.fill: parent
         viewState: viewState
+        windowButtonsWidth: window.windowButtonsWidth
 
         TapHandler {
             acceptedButtons: Qt.RightButton
@@ -98,5 +102,5 @@ ApplicationWindow {
         }
     }
 
-    Component.onCompleted: AppCommands.prepareWindow(window)
+    Component.onCompleted: windowButtonsWidth = AppCommands.prepareWindow(window)
 }

@@ -4,11 +4,14 @@ import QtQuick.Layouts
 import Veristamp
 
 // The bar above every screen: app mark, title block, and the "About" and
-// "Check Another App or DMG" buttons on the right.
+// "Check Another App or DMG" buttons on the right. Where the window's own
+// buttons sit in the content (macOS's hidden title bar), the mark starts
+// beside them.
 Item {
     id: root
 
     required property ContentViewState viewState
+    property real windowButtonsWidth: 0
     signal checkAnotherClicked()
 
     // The platform's bordered button on a dark window: white label on a faint
@@ -47,7 +50,7 @@ Item {
     RowLayout {
         id: row
         anchors.fill: parent
-        anchors.leftMargin: 26
+        anchors.leftMargin: Math.max(26, root.windowButtonsWidth + 14)
         anchors.rightMargin: 26
         anchors.topMargin: 18
         anchors.bottomMargin: 18

@@ -33,8 +33,10 @@ public:
     // "Open…" for a window; without one (no window is active) in a new window.
     Q_INVOKABLE void openPackage(QQuickWindow *window);
     // Called by each main window once it exists: closing it destroys it (and
-    // with it its state), and on macOS its title bar is hidden.
-    Q_INVOKABLE void prepareWindow(QQuickWindow *window);
+    // with it its state), and on macOS its title bar is hidden. Returns the
+    // width the window's own buttons take at its top leading corner, which
+    // the top bar keeps clear (0 where the buttons are not in the content).
+    Q_INVOKABLE qreal prepareWindow(QQuickWindow *window);
 
 signals:
     void showAboutRequested();

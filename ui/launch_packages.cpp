@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QQmlApplicationEngine>
-#include <QQuickWindow>
 
 QList<QUrl> packagesFromArguments(const QStringList &arguments)
 {
@@ -22,11 +21,7 @@ bool openMainWindows(QQmlApplicationEngine &engine, const QList<QUrl> &packages,
 {
     const qsizetype windows = std::max<qsizetype>(1, packages.size());
     for (qsizetype index = 0; index < windows; ++index) {
-        const qsizetype before = engine.rootObjects().size();
-        engine.load(mainWindowUrl());
-        if (engine.rootObjects().size() == before)
-            return false;
-        auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constLast());
+        QObject *window = openMainWindow(engine);
         auto *state = window ? window->findChild<ContentViewState *>() : nullptr;
         if (!state)
             return false;

@@ -3,6 +3,7 @@
 // windows (Main.qml).
 
 #include "ui/engine_setup.h"
+#include "ui/file_open_intake.h"
 #include "ui/launch_packages.h"
 
 #include <QApplication>
@@ -17,12 +18,19 @@ int main(int argc, char *argv[])
     // panel and alert.
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veristamp"));
+    // Links the windows to the installed launcher entry (Linux).
+    QGuiApplication::setDesktopFileName(QStringLiteral(VERISTAMP_BUNDLE_IDENTIFIER));
     setUpQuickControlsStyle();
 
     QQmlApplicationEngine engine;
     setUpEngine(engine);
+    // Packages opened from Finder or the Dock icon; one that comes with the
+    // launch may already have opened the first window.
+    FileOpenIntake fileOpenIntake(engine);
+    application.installEventFilter(&fileOpenIntake);
     // `veristamp PATH...`: a window per package, each inspecting it at once.
-    if (!openMainWindows(engine, packagesFromArguments(QApplication::arguments())))
+    const QList<QUrl> packages = packagesFromArguments(QApplication::arguments());
+    if ((!packages.isEmpty() || engine.rootObjects().isEmpty()) && !openMainWindows(engine, packages))
         return 1;
     return QApplication::exec();
 }
