@@ -61,9 +61,9 @@ Item {
 
             TextEdit {
                 objectName: "checkDetail"
-            Accessible.name: root.title
-            Accessible.role: Accessible.EditableText
-            Accessible.readOnly: true
+                Accessible.name: root.title
+                Accessible.role: Accessible.EditableText
+                Accessible.readOnly: true
                 Layout.fillWidth: true
                 text: root.detail
                 textFormat: TextEdit.PlainText
