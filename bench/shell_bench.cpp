@@ -1,6 +1,7 @@
 // What the command runner costs on top of starting a program: Shell::runData
 // (a UUID, two capture files created, read back and deleted) against a bare
 // posix_spawn and wait of the same trivial program, which writes nothing.
+// The runner's stop flag, which veristamp-check passes, is measured as well.
 
 #include "engine/shell.h"
 
@@ -26,6 +27,20 @@ void runnerOnTrivialProgram(benchmark::State &state)
     }
 }
 BENCHMARK(runnerOnTrivialProgram)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// With a stop flag the runner polls instead of blocking: what the polling adds.
+void runnerWithStopFlag(benchmark::State &state)
+{
+    const QString program = QString::fromUtf8(kProgram);
+    const std::atomic<bool> stop{false};
+    for (auto _ : state) {
+        const Shell::DataResult result = Shell::runData(program, {}, &stop);
+        if (result.exitCode != 0)
+            state.SkipWithError("the program failed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(runnerWithStopFlag)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void bareSpawnAndWait(benchmark::State &state)
 {

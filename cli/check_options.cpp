@@ -119,5 +119,6 @@ QString checkUsageText()
         "Exit status: 0 every package is READY TO SHIP, 1 the worst is REVIEW BEFORE\n"
         "SHIPPING (or a report could not be saved, or the release set disagrees),\n"
         "2 a package is DO NOT SHIP, 64 the command line is wrong, 66 a package is\n"
-        "missing or not an .app or .dmg.\n");
+        "missing or not an .app or .dmg, 73 the temporary folder cannot hold capture\n"
+        "files, 128+N stopped by signal N.\n");
 }

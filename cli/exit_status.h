@@ -9,6 +9,7 @@ enum class CheckExit : int {
     doNotShip = 2,
     usage = 64,
     missingInput = 66,
+    cannotCreate = 73, // EX_CANTCREAT: the temporary folder cannot hold the capture files
 };
 
 // Folds the runs' outcomes: DO NOT SHIP outweighs everything; a missing or

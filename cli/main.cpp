@@ -5,48 +5,41 @@
 
 #include "cli/check_options.h"
 #include "cli/exit_status.h"
+#include "cli/interruption.h"
+#include "cli/package_path.h"
 #include "cli/run_writer.h"
 #include "cli/stage_echo.h"
+#include "engine/capture_folder.h"
 #include "engine/package_inspection.h"
 #include "engine/package_intake.h"
 #include "engine/tool_root.h"
-#include "report/report_file_name.h"
 #include "report/release_set.h"
-#include "report/report_saving.h"
+#include "report/report_file_name.h"
+#include "report/report_folder.h"
 #include "report/verdict.h"
+#include "report/visible_text.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
+// Every byte, a NUL included.
 void print(std::FILE *stream, const QString &text)
 {
-    std::fputs(text.toUtf8().constData(), stream);
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
 }
 
+// Messages name paths as they were given, so they are shown, not obeyed.
 void complain(const QString &message)
 {
-    print(stderr, QStringLiteral("veristamp-check: ") + message + QLatin1Char('\n'));
-}
-
-// Two packages with the same name checked in the same minute would propose
-// the same file name; the later report gets a numbered name instead of
-// replacing the earlier one. The extension is the format's, not the proposed ".txt".
-QString unusedReportPath(const QDir &folder, const QString &proposed, const QString &extension, QSet<QString> &used)
-{
-    const QString stem = proposed.chopped(4);
-    QString name = stem + extension;
-    for (int n = 2; used.contains(name); ++n)
-        name = stem + QStringLiteral("-%1").arg(n) + extension;
-    used.insert(name);
-    return folder.filePath(name);
+    print(stderr, QStringLiteral("veristamp-check: ") + visibleText(message) + QLatin1Char('\n'));
 }
 
 } // namespace
@@ -73,8 +66,17 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    // Without capture files every check would fail alike: that is the
+    // machine's fault, not the packages'.
+    if (const std::optional<CaptureFolderProblem> problem = captureFolderProblem()) {
+        complain(QStringLiteral("cannot create capture files in the temporary folder \u201C%1\u201D: %2")
+                     .arg(problem->folder, problem->reason));
+        return int(CheckExit::cannotCreate);
+    }
+
+    watchForInterruptions();
     const QString toolRoot = defaultToolRoot();
-    const ReleaseTools tools = releaseToolsAt(toolRoot);
+    const ReleaseTools tools = interruptibleToolsAt(toolRoot);
     const bool showStages = ::isatty(STDERR_FILENO) == 1;
     const QDir outputFolder(options.outputDir.value_or(QString()));
     const std::unique_ptr<RunWriter> writer = makeRunWriter(
@@ -82,16 +84,16 @@ int main(int argc, char *argv[])
         RunGenerator{QCoreApplication::applicationName(), QStringLiteral(VERISTAMP_VERSION),
                      QStringLiteral(VERISTAMP_BUILD), toolRoot},
         stdout);
-    QSet<QString> usedNames;
     CheckExitStatus status;
     QList<InspectionResult> results;
 
     for (const QString &path : options.packages) {
+        if (interruptingSignal())
+            break;
         const QFileInfo info(path);
         const std::optional<AcceptedPackage> package = acceptPackage(QUrl::fromLocalFile(info.absoluteFilePath()));
-        const QString unusable = !info.exists() && !info.isSymLink() ? QStringLiteral("no such file or folder")
-                               : !package ? QStringLiteral("not an .app bundle or a .dmg disk image")
-                                          : QString();
+        const QString unusable = packagePathProblem(path).value_or(
+            package ? QString() : QStringLiteral("not an .app bundle or a .dmg disk image"));
         if (!unusable.isEmpty()) {
             complain(path + QStringLiteral(": ") + unusable);
             writer->addSkipped(path, unusable);
@@ -102,19 +104,26 @@ int main(int argc, char *argv[])
         const StageProgress progress =
             showStages ? stageEcho(lastPathComponent(package->location), package->kind, stderr) : StageProgress();
         const InspectionResult result = inspectPackage(package->location, package->kind, tools, progress);
+        if (interruptingSignal())
+            break; // an interrupted inspection is no finding
         status.addVerdict(releaseVerdict(result));
         results << result;
         const PackageDocument document = writer->addPackage(path, result);
 
         if (options.outputDir) {
             QDir().mkpath(outputFolder.path());
-            const QString target = unusedReportPath(
-                outputFolder, defaultReportFileName(result, QDateTime::currentDateTime()), document.extension, usedNames);
-            if (const std::optional<QString> error = writeReportFile(target, QString::fromUtf8(document.bytes))) {
-                complain(QStringLiteral("%1: the release report could not be saved: %2").arg(target, *error));
+            const FolderSave saved = saveIntoFolder(outputFolder.path(),
+                                                    reportFileStem(result, QDateTime::currentDateTime()),
+                                                    document.extension, document.bytes);
+            if (!saved.saved()) {
+                complain(QStringLiteral("%1: the release report could not be saved: %2").arg(path, saved.failure));
                 status.addSaveFailure();
             }
         }
+    }
+    if (const int signal = interruptingSignal()) {
+        complain(QStringLiteral("stopped by %1").arg(signalName(signal)));
+        return 128 + signal;
     }
 
     std::optional<ReleaseSet> releaseSet;

@@ -25,8 +25,11 @@ public:
 
     PackageDocument addPackage(const QString &, const InspectionResult &result) override
     {
-        const QByteArray report = releaseReportText(result).toUtf8();
-        write(m_out, m_printed ? QByteArray("\n") + report : report);
+        // Made as bytes at once: a detail can be a tool's whole output.
+        const QByteArray report = releaseReportUtf8(result, QDateTime::currentDateTime());
+        if (m_printed)
+            write(m_out, QByteArray("\n"));
+        write(m_out, report);
         m_printed = true;
         return {QStringLiteral(".txt"), report};
     }

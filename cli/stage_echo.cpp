@@ -1,6 +1,7 @@
 #include "cli/stage_echo.h"
 
 #include "engine/live_stages.h"
+#include "report/visible_text.h"
 
 namespace {
 QString statusWord(LiveStageStatus status)
@@ -18,7 +19,8 @@ QString statusWord(LiveStageStatus status)
 
 QString stageLine(const QString &packageName, const QString &stageTitle, LiveStageStatus status)
 {
-    return packageName + QStringLiteral(": ") + stageTitle + QStringLiteral(": ") + statusWord(status);
+    return visibleText(packageName) + QStringLiteral(": ") + visibleText(stageTitle) + QStringLiteral(": ")
+           + statusWord(status);
 }
 
 StageProgress stageEcho(const QString &packageName, PackageKind kind, std::FILE *stream)
@@ -28,7 +30,8 @@ StageProgress stageEcho(const QString &packageName, PackageKind kind, std::FILE 
         titles << stage.title;
     return [=](int index, LiveStageStatus status) {
         const QString title = index >= 0 && index < titles.size() ? titles.at(index) : QString::number(index);
-        std::fputs((stageLine(packageName, title, status) + QLatin1Char('\n')).toUtf8().constData(), stream);
+        const QByteArray line = (stageLine(packageName, title, status) + QLatin1Char('\n')).toUtf8();
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stream);
         std::fflush(stream);
     };
 }

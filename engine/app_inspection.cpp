@@ -30,8 +30,7 @@ SignatureDisplay readSignatureDisplay(const QString &output)
     display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
     // Only the first flags line counts; "runtime" is matched in any letter case
     // there, and nowhere else (the "Runtime Version=" line does not count).
-    const QStringList lines = splitLines(output);
-    for (const QString &line : lines) {
+    for (QStringView line : lineViews(output)) {
         if (line.contains(QLatin1String("flags="))) {
             display.hasHardenedRuntime = line.contains(QLatin1String("runtime"), Qt::CaseInsensitive);
             break;
@@ -66,27 +65,23 @@ InspectionCheck hardenedRuntimeCheck(const SignatureDisplay &display)
                      QStringLiteral("Veristamp did not find the Hardened Runtime flag in the code signature."));
 }
 
-QStringList riskyEntitlementsFound(const QString &entitlements)
-{
-    QStringList found;
-    for (const QString &key : riskyEntitlementKeys()) {
-        if (isEntitlementEnabled(key, entitlements))
-            found << key;
-    }
-    return found;
-}
-
-InspectionCheck releaseEntitlementsCheck(const QString &entitlements)
+InspectionCheck releaseEntitlementsCheck(const SignedEntitlements &entitlements)
 {
     const QString title = QStringLiteral("Release entitlements");
-    const QStringList risky = riskyEntitlementsFound(entitlements);
+    const QStringList &risky = entitlements.enabledRiskyKeys;
     if (!risky.isEmpty())
         return makeCheck(title, CheckStatus::warning,
                          QStringLiteral("Review before shipping: ") + risky.join(QLatin1String(", "))
                              + QLatin1Char('.'));
-    if (!entitlements.isEmpty())
+    switch (entitlements.reading) {
+    case SignedEntitlements::Reading::unreadable:
+        return makeCheck(title, CheckStatus::warning,
+                         QStringLiteral("Signed entitlements were reported but could not be read."));
+    case SignedEntitlements::Reading::readable:
         return makeCheck(title, CheckStatus::pass,
                          QStringLiteral("No common development or weakened-runtime entitlements were detected."));
+    case SignedEntitlements::Reading::none: break;
+    }
     return makeCheck(title, CheckStatus::pass, QStringLiteral("No signed entitlements were reported."));
 }
 
@@ -111,13 +106,14 @@ AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
                               QStringLiteral("The application failed codesign verification."));
     report(progress, 0, checks.last());
 
-    const SignatureDisplay display = readSignatureDisplay(combinedOutput(runTool(tools, signatureDisplayCall(path))));
+    const SignatureDisplay display =
+        readSignatureDisplay(withoutPackagePath(combinedOutput(runTool(tools, signatureDisplayCall(path))), path));
     checks << developerIdCheck(display);
     report(progress, 1, checks.last());
     checks << hardenedRuntimeCheck(display);
     report(progress, 2, checks.last());
 
-    const QString entitlements = extractEntitlementsPlist(runTool(tools, entitlementsCall(path)).stdout);
+    const SignedEntitlements entitlements = readSignedEntitlements(runToolData(tools, entitlementsCall(path)));
     checks << releaseEntitlementsCheck(entitlements);
     report(progress, 3, checks.last());
 
@@ -134,6 +130,6 @@ AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
         infoText(info, QStringLiteral("LSMinimumSystemVersion")),
         infoText(info, QStringLiteral("CFBundleExecutable")),
         checks,
-        entitlements,
+        entitlements.text,
     };
 }

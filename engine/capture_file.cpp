@@ -10,6 +10,7 @@
 CaptureFile::CaptureFile(QString path) : m_path(std::move(path))
 {
     m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    m_error = m_fd < 0 ? errno : 0;
 }
 
 CaptureFile::~CaptureFile()

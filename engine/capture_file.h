@@ -18,6 +18,8 @@ public:
     // False when the file could not be created new; nothing at the path was touched then.
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
+    // The system's error number when the file could not be created, else 0.
+    int error() const { return m_error; }
 
     // Everything written to the file, read through the runner's own handle, so
     // that nothing put at the path in the meantime is read instead. Empty when
@@ -27,4 +29,5 @@ public:
 private:
     QString m_path;
     int m_fd = -1;
+    int m_error = 0;
 };

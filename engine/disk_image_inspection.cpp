@@ -77,7 +77,7 @@ QList<InspectionCheck> inspectImage(const QString &path, const ReleaseTools &too
                               QStringLiteral("The DMG failed hdiutil verification."));
     report(progress, verifying, liveStageStatus(checks.last().status));
 
-    checks << signatureCheck(combinedOutput(runTool(tools, signatureDisplayCall(path))));
+    checks << signatureCheck(withoutPackagePath(combinedOutput(runTool(tools, signatureDisplayCall(path))), path));
     report(progress, signature, liveStageStatus(checks.last().status));
 
     checks << toolCheck(QStringLiteral("Stapled notarization ticket"), runTool(tools, ticketValidationCall(path)),

@@ -5,9 +5,12 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QVariantList>
 #include <QVariantMap>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -66,6 +69,14 @@ std::optional<QString> firstMountPoint(const QList<QVariantMap> &entities)
     return std::nullopt;
 }
 
+// A link is no packaged app, wherever it points: a volume could otherwise
+// present an app from outside the image as its own.
+bool isSymbolicLink(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 InspectionResult::MountResult notMounted(const QString &message)
 {
     return InspectionResult::MountResult{std::nullopt, message};
@@ -107,9 +118,9 @@ QList<QUrl> findApplicationBundles(const QUrl &mountPoint)
     if (path.isEmpty())
         return {};
     // Hidden entries are those whose names begin with a dot. System keeps
-    // entries that are neither files nor folders (a dangling link named
-    // Tool.app still counts: what an entry is, is not examined). The listing
-    // is taken in name order so that names collating equal stay in a fixed order.
+    // entries that are neither files nor folders; whether an entry is a folder
+    // is not examined. The listing is taken in name order so that names
+    // collating equal stay in a fixed order.
     const QDir volume(path);
     const QStringList names =
         volume.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -117,7 +128,7 @@ QList<QUrl> findApplicationBundles(const QUrl &mountPoint)
     QList<QUrl> bundles;
     for (const QString &name : names) {
         const QUrl entry = QUrl::fromLocalFile(volume.filePath(name));
-        if (pathExtension(entry).toLower() == QLatin1String("app"))
+        if (pathExtension(entry).toLower() == QLatin1String("app") && !isSymbolicLink(volume.filePath(name)))
             bundles << entry;
     }
 

@@ -4,6 +4,59 @@
 
 #include <QVariantMap>
 
+namespace {
+
+bool isEnabled(const QVariant &value)
+{
+    return value.typeId() == QMetaType::Bool && value.toBool();
+}
+
+// Warnings such as the deprecation notice for ":-" may precede the XML; the
+// markers are tried in this order, not by position.
+const char *const kMarkers[] = {"<?xml", "<!DOCTYPE plist", "<plist"};
+
+// Only the keys asked for are kept of the dictionary.
+std::optional<QVariantMap> rootDictionary(const QByteArray &entitlements, const QStringList &keys)
+{
+    if (entitlements.isEmpty())
+        return std::nullopt;
+    const std::optional<QVariant> root = parsePropertyListKeepingKeys(entitlements, keys);
+    if (!root || root->typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return root->toMap();
+}
+
+// Older codesign versions print "Executable=<path>" on standard output, and an
+// app without entitlements gets nothing else.
+bool reportsAnything(const QByteArray &output)
+{
+    qsizetype start = 0;
+    while (start < output.size()) {
+        qsizetype end = output.indexOf('\n', start);
+        if (end < 0)
+            end = output.size();
+        const QByteArray line = output.mid(start, end - start).trimmed();
+        if (!line.isEmpty() && !line.startsWith("Executable="))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The bytes of standard output that the text was cut from, read in place
+// rather than encoded anew: the output may run to many megabytes.
+QByteArray plistBytes(const QByteArray &output)
+{
+    for (const char *marker : kMarkers) {
+        const qsizetype start = output.indexOf(marker);
+        if (start >= 0)
+            return QByteArray::fromRawData(output.constData() + start, output.size() - start);
+    }
+    return output;
+}
+
+} // namespace
+
 const QStringList &riskyEntitlementKeys()
 {
     static const QStringList keys{
@@ -15,30 +68,46 @@ const QStringList &riskyEntitlementKeys()
     return keys;
 }
 
-QString extractEntitlementsPlist(const QString &output)
+// The text is cut in place: an output of many megabytes is not copied.
+QString extractEntitlementsPlist(QString output)
 {
-    const QString trimmed = output.trimmed();
+    QString trimmed = std::move(output).trimmed();
     // An unsigned or entitlement-free app makes codesign print only the bare
     // "Executable=" header (on some versions to standard output).
     if (trimmed.isEmpty() || trimmed == QLatin1String("Executable="))
         return {};
-    // Warnings such as the deprecation notice for ":-" may precede the XML;
-    // the markers are tried in this order, not by position.
-    for (const char *marker : {"<?xml", "<!DOCTYPE plist", "<plist"}) {
+    for (const char *marker : kMarkers) {
         const qsizetype start = trimmed.indexOf(QLatin1String(marker));
         if (start >= 0)
-            return trimmed.mid(start);
+            return trimmed.remove(0, start);
     }
     return trimmed;
 }
 
 bool isEntitlementEnabled(const QString &key, const QString &entitlements)
 {
-    if (entitlements.isEmpty())
-        return false;
-    const std::optional<QVariant> root = parsePropertyList(entitlements.toUtf8());
-    if (!root || root->typeId() != QMetaType::QVariantMap)
-        return false;
-    const QVariant value = root->toMap().value(key);
-    return value.typeId() == QMetaType::Bool && value.toBool();
+    const std::optional<QVariantMap> dictionary = rootDictionary(entitlements.toUtf8(), {key});
+    return dictionary && isEnabled(dictionary->value(key));
+}
+
+SignedEntitlements readSignedEntitlements(const Shell::DataResult &call)
+{
+    SignedEntitlements read;
+    if (call.exitCode == 0 && !reportsAnything(call.stdoutData))
+        return read;
+    read.reading = SignedEntitlements::Reading::unreadable;
+    // Text that is not UTF-8 decodes to nothing; a NUL would hide the rest of
+    // the text from anyone reading it.
+    read.text = extractEntitlementsPlist(Shell::decoded(call).stdout);
+    if (call.exitCode != 0 || read.text.isEmpty() || call.stdoutData.contains('\0'))
+        return read;
+    const std::optional<QVariantMap> dictionary = rootDictionary(plistBytes(call.stdoutData), riskyEntitlementKeys());
+    if (!dictionary)
+        return read;
+    read.reading = SignedEntitlements::Reading::readable;
+    for (const QString &key : riskyEntitlementKeys()) {
+        if (isEnabled(dictionary->value(key)))
+            read.enabledRiskyKeys << key;
+    }
+    return read;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Reading the signed entitlements that the entitlements call (C3) prints.
 
+#include "engine/shell.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,21 @@ const QStringList &riskyEntitlementKeys();
 
 // The property list cut out of the entitlements output (from "<?xml", else
 // "<!DOCTYPE plist", else "<plist"); empty for no output or a bare "Executable=".
-QString extractEntitlementsPlist(const QString &output);
+QString extractEntitlementsPlist(QString output);
 
 // True only when the text is a property list whose root dictionary holds the key with the boolean true.
 bool isEntitlementEnabled(const QString &key, const QString &entitlements);
+
+// What the entitlements call reported, parsed once.
+struct SignedEntitlements {
+    enum class Reading { none, readable, unreadable };
+    Reading reading = Reading::none;
+    QString text;                  // the property list as shown to the user; empty when none
+    QStringList enabledRiskyKeys;  // in the order of riskyEntitlementKeys, for a readable dictionary
+};
+
+// None: the call succeeded and its standard output holds only white space and
+// the tool's own "Executable=" lines. Readable: that output holds a property
+// list dictionary in UTF-8 text. Unreadable: anything else, a failed call
+// included, so that entitlements nobody could read never pass as harmless.
+SignedEntitlements readSignedEntitlements(const Shell::DataResult &call);

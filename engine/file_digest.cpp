@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,11 +30,6 @@ std::optional<QString> hexDigest(Sha256 &hash)
     if (digest.isEmpty())
         return std::nullopt;
     return QString::fromLatin1(digest.toHex());
-}
-
-QString systemErrorText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 Digest fileDigest(const QString &path)

@@ -4,6 +4,7 @@
 // the image. Never fails silently: no digest comes with the reason why.
 
 #include "engine/sha256.h"
+#include "engine/system_error_text.h"
 
 #include <QString>
 
@@ -29,5 +30,3 @@ std::optional<std::int64_t> hashDescriptor(int fd, Sha256 &hash, std::vector<cha
 // Lower-case hex of a finished digest; nothing when the library gave none.
 std::optional<QString> hexDigest(Sha256 &hash);
 
-// The system's words for errno, e.g. "Permission denied".
-QString systemErrorText(int error);

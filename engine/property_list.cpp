@@ -1,5 +1,8 @@
 #include "engine/property_list.h"
 
+#include "engine/binary_property_list_scan.h"
+#include "engine/xml_property_list.h"
+
 #include <QDateTime>
 #include <QVariantList>
 #include <QVariantMap>
@@ -24,8 +27,8 @@ QString takeString(char *text)
     return value;
 }
 
-// Deeper nesting is refused as unreadable: the conversion recurses, and a
-// crafted signature or image must not exhaust the inspecting thread's stack.
+// Deeper nesting is refused as unreadable: a crafted signature or image must
+// not exhaust the inspecting thread's stack in the binary parser or here.
 constexpr int kMaximumDepth = 256;
 
 QVariant toVariant(plist_t node, int depth, bool &tooDeep)
@@ -99,14 +102,16 @@ QVariant toVariant(plist_t node, int depth, bool &tooDeep)
     }
 }
 
-} // namespace
-
-std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
+// libplist reads the binary form, recursively; its XML reader takes time
+// quadratic in the keys of a dictionary, so the XML form is read here.
+std::optional<QVariant> parse(const QByteArray &bytes, const QStringList *rootKeys)
 {
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<uint32_t>::max())
+    if (!bytes.startsWith("bplist00"))
+        return parseXmlPropertyList(bytes, kMaximumDepth, rootKeys);
+    if (bytes.size() > std::numeric_limits<uint32_t>::max() || !binaryPropertyListWithinLimits(bytes, kMaximumDepth))
         return std::nullopt;
     plist_t root = nullptr;
-    plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
+    plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
     if (!root)
         return std::nullopt;
     PlistPtr owner(root);
@@ -114,7 +119,28 @@ std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
     QVariant value = toVariant(root, 0, tooDeep);
     if (tooDeep)
         return std::nullopt;
+    if (rootKeys && value.typeId() == QMetaType::QVariantMap) {
+        QVariantMap kept;
+        const QVariantMap all = value.toMap();
+        for (const QString &key : *rootKeys) {
+            if (all.contains(key))
+                kept.insert(key, all.value(key));
+        }
+        return kept;
+    }
     return value;
+}
+
+} // namespace
+
+std::optional<QVariant> parsePropertyList(const QByteArray &bytes)
+{
+    return parse(bytes, nullptr);
+}
+
+std::optional<QVariant> parsePropertyListKeepingKeys(const QByteArray &bytes, const QStringList &rootKeys)
+{
+    return parse(bytes, &rootKeys);
 }
 
 std::optional<QString> textValue(const QVariant &value)

@@ -1,17 +1,24 @@
 #pragma once
-// Property lists read through libplist, in the formats the platform accepts
-// (XML and binary), as Qt values: a dictionary is a QVariantMap, an array a
-// QVariantList, text a QString, a boolean a bool, an integer a qint64, a real a
-// double, data a QByteArray and a date a QDateTime. Callers test the type of
-// each value they read; a value of the wrong type counts as absent.
+// Property lists in the formats the platform accepts (XML and binary), as Qt
+// values: a dictionary is a QVariantMap, an array a QVariantList, text a
+// QString, a boolean a bool, an integer a qint64 (a quint64 beyond its range),
+// a real a double, data a QByteArray and a date a QDateTime. Callers test the
+// type of each value they read; a value of the wrong type counts as absent.
+// Nesting deeper than 256 containers is refused, whatever the form.
 
 #include <QByteArray>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
 
 // The root value, or nothing when the bytes are not a readable property list.
 std::optional<QVariant> parsePropertyList(const QByteArray &bytes);
+
+// The same, except that a root dictionary keeps only the given keys: the rest
+// is read and judged, not kept, so a huge list costs no memory for values
+// nobody asks for.
+std::optional<QVariant> parsePropertyListKeepingKeys(const QByteArray &bytes, const QStringList &rootKeys);
 
 // The text value, or nothing when the variant holds anything else.
 std::optional<QString> textValue(const QVariant &value);

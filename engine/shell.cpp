@@ -1,15 +1,16 @@
 #include "engine/shell.h"
 
 #include "engine/capture_file.h"
+#include "engine/capture_folder.h"
+#include "engine/process_wait.h"
+#include "engine/system_error_text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QUuid>
 
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -26,6 +27,14 @@ const char kCaptureFailure[] = "Veristamp could not create temporary command-out
 DataResult failure(const QByteArray &reason)
 {
     return DataResult{-1, QByteArray(), reason};
+}
+
+DataResult stoppedRun(const QString &executablePath, bool started)
+{
+    const QString reason = started
+        ? QStringLiteral("The program \u201C%1\u201D was stopped before it finished.")
+        : QStringLiteral("The program \u201C%1\u201D was not started: the inspection was stopped.");
+    return failure(reason.arg(executablePath).toUtf8());
 }
 
 // The argument vector as the program receives it: its own path first, then
@@ -75,28 +84,6 @@ int spawn(const QByteArray &program, ArgumentVector &argv, int outFd, int errFd,
     return error;
 }
 
-// Error and signal descriptions in English whatever the locale, like every
-// text Veristamp shows.
-QString errorDescription(int error)
-{
-#ifdef __GLIBC__
-    const char *description = ::strerrordesc_np(error);
-#else
-    const char *description = std::strerror(error);
-#endif
-    return description ? QString::fromLatin1(description) : QStringLiteral("error %1").arg(error);
-}
-
-QString signalDescription(int number)
-{
-#ifdef __GLIBC__
-    const char *description = ::sigdescr_np(number);
-#else
-    const char *description = ::strsignal(number);
-#endif
-    return description ? QString::fromLatin1(description) : QStringLiteral("unknown signal");
-}
-
 // A death by signal is no exit of the program: it reads as the shell's
 // 128 + N, never 0, and the reason is added to what the program wrote on
 // standard error, since that is what the user reads of a failed tool.
@@ -111,7 +98,7 @@ void applyWaitStatus(std::optional<int> waitStatus, const QString &executablePat
     result->exitCode = number > 0 ? 128 + number : -1;
     const QString reason = number > 0
         ? QStringLiteral("The program \u201C%1\u201D was ended by signal %2 (%3).")
-              .arg(executablePath, QString::number(number), signalDescription(number))
+              .arg(executablePath, QString::number(number), signalText(number))
         : QStringLiteral("The program \u201C%1\u201D could not be waited for.").arg(executablePath);
     if (!result->stderrData.isEmpty() && !result->stderrData.endsWith('\n'))
         result->stderrData += '\n';
@@ -120,11 +107,11 @@ void applyWaitStatus(std::optional<int> waitStatus, const QString &executablePat
 
 } // namespace
 
-DataResult runData(const QString &executablePath, const QStringList &arguments)
+DataResult runData(const QString &executablePath, const QStringList &arguments, const std::atomic<bool> *stop)
 {
-    // Qt names no temporary folder at all when TMPDIR points at a missing one;
-    // the capture files must then fail, not land in the working folder.
-    const QString folder = QDir::tempPath();
+    if (stop && stop->load())
+        return stoppedRun(executablePath, false);
+    const QString folder = captureFolder();
     if (folder.isEmpty())
         return failure(QByteArray(kCaptureFailure));
     const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -139,20 +126,18 @@ DataResult runData(const QString &executablePath, const QStringList &arguments)
     pid_t pid = 0;
     if (const int error = spawn(program, argv, out.fd(), err.fd(), &pid); error != 0) {
         return failure(QStringLiteral("The program \u201C%1\u201D could not be started: %2.")
-                           .arg(executablePath, errorDescription(error))
+                           .arg(executablePath, systemErrorText(error))
                            .toUtf8());
     }
 
-    int waitStatus = 0;
-    int waited = 0;
-    do {
-        waited = ::waitpid(pid, &waitStatus, 0);
-    } while (waited < 0 && errno == EINTR);
-
+    const ProcessEnd end = waitForProcess(pid, stop);
+    // A program ended on request did not finish: what it wrote is not its answer.
+    if (end.stopped && !(end.waitStatus && WIFEXITED(*end.waitStatus)))
+        return stoppedRun(executablePath, true);
     // The program wrote through its own descriptors; once it has exited, its
     // bytes are there to read without any flush.
     DataResult result{0, out.readAll(), err.readAll()};
-    applyWaitStatus(waited == pid ? std::optional<int>(waitStatus) : std::nullopt, executablePath, &result);
+    applyWaitStatus(end.waitStatus, executablePath, &result);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 
 namespace Shell {
@@ -25,7 +26,13 @@ struct TextResult {
     QString stderr;
 };
 
-DataResult runData(const QString &executablePath, const QStringList &arguments);
+// With a stop flag, a run whose flag is already raised starts nothing, and
+// raising it while the program runs ends the program (SIGTERM, then SIGKILL
+// after a grace of two seconds); either way the result is exit code -1 with
+// the reason, and the capture files are gone as on every other path. A
+// program that still exits by itself keeps its own outcome.
+DataResult runData(const QString &executablePath, const QStringList &arguments,
+                   const std::atomic<bool> *stop = nullptr);
 TextResult run(const QString &executablePath, const QStringList &arguments);
 
 // The decoding run() applies: each stream as UTF-8, and a stream that is not

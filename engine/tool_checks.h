@@ -5,11 +5,14 @@
 #include "engine/inspection_records.h"
 #include "engine/shell.h"
 
+// Both take the tool's result over rather than copy it: its output can be
+// large, and is folded into the detail in place.
+
 // A fixed sentence on success; on failure the tool's own words (condensed),
 // or failFallback when it said nothing.
-InspectionCheck exitStatusCheck(const QString &title, const Shell::TextResult &result, const QString &passDetail,
+InspectionCheck exitStatusCheck(const QString &title, Shell::TextResult result, const QString &passDetail,
                                 const QString &failFallback);
 
 // The tool speaks for itself in both outcomes; each fallback stands in for silence.
-InspectionCheck toolCheck(const QString &title, const Shell::TextResult &result, const QString &passFallback,
+InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const QString &passFallback,
                           const QString &failFallback);

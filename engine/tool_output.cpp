@@ -1,5 +1,9 @@
 #include "engine/tool_output.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace {
 bool isNewline(QChar c)
 {
@@ -15,47 +19,94 @@ bool isNewline(QChar c)
 
 QString combinedOutput(const Shell::TextResult &result)
 {
-    QStringList parts;
-    if (!result.stdout.isEmpty())
-        parts << result.stdout;
-    if (!result.stderr.isEmpty())
-        parts << result.stderr;
-    return parts.join(QLatin1Char('\n'));
+    // One stream alone is passed on shared, not copied: it can be large.
+    if (result.stderr.isEmpty())
+        return result.stdout;
+    if (result.stdout.isEmpty())
+        return result.stderr;
+    return result.stdout + QLatin1Char('\n') + result.stderr;
+}
+
+QString combinedOutput(Shell::TextResult &&result)
+{
+    if (result.stderr.isEmpty())
+        return std::move(result.stdout);
+    if (result.stdout.isEmpty())
+        return std::move(result.stderr);
+    QString combined = std::move(result.stdout);
+    combined += QLatin1Char('\n');
+    combined += result.stderr;
+    return combined;
+}
+
+QList<QStringView> lineViews(const QString &text)
+{
+    QList<QStringView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isNewline(text.at(i))) {
+            lines << QStringView(text).sliced(start, i - start);
+            start = i + 1;
+        }
+    }
+    lines << QStringView(text).sliced(start);
+    return lines;
 }
 
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (isNewline(text.at(i))) {
-            lines << text.mid(start, i - start);
-            start = i + 1;
-        }
-    }
-    lines << text.mid(start);
+    for (QStringView line : lineViews(text))
+        lines << line.toString();
     return lines;
 }
 
-QString condensedDetail(const QString &text, const QString &fallback)
+QString condensedDetail(QString text, const QString &fallback)
 {
-    QStringList kept;
-    for (const QString &line : splitLines(text)) {
-        // QString::trimmed covers white space and every newline character above.
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty())
-            kept << trimmed;
+    // Folded in place: every kept character moves only towards the front,
+    // and the separating space lands on a newline already read.
+    QChar *data = text.data();
+    const qsizetype size = text.size();
+    qsizetype kept = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= size; ++i) {
+        if (i < size && !isNewline(data[i]))
+            continue;
+        // QStringView::trimmed covers white space and every newline character above.
+        const QStringView line = QStringView(data + start, i - start).trimmed();
+        if (!line.isEmpty()) {
+            if (kept > 0)
+                data[kept++] = QLatin1Char(' ');
+            std::copy(line.begin(), line.end(), data + kept);
+            kept += line.size();
+        }
+        start = i + 1;
     }
-    return kept.isEmpty() ? fallback : kept.join(QLatin1Char(' '));
+    if (kept == 0)
+        return fallback;
+    text.truncate(kept);
+    return text;
 }
 
 QStringList signingAuthorities(const QString &text)
 {
     static const QString marker = QStringLiteral("Authority=");
     QStringList authorities;
-    for (const QString &line : splitLines(text)) {
+    for (QStringView line : lineViews(text)) {
         if (line.startsWith(marker))
-            authorities << line.mid(marker.size());
+            authorities << line.sliced(marker.size()).toString();
     }
     return authorities;
+}
+
+QString withoutPackagePath(QString text, const QString &packagePath)
+{
+    const QString resolved = QFileInfo(packagePath).canonicalFilePath();
+    // The longer first, so that neither leaves a piece of the other behind.
+    const bool resolvedFirst = resolved.size() > packagePath.size();
+    for (const QString &path : {resolvedFirst ? resolved : packagePath, resolvedFirst ? packagePath : resolved}) {
+        if (!path.isEmpty())
+            text.remove(path);
+    }
+    return text;
 }

@@ -2,6 +2,7 @@
 
 #ifndef __APPLE__
 #include <QCoreApplication>
+#include <QDir>
 #endif
 
 QString defaultToolRoot()
@@ -9,6 +10,7 @@ QString defaultToolRoot()
 #ifdef __APPLE__
     return QStringLiteral("/");
 #else
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/release-tools");
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                           + QStringLiteral(VERISTAMP_TOOL_ROOT_FROM_PROGRAMS));
 #endif
 }

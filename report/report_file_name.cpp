@@ -1,6 +1,7 @@
 #include "report/report_file_name.h"
 
 #include "report/report_dates.h"
+#include "report/visible_text.h"
 
 #include <QStringList>
 
@@ -13,7 +14,7 @@ QString safeFileNamePart(const QString &name)
     QStringList pieces;
     QString piece;
     for (QChar character : name) {
-        if (forbiddenCharacters.contains(character)) {
+        if (forbiddenCharacters.contains(character) || isHiddenControl(character)) {
             pieces << piece;
             piece.clear();
         } else {
@@ -27,8 +28,14 @@ QString safeFileNamePart(const QString &name)
 
 } // namespace
 
+ReportFileStem reportFileStem(const InspectionResult &result, const QDateTime &now)
+{
+    return ReportFileStem{safeFileNamePart(result.displayName()),
+                          QStringLiteral("-Veristamp-") + reportFileNameDateText(now)};
+}
+
 QString defaultReportFileName(const InspectionResult &result, const QDateTime &now)
 {
-    return safeFileNamePart(result.displayName()) + QStringLiteral("-Veristamp-") + reportFileNameDateText(now)
-           + QStringLiteral(".txt");
+    const ReportFileStem stem = reportFileStem(result, now);
+    return stem.subject + stem.tag + QStringLiteral(".txt");
 }

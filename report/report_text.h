@@ -6,14 +6,21 @@
 
 #include "engine/inspection_records.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QStringList>
+
+class ReportLines;
 
 // The report as of `now`, whose zone or offset is the one printed after "Generated: ".
 QString releaseReportText(const InspectionResult &result, const QDateTime &now);
 
 // The report as of this moment in the system's time zone.
 QString releaseReportText(const InspectionResult &result);
+
+// The same report as UTF-8, made without a whole UTF-16 copy of it: a detail
+// can be a tool's entire output.
+QByteArray releaseReportUtf8(const InspectionResult &result, const QDateTime &now);
 
 // The headings above the three check lists: "RELEASE PREFLIGHT",
 // "DMG PREFLIGHT" and "PACKAGED APP PREFLIGHT".
@@ -22,5 +29,6 @@ QString diskImageChecksHeading();
 QString packagedAppChecksHeading();
 
 // Two lines per check, in list order: "[PASS] Title", then four spaces and the
-// detail. A detail's own line breaks are kept, so its later lines are not indented.
-void appendCheckLines(const QList<InspectionCheck> &checks, QStringList &lines);
+// detail. Names, details and entitlements are shown through visibleText, so no
+// control character of theirs reaches the report and none can start a line.
+void appendCheckLines(const QList<InspectionCheck> &checks, ReportLines &lines);

@@ -1,5 +1,6 @@
 #include "hdiutil.h"
 
+#include "attach_guard.h"
 #include "records.h"
 #include "tar_image.h"
 #include "volume_folders.h"
@@ -103,10 +104,14 @@ QByteArray attachPropertyList(const AttachedVolume &volume)
 std::optional<AttachedVolume> mountVolume(const QString &path, QByteArray *problem)
 {
     std::optional<AttachedVolume> volume = createVolumeFolder(path, problem);
+    if (volume)
+        holdVolume(volume->mountPoint);
+    stopIfInterrupted();
     if (volume && !unpackVolume(path, volume->mountPoint, markerName(), problem)) {
         removeVolumeFolder(volume->mountPoint);
         return std::nullopt;
     }
+    stopIfInterrupted();
     return volume;
 }
 
@@ -163,7 +168,7 @@ Outcome replayDetach(const Record &record, const AttachedVolume &volume, const Q
 
 } // namespace
 
-Outcome hdiutilAnswer(const RecognisedCall &call)
+Outcome hdiutilAnswer(const RecognisedCall &call, const RecordFiles &records)
 {
     const QString &path = call.path;
     if (call.id == CallId::H3) {
@@ -174,10 +179,12 @@ Outcome hdiutilAnswer(const RecognisedCall &call)
             return replayDetach(*record, *volume, path);
         return detach(*volume);
     }
-    const std::optional<Record> record = recordOf(recordFilesOf(path), call.id);
+    const std::optional<Record> record = recordOf(records, call.id);
     if (call.id == CallId::H1)
         return record ? replay(*record, QStringLiteral("H1"), {{"@PATH@", path.toUtf8()}}) : verify(path);
-    if (call.id == CallId::H2)
+    if (call.id == CallId::H2) {
+        guardAttach();
         return record ? replayAttach(*record, path) : attach(path);
+    }
     return errorOutcome(2, usageLine(QStringLiteral("hdiutil")));
 }

@@ -5,6 +5,8 @@
 // property list shaped like the platform's, detach removes such a folder.
 
 #include "outcome.h"
+#include "records.h"
 #include "tool_calls.h"
 
-Outcome hdiutilAnswer(const RecognisedCall &call);
+// `records` are those of the call's path (the image; for detach, the mount point).
+Outcome hdiutilAnswer(const RecognisedCall &call, const RecordFiles &records);

@@ -4,6 +4,7 @@
 // where it has them, and otherwise answers truthfully without claiming any
 // signature, ticket or acceptance.
 
+#include "attach_guard.h"
 #include "hdiutil.h"
 #include "outcome.h"
 #include "records.h"
@@ -16,16 +17,13 @@
 
 namespace {
 
-Outcome answer(const QString &tool, const QStringList &arguments)
+Outcome answer(const RecognisedCall &call, const QString &tool, const RecordFiles &records)
 {
-    const std::optional<RecognisedCall> call = recogniseCall(tool, arguments);
-    if (!call)
-        return errorOutcome(2, usageLine(tool));
     if (tool == QLatin1String("hdiutil"))
-        return hdiutilAnswer(*call);
-    if (const std::optional<Record> record = recordOf(recordFilesOf(call->path), call->id))
-        return replay(*record, callName(call->id), {{"@PATH@", call->path.toUtf8()}});
-    return unrecordedAnswer(*call);
+        return hdiutilAnswer(call, records);
+    if (const std::optional<Record> record = recordOf(records, call.id))
+        return replay(*record, callName(call.id), {{"@PATH@", call.path.toUtf8()}});
+    return unrecordedAnswer(call);
 }
 
 } // namespace
@@ -36,5 +34,19 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QFile::decodeName(argv[i]);
-    return deliver(answer(tool, arguments));
+    const std::optional<RecognisedCall> call = recogniseCall(tool, arguments);
+    if (!call)
+        return deliver(errorOutcome(2, usageLine(tool)));
+    const RecordFiles records = recordFilesOf(call->path);
+    const Outcome outcome = answer(*call, tool, records);
+    // A record "<call>.waits" hangs the call: standard error first, the rest
+    // once standard input closes.
+    if (records.contains(callName(call->id) + QStringLiteral(".waits"))) {
+        deliver(Outcome{0, QByteArray(), outcome.err});
+        waitUntilInputCloses();
+        stopIfInterrupted();
+        return deliver(Outcome{outcome.status, outcome.out, QByteArray()});
+    }
+    stopIfInterrupted();
+    return deliver(outcome);
 }

@@ -116,7 +116,7 @@ private slots:
         const QStringList packages{fixture("apps/Ready.app"), missing, archive, fixture("dmgs/Notarized.dmg")};
         const CheckRun run = check(QStringList{"--release-set"} + packages);
         QCOMPARE(run.exitCode, 66);
-        QCOMPARE(run.err, "veristamp-check: " + missing + ": no such file or folder\nveristamp-check: " + archive
+        QCOMPARE(run.err, "veristamp-check: " + missing + ": No such file or directory\nveristamp-check: " + archive
                               + ": not an .app bundle or a .dmg disk image\n"); // not a terminal: no stage lines
         QCOMPARE(undated(run.out),
                  windowReport("apps/Ready.app") + '\n' + windowReport("dmgs/Notarized.dmg")

@@ -99,6 +99,28 @@ const QList<std::pair<QString, Prepare>> scenes{
          harness.state()->showAbout();
          return true;
      }},
+    {"about-smallest-window.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) {
+         harness.window()->resize(760, 560);
+         harness.state()->showAbout();
+         return true;
+     }},
+    {"live-disk-image-smallest-window.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &script) {
+         harness.window()->resize(760, 560);
+         return dropAndHold(harness, script, {"/usr/sbin/spctl", "--assess"}, "Example-1.0.dmg", 3);
+     }},
+    {"landing-focus-ring.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) {
+         QTest::keyClick(harness.window(), Qt::Key_Tab); // from the drop zone to "About"
+         QTest::keyClick(harness.window(), Qt::Key_Tab); // and back to the zone
+         return harness.item("dropZone")->hasActiveFocus();
+     }},
+    {"context-menu.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &) {
+         QTest::mouseClick(harness.window(), Qt::RightButton, {}, QPoint(560, 520));
+         return harness.window()->findChild<QObject *>("windowMenu")->property("visible").toBool();
+     }},
 };
 
 } // namespace

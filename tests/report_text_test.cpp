@@ -132,10 +132,10 @@ private slots:
         oddApp.entitlements = QStringLiteral(" ");
         oddApp.checks = checks({"NEXT Gatekeeper assessment: Waiting for the assessment.",
                                 "FAIL Code signature: invalid signature\nIn subcomponent: x"});
-        QTest::newRow("pending check, detail with its own line break, entitlements of one space")
+        QTest::newRow("pending check, a line break in a detail cannot start a line, entitlements of one space")
             << odd << noon
             << "\n[NEXT] Gatekeeper assessment\n    Waiting for the assessment.\n[FAIL] Code signature\n"
-               "    invalid signature\nIn subcomponent: x\n\nSIGNED ENTITLEMENTS\n-------------------\n \n\nREPORT NOTE\n";
+               "    invalid signature\uFFFDIn subcomponent: x\n\nSIGNED ENTITLEMENTS\n-------------------\n \n\nREPORT NOTE\n";
         QTest::newRow("upper-case extension, non-ASCII path")
             << odd << noon << "\nSource: /Applications/Tool Ω.APP\nExtension: app\n";
         QTest::newRow("less than an hour west") << odd << moment({2024, 5, 1}, {7, 8, 9}, -1800)

@@ -35,7 +35,7 @@ Rectangle {
 
             AboutCaption {
                 text: AboutContent.checkAreas.length + " CHECK AREAS"
-                color: Qt.rgba(1, 1, 1, 0.36)
+                color: Qt.rgba(1, 1, 1, 0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 0.8
             }

@@ -1,13 +1,13 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import QtQuick.Shapes
 import Veristamp
 
 // The About sheet: a modal sheet over the window while viewState.showingAbout
-// holds, 660 points wide and as high as its content. "Done" (or Return) closes
-// it; nothing on it is selectable except the support address. In a window
-// shorter than the sheet its content scrolls rather than being cut off.
+// holds, 660 points wide and as high as its content. "Done" (or Return, or
+// Escape) closes it; nothing on it is selectable except the support address.
+// In a window shorter than the sheet the body scrolls under the header, with
+// a scroll bar, so "Done" stays in view.
 Popup {
     id: root
 
@@ -18,67 +18,65 @@ Popup {
     visible: viewState.showingAbout
     modal: true
     closePolicy: Popup.NoAutoClose
+    focus: true
     width: 660
-    height: Math.min(implicitHeight, parent.height)
+    height: Math.min(implicitHeight, parent.height - 2 * margin)
     padding: 28
     x: Math.round((parent.width - width) / 2)
-    y: Math.max(0, Math.round((parent.height - height) / 2))
+    y: Math.max(margin, Math.round((parent.height - height) / 2))
 
-    background: Rectangle {
-        gradient: Gradient {
-            GradientStop { position: 0.0; color: Qt.rgba(0.125, 0.125, 0.125, 1) }
-            GradientStop { position: 1.0; color: Qt.rgba(0.06, 0.06, 0.06, 1) }
-        }
+    // The window's edge shows around the sheet, however short the window.
+    readonly property real margin: 12
 
-        Shape {
-            anchors.fill: parent
+    background: SheetBackground {}
 
-            ShapePath {
-                strokeColor: "transparent"
-                fillGradient: LinearGradient {
-                    x1: 0
-                    y1: 0
-                    x2: root.width
-                    y2: root.height
-                    GradientStop { position: 0.0; color: Qt.rgba(1, 1, 1, 0.025) }
-                    GradientStop { position: 1.0; color: "transparent" }
-                }
-                PathLine { x: root.width; y: 0 }
-                PathLine { x: root.width; y: root.height }
-                PathLine { x: 0; y: root.height }
-                PathLine { x: 0; y: 0 }
-            }
-        }
+    // The window behind dims, so the sheet stands out from it.
+    Overlay.modal: Rectangle {
+        color: Qt.rgba(0, 0, 0, 0.45)
     }
 
-    contentItem: Flickable {
-        implicitHeight: sheetContent.implicitHeight
-        contentHeight: sheetContent.implicitHeight
-        boundsBehavior: Flickable.StopAtBounds
-        clip: true
+    contentItem: ColumnLayout {
+        spacing: 0
+        Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(body, event.key)
 
-        ColumnLayout {
-            id: sheetContent
-            width: root.availableWidth
-            spacing: 0
+        Shortcut {
+            sequences: ["Return", "Enter", "Escape"]
+            enabled: root.opened
+            onActivated: root.viewState.showingAbout = false
+        }
 
-            Shortcut {
-                sequences: ["Return", "Enter"]
-                enabled: root.opened
-                onActivated: root.viewState.showingAbout = false
+        AboutHeader {
+            Layout.fillWidth: true
+            Layout.bottomMargin: 22
+            onDone: root.viewState.showingAbout = false
+        }
+
+        AboutDivider { opacity: 0.09 }
+
+        Flickable {
+            id: body
+            objectName: "aboutBody"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            implicitHeight: contentHeight
+            contentHeight: bodyColumn.implicitHeight + bodyColumn.y
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+
+            // In the sheet's right margin, shown while the body scrolls.
+            ScrollBar.vertical: ScrollBar {
+                objectName: "aboutScrollBar"
+                parent: root.contentItem.parent
+                x: root.width - root.rightPadding + 10
+                y: root.topPadding + body.y
+                height: body.height
+                policy: body.contentHeight > body.height + 1 ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
             }
-
-            AboutHeader {
-                Layout.fillWidth: true
-                Layout.bottomMargin: 22
-                onDone: root.viewState.showingAbout = false
-            }
-
-            AboutDivider { opacity: 0.09 }
 
             ColumnLayout {
-                Layout.fillWidth: true
-                Layout.topMargin: 20
+                id: bodyColumn
+                y: 20
+                width: body.width
                 spacing: 20
 
                 ColumnLayout {
@@ -156,7 +154,7 @@ Popup {
             AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "RELEASE INSPECTION"
-                color: Qt.rgba(1, 1, 1, 0.42)
+                color: Qt.rgba(1, 1, 1, 0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 1.4
             }
@@ -174,6 +172,9 @@ Popup {
             id: doneButton
             objectName: "aboutDoneButton"
             text: "Done"
+            focus: true
+            focusPolicy: Qt.StrongFocus
+            Accessible.name: text
             leftPadding: 14
             rightPadding: 14
             topPadding: 5
@@ -193,6 +194,8 @@ Popup {
                 radius: 6
                 color: doneButton.down ? Qt.darker(doneButton.palette.highlight, 1.2) : doneButton.palette.highlight
             }
+
+            FocusRing {}
         }
     }
 
@@ -220,6 +223,9 @@ Popup {
 
             TextEdit {
                 objectName: "supportAddress"
+                Accessible.name: text
+                Accessible.role: Accessible.EditableText
+                Accessible.readOnly: true
                 text: AboutContent.supportAddress
                 readOnly: true
                 selectByMouse: true
@@ -237,7 +243,7 @@ Popup {
             AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "VERISTAMP"
-                color: Qt.rgba(1, 1, 1, 0.34)
+                color: Qt.rgba(1, 1, 1, 0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 1.2
             }

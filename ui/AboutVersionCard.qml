@@ -46,7 +46,7 @@ Rectangle {
             AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "FINAL ARTIFACT CHECK"
-                color: Qt.rgba(1, 1, 1, 0.38)
+                color: Qt.rgba(1, 1, 1, 0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 0.9
             }
@@ -71,7 +71,7 @@ Rectangle {
 
         AboutCaption {
             text: pair.label
-            color: Qt.rgba(1, 1, 1, 0.4)
+            color: Qt.rgba(1, 1, 1, 0.5)
             font.pixelSize: 9
             font.letterSpacing: 1.0
         }

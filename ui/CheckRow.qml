@@ -15,6 +15,8 @@ Item {
     property color badgeFill
 
     objectName: "check:" + title
+    Accessible.role: Accessible.ListItem
+    Accessible.name: AccessibleTexts.check(title, badge, detail)
     implicitHeight: row.implicitHeight + 28
 
     RowLayout {
@@ -59,6 +61,9 @@ Item {
 
             TextEdit {
                 objectName: "checkDetail"
+                Accessible.name: root.title
+                Accessible.role: Accessible.EditableText
+                Accessible.readOnly: true
                 Layout.fillWidth: true
                 text: root.detail
                 textFormat: TextEdit.PlainText

@@ -5,16 +5,26 @@ import Veristamp
 
 // The one view of a main window: the top bar, a divider and the screen the
 // state selects (viewState.screen), plus the About sheet. The reset of "Check
-// Another App or DMG" fades the landing screen in over 0.18 s.
+// Another App or DMG" fades the landing screen in over 0.18 s. Each new
+// screen takes the keyboard focus: the drop zone, the live card, the verdict.
 Item {
     id: root
 
     required property ContentViewState viewState
+    property real windowButtonsWidth: 0
 
     function checkAnother() {
         resetFade.restart()
         root.viewState.checkAnother()
     }
+
+    // Later, once the screen's content exists; never from under the About sheet.
+    function focusScreen() {
+        if (!root.viewState.showingAbout)
+            [landing, live, results][screens.currentIndex].takeFocus()
+    }
+
+    Component.onCompleted: focusScreen()
 
     ColumnLayout {
         anchors.fill: parent
@@ -23,6 +33,7 @@ Item {
         TopBar {
             Layout.fillWidth: true
             viewState: root.viewState
+            windowButtonsWidth: root.windowButtonsWidth
             onCheckAnotherClicked: root.checkAnother()
         }
 
@@ -39,13 +50,16 @@ Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
             currentIndex: root.viewState.screen
+            onCurrentIndexChanged: Qt.callLater(root.focusScreen)
 
             LandingView {
+                id: landing
                 objectName: "landingView"
                 viewState: root.viewState
             }
 
             LiveInspectionView {
+                id: live
                 objectName: "liveInspectionView"
                 viewState: root.viewState
             }
@@ -56,8 +70,10 @@ Item {
                 contentWidth: availableWidth
                 ScrollBar.vertical.policy: ScrollBar.AlwaysOn
                 ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
+                Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(resultsScroll.contentItem, event.key)
 
                 ResultsView {
+                    id: results
                     objectName: "resultsView"
                     width: resultsScroll.availableWidth
                     viewState: root.viewState

@@ -5,7 +5,8 @@ import Veristamp
 
 // The drop target: the dashed zone with its invitation, and 40 points beside
 // it on each side that take drops as well. DropRules decides which drags are
-// welcome and hands a drop's package to the intake.
+// welcome and hands a drop's package to the intake. The zone is also a
+// button: a click, Enter or Space shows the open panel ("Open…").
 DropArea {
     id: root
 
@@ -30,12 +31,29 @@ DropArea {
         value: root.containsDrag
     }
 
+    function takeFocus() { zone.forceActiveFocus() }
+
+    // A button to the keyboard and screen readers; a left click (a right one
+    // is the window's menu) opens the panel too.
     Item {
         id: zone
         objectName: "dropZone"
         anchors.fill: parent
         anchors.leftMargin: root.sideStrip
         anchors.rightMargin: root.sideStrip
+        activeFocusOnTab: true
+        Accessible.role: Accessible.Button
+        Accessible.name: AccessibleTexts.dropZone
+        Accessible.onPressAction: zone.choosePackage()
+        Keys.onReturnPressed: choosePackage()
+        Keys.onEnterPressed: choosePackage()
+        Keys.onSpacePressed: choosePackage()
+
+        function choosePackage() { AppCommands.openPackage(Window.window) }
+
+        TapHandler { onTapped: zone.choosePackage() }
+        HoverHandler { cursorShape: Qt.PointingHandCursor }
+        FocusRing { targetRadius: 24 }
 
         Rectangle {
             objectName: "dropZoneFill"
@@ -92,7 +110,8 @@ DropArea {
             }
 
             Text {
-                Layout.fillWidth: true
+                Layout.alignment: Qt.AlignHCenter
+                Layout.maximumWidth: TextBalance.width(text, font, content.width)
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 text: "Drop an app or DMG here"
@@ -102,7 +121,8 @@ DropArea {
             }
 
             Text {
-                Layout.fillWidth: true
+                Layout.alignment: Qt.AlignHCenter
+                Layout.maximumWidth: TextBalance.width(text, font, content.width)
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 text: "Veristamp will identify the package and begin its release preflight."

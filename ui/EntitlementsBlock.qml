@@ -2,7 +2,9 @@ import QtQuick
 import Veristamp
 
 // The signed entitlements, every line kept, monospaced and selectable, in an
-// inner panel of its section's card.
+// inner panel of its section's card. Tabs stop every four characters; lines
+// wrap only after white space or between tags (see entitlements_display.h),
+// and a copy takes the text as signed.
 Rectangle {
     id: root
 
@@ -33,5 +35,15 @@ Rectangle {
         selectionColor: Qt.rgba(1, 1, 1, 0.25)
         font.family: Typography.monospacedFamily
         font.pixelSize: 12
+        tabStopDistance: 4 * characterWidth.advanceWidth(" ")
+        Accessible.name: "Signed entitlements"
+        Accessible.role: Accessible.EditableText
+        Accessible.readOnly: true
+        Keys.onPressed: (event) => event.accepted = event.matches(StandardKey.Copy) && EntitlementsClipboard.copy(selectedText)
+
+        FontMetrics {
+            id: characterWidth
+            font: body.font
+        }
     }
 }

@@ -5,6 +5,7 @@ import Veristamp
 
 // Release evidence: the offer to save a timestamped report of this result,
 // with the save button that turns into a disabled "Saved" once it is done.
+// Cmd/Ctrl+S saves too.
 Rectangle {
     id: root
 
@@ -20,6 +21,12 @@ Rectangle {
         id: saver
         objectName: "releaseReportSaver"
         viewState: root.viewState
+    }
+
+    Shortcut {
+        sequences: [StandardKey.Save]
+        enabled: saver.canSave
+        onActivated: saver.save()
     }
 
     RowLayout {
@@ -73,6 +80,10 @@ Rectangle {
             objectName: "saveReportButton"
             text: saver.buttonTitle
             enabled: saver.canSave
+            focusPolicy: Qt.StrongFocus
+            Accessible.name: text
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
             // The prominent bordered style: filled in the accent colour, all of it dimmed while disabled.
             opacity: enabled ? 1.0 : 0.45
             leftPadding: 12
@@ -105,6 +116,8 @@ Rectangle {
                 radius: 6
                 color: saveButton.down ? Qt.darker(saveButton.palette.highlight, 1.2) : saveButton.palette.highlight
             }
+
+            FocusRing {}
         }
     }
 }

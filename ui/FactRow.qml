@@ -37,6 +37,9 @@ Item {
 
         TextEdit {
             objectName: "factValue"
+            Accessible.name: root.label
+            Accessible.role: Accessible.EditableText
+            Accessible.readOnly: true
             Layout.fillWidth: true
             Layout.preferredWidth: 0
             Layout.alignment: Qt.AlignLeft | Qt.AlignBaseline

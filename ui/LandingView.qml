@@ -9,6 +9,8 @@ Item {
 
     required property ContentViewState viewState
 
+    function takeFocus() { dropZone.takeFocus() }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 24

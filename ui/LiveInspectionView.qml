@@ -4,20 +4,37 @@ import QtQuick.Layouts
 import Veristamp
 
 // The live inspection screen: one card with a spinner, the heading, the
-// target's name and a row per live stage, between two flexible spaces.
-Item {
+// target's name and a row per live stage, between two flexible spaces. In a
+// window too short for the card the screen scrolls, so no row is cut off.
+Flickable {
     id: root
 
     required property ContentViewState viewState
 
-    ColumnLayout {
-        anchors.fill: parent
-        spacing: 28
+    function takeFocus() { liveCard.forceActiveFocus() }
 
-        Item { Layout.fillHeight: true }
+    contentWidth: width
+    contentHeight: Math.max(height, screen.implicitHeight)
+    boundsBehavior: Flickable.StopAtBounds
+    clip: true
+    Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(root, event.key)
+    ScrollBar.vertical: ScrollBar {
+        policy: root.contentHeight > root.height + 1 ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+    }
+
+    ColumnLayout {
+        id: screen
+        anchors.fill: parent
+        // The spaces around the card shrink to a margin before the screen scrolls.
+        spacing: 0
+
+        Item { Layout.fillHeight: true; Layout.minimumHeight: 16 }
 
         Rectangle {
+            id: liveCard
             objectName: "liveCard"
+            Accessible.role: Accessible.Grouping
+            Accessible.name: AccessibleTexts.liveCard(root.viewState.inspectingHeading, root.viewState.inspectionTargetName)
             Layout.alignment: Qt.AlignHCenter
             Layout.leftMargin: 36
             Layout.rightMargin: 36
@@ -28,6 +45,8 @@ Item {
             color: Qt.rgba(1, 1, 1, 0.085)
             border.color: Qt.rgba(1, 1, 1, 0.18)
             border.width: 1
+
+            FocusRing { targetRadius: 24 }
 
             ColumnLayout {
                 id: card
@@ -40,14 +59,13 @@ Item {
                 anchors.bottomMargin: verticalInset
                 spacing: 20
 
-                BusyIndicator {
+                Spinner {
                     Layout.alignment: Qt.AlignHCenter
                     implicitWidth: 32
                     implicitHeight: 32
-                    padding: 0
                     scale: 1.15
                     running: root.visible
-                    palette.dark: StatusPalette.green
+                    color: StatusPalette.green
                 }
 
                 ColumnLayout {
@@ -97,11 +115,15 @@ Item {
                 }
 
                 Text {
+                    objectName: "liveFootnote"
                     Layout.alignment: Qt.AlignHCenter
                     Layout.topMargin: 5
                     Layout.fillWidth: true
                     Layout.preferredWidth: 570
                     Layout.maximumWidth: 570
+                    // Its lines balanced, so no word is left alone on the last one.
+                    leftPadding: Math.max(0, (width - TextBalance.width(text, font, width)) / 2)
+                    rightPadding: leftPadding
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
                     text: "Each stage turns green as it passes. Veristamp remains responsive while the release package is inspected."
@@ -111,6 +133,6 @@ Item {
             }
         }
 
-        Item { Layout.fillHeight: true }
+        Item { Layout.fillHeight: true; Layout.minimumHeight: 16 }
     }
 }

@@ -13,6 +13,9 @@ ApplicationWindow {
     minimumHeight: 560
     visible: true
 
+    // Kept clear by the top bar: the window's own buttons (see prepareWindow).
+    property real windowButtonsWidth: 0
+
     background: Rectangle {
         gradient: Gradient {
             GradientStop { position: 0.0; color: Qt.rgba(0.10, 0.10, 0.10, 1.0) }
@@ -25,15 +28,24 @@ ApplicationWindow {
         objectName: "viewState"
     }
 
+    // "Open…", from the shortcut and the context menu here, from the drop zone
+    // and the menu bar through AppCommands.
+    PackageOpener {
+        id: opener
+        objectName: "packageOpener"
+        viewState: viewState
+    }
+
     ContentView {
         objectName: "contentView"
         anchors.fill: parent
         viewState: viewState
+        windowButtonsWidth: window.windowButtonsWidth
 
         TapHandler {
             acceptedButtons: Qt.RightButton
             enabled: AppCommands.commandsInWindow
-            onTapped: windowMenu.popup()
+            onTapped: (eventPoint) => windowMenu.popup(eventPoint.position)
         }
     }
 
@@ -44,10 +56,42 @@ ApplicationWindow {
         onActivated: AppCommands.newWindow()
     }
 
+    Shortcut {
+        sequences: [StandardKey.Open]
+        enabled: AppCommands.commandsInWindow
+        onActivated: opener.open()
+    }
+
+    // The context menu from the keyboard too.
+    Shortcut {
+        sequences: ["Menu", "Shift+F10"]
+        enabled: AppCommands.commandsInWindow
+        onActivated: windowMenu.popup()
+    }
+
+    Connections {
+        target: AppCommands
+        function onOpenPackageRequested(target) {
+            if (target === window)
+                opener.open()
+        }
+    }
+
+    // Drawn in the window's dark palette, its highlight the accent of the buttons.
     Menu {
         id: windowMenu
         objectName: "windowMenu"
+        palette.window: Qt.rgba(0.17, 0.17, 0.17, 1)
+        palette.windowText: "white"
+        palette.dark: Qt.rgba(1, 1, 1, 0.16)
+        palette.light: Qt.rgba(0, 0.4, 1, 1)
+        palette.midlight: Qt.rgba(0, 0.32, 0.8, 1)
 
+        MenuItem {
+            text: "Open\u2026"
+            enabled: opener.canOpen
+            onTriggered: opener.open()
+        }
         MenuItem {
             text: "New Window"
             onTriggered: AppCommands.newWindow()
@@ -58,5 +102,5 @@ ApplicationWindow {
         }
     }
 
-    Component.onCompleted: AppCommands.prepareWindow(window)
+    Component.onCompleted: windowButtonsWidth = AppCommands.prepareWindow(window)
 }

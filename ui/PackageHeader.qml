@@ -11,6 +11,8 @@ Rectangle {
     readonly property color tint: inspection.verdictColor
 
     implicitHeight: row.implicitHeight + 36
+    Accessible.role: Accessible.StaticText
+    Accessible.name: AccessibleTexts.packageHeader(inspection.displayName, inspection.kindWords, inspection.path)
     radius: 18
     color: Qt.rgba(1, 1, 1, 0.07)
     border.color: Qt.rgba(1, 1, 1, 0.12)

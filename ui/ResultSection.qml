@@ -18,6 +18,8 @@ ColumnLayout {
 
     Text {
         objectName: "sectionTitle"
+        Accessible.role: Accessible.Heading
+        Accessible.name: text
         Layout.bottomMargin: 10
         text: root.title
         color: Qt.rgba(1, 1, 1, 0.88)

@@ -12,6 +12,11 @@ Item {
 
     implicitHeight: content.item ? content.item.implicitHeight + 56 : 0
 
+    function takeFocus() {
+        if (content.item)
+            content.item.verdictBanner.forceActiveFocus()
+    }
+
     // Built each time the screen is shown: Qt Quick Layouts keep the sizes
     // they measured while hidden, so a result that arrives behind the live
     // screen would otherwise be laid out with stale widths.
@@ -23,9 +28,12 @@ Item {
         active: root.visible
 
         sourceComponent: ColumnLayout {
+            readonly property alias verdictBanner: banner
+
             spacing: 22
 
             VerdictBanner {
+                id: banner
                 objectName: "verdictBanner"
                 Layout.fillWidth: true
                 inspection: root.inspection

@@ -1,11 +1,11 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Veristamp
 
 // One live stage: status icon (a small spinner while active), title and
 // status label, on a fill and border in the status's colours. A change of
-// status animates this row alone, over 0.18 s.
+// status animates this row alone, over 0.18 s. Screen readers read the row
+// as one item, and hear it announced when its stage finishes.
 Rectangle {
     id: row
 
@@ -16,6 +16,8 @@ Rectangle {
     readonly property var look: StatusPalette.stageRowLook(status)
 
     objectName: "stageRow"
+    Accessible.role: Accessible.ListItem
+    Accessible.name: AccessibleTexts.stage(title, status)
     implicitHeight: line.implicitHeight + 20
     radius: 11
     color: look.fill
@@ -24,6 +26,11 @@ Rectangle {
 
     Behavior on color { ColorAnimation { duration: 180; easing.type: Easing.InOutQuad } }
     Behavior on border.color { ColorAnimation { duration: 180; easing.type: Easing.InOutQuad } }
+
+    AccessibleAnnouncement {
+        target: row
+        text: AccessibleTexts.stageAnnouncement(row.title, row.status)
+    }
 
     RowLayout {
         id: line
@@ -46,20 +53,19 @@ Rectangle {
                 color: row.look.iconColor
             }
 
-            BusyIndicator {
+            Spinner {
                 objectName: "stageSpinner"
                 anchors.centerIn: parent
-                implicitWidth: 16
-                implicitHeight: 16
-                padding: 0
+                width: 16
+                height: 16
                 visible: row.look.showsSpinner
-                running: visible
-                palette.dark: row.look.iconColor
+                color: row.look.titleColor
             }
         }
 
         Text {
             objectName: "stageTitle"
+            Accessible.ignored: true
             Layout.fillWidth: true
             text: row.title
             elide: Text.ElideRight
@@ -71,6 +77,7 @@ Rectangle {
 
         Text {
             objectName: "stageLabel"
+            Accessible.ignored: true
             Layout.leftMargin: 4 // with the row spacing, the 16-point minimum gap
             text: row.look.label
             visible: text.length > 0

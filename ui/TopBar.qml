@@ -4,17 +4,24 @@ import QtQuick.Layouts
 import Veristamp
 
 // The bar above every screen: app mark, title block, and the "About" and
-// "Check Another App or DMG" buttons on the right.
+// "Check Another App or DMG" buttons on the right. Where the window's own
+// buttons sit in the content (macOS's hidden title bar), the mark starts
+// beside them.
 Item {
     id: root
 
     required property ContentViewState viewState
+    property real windowButtonsWidth: 0
     signal checkAnotherClicked()
 
     // The platform's bordered button on a dark window: white label on a faint
     // rounded fill.
     component BarButton: Button {
         id: button
+        focusPolicy: Qt.StrongFocus
+        Accessible.name: text
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
         leftPadding: 11
         rightPadding: 11
         topPadding: 4
@@ -34,6 +41,8 @@ Item {
             border.color: Qt.rgba(1, 1, 1, 0.1)
             border.width: 1
         }
+
+        FocusRing {}
     }
 
     implicitHeight: row.implicitHeight + 36
@@ -41,13 +50,14 @@ Item {
     RowLayout {
         id: row
         anchors.fill: parent
-        anchors.leftMargin: 26
+        anchors.leftMargin: Math.max(26, root.windowButtonsWidth + 14)
         anchors.rightMargin: 26
         anchors.topMargin: 18
         anchors.bottomMargin: 18
         spacing: 14
 
         Rectangle {
+            Accessible.ignored: true
             implicitWidth: 46
             implicitHeight: 46
             radius: 12
@@ -80,5 +90,12 @@ Item {
             visible: root.viewState.canCheckAnother
             onClicked: root.checkAnotherClicked()
         }
+    }
+
+    Shortcut {
+        objectName: "checkAnotherShortcut"
+        sequences: ["Ctrl+Shift+N"]
+        enabled: root.viewState.canCheckAnother
+        onActivated: root.checkAnotherClicked()
     }
 }

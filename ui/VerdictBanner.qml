@@ -3,7 +3,8 @@ import QtQuick.Layouts
 import Veristamp
 
 // May this package ship: the verdict in its colour, its summary, and the
-// pass, warning and fail tiles.
+// pass, warning and fail tiles. It takes the focus when the results show, is
+// read as one text with its tallies, and is announced as it appears.
 Rectangle {
     id: root
 
@@ -11,13 +12,24 @@ Rectangle {
     readonly property color tint: inspection.verdictColor
 
     implicitHeight: row.implicitHeight + 40
+    activeFocusOnTab: true
+    Accessible.role: Accessible.StaticText
+    Accessible.name: AccessibleTexts.verdict(inspection.verdictTitle, inspection.verdictSummary, inspection.tallyTiles)
     radius: 18
     color: Qt.rgba(tint.r, tint.g, tint.b, 0.075)
     border.color: Qt.rgba(tint.r, tint.g, tint.b, 0.34)
     border.width: 1.2
 
+    AccessibleAnnouncement {
+        target: root
+        text: root.Accessible.name
+    }
+
+    FocusRing { targetRadius: 18 }
+
     RowLayout {
         id: row
+        Accessible.ignored: true
         anchors.fill: parent
         anchors.margins: 20
         spacing: 18

@@ -33,7 +33,7 @@ void AppCommands::newWindow()
     // Loading through the application engine lets it track the window as a
     // root object: destroyed with the engine unless closed first.
     if (auto *engine = qobject_cast<QQmlApplicationEngine *>(qmlEngine(this)))
-        engine->load(mainWindowUrl());
+        openMainWindow(*engine);
 }
 
 void AppCommands::showAbout()
@@ -41,13 +41,24 @@ void AppCommands::showAbout()
     emit showAboutRequested();
 }
 
-void AppCommands::prepareWindow(QQuickWindow *window)
+void AppCommands::openPackage(QQuickWindow *window)
+{
+    auto *engine = qobject_cast<QQmlApplicationEngine *>(qmlEngine(this));
+    if (!window && engine)
+        window = qobject_cast<QQuickWindow *>(openMainWindow(*engine));
+    if (window)
+        emit openPackageRequested(window);
+}
+
+qreal AppCommands::prepareWindow(QQuickWindow *window)
 {
     if (!window)
-        return;
+        return 0;
     // By name: the signal's argument type is private to Qt Quick.
     connect(window, SIGNAL(closing(QQuickCloseEvent *)), window, SLOT(deleteLater()));
 #ifdef Q_OS_MACOS
-    hideTitleBar(*window);
+    return hideTitleBar(*window);
+#else
+    return 0;
 #endif
 }

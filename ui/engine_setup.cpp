@@ -2,7 +2,7 @@
 
 #include "ui/symbols.h"
 
-#include <QQmlEngine>
+#include <QQmlApplicationEngine>
 #include <QQuickStyle>
 
 void setUpQuickControlsStyle()
@@ -18,4 +18,12 @@ void setUpEngine(QQmlEngine &engine)
 QUrl mainWindowUrl()
 {
     return QUrl(QStringLiteral("qrc:/Veristamp/Main.qml"));
+}
+
+QObject *openMainWindow(QQmlApplicationEngine &engine)
+{
+    const qsizetype before = engine.rootObjects().size();
+    engine.load(mainWindowUrl());
+    const QList<QObject *> windows = engine.rootObjects();
+    return windows.size() > before ? windows.last() : nullptr;
 }

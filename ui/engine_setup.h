@@ -5,6 +5,8 @@
 
 #include <QUrl>
 
+class QObject;
+class QQmlApplicationEngine;
 class QQmlEngine;
 
 // Before the first engine exists: the plain "Basic" Controls style, which
@@ -16,3 +18,7 @@ void setUpEngine(QQmlEngine &engine);
 
 // The main window (Main.qml in the Veristamp module's resources).
 QUrl mainWindowUrl();
+
+// Loads one more main window into the engine, which tracks it as a root
+// object; the window, or nullptr when it did not load.
+QObject *openMainWindow(QQmlApplicationEngine &engine);

@@ -3,9 +3,11 @@
 #include "ui/app_commands.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QQuickWindow>
 
 std::unique_ptr<QObject> makeApplicationMenuBar(AppCommands &commands)
 {
@@ -16,6 +18,12 @@ std::unique_ptr<QObject> makeApplicationMenuBar(AppCommands &commands)
     QAction *newWindow = fileMenu->addAction(QStringLiteral("New Window"));
     newWindow->setShortcut(QKeySequence::New);
     QObject::connect(newWindow, &QAction::triggered, &commands, &AppCommands::newWindow);
+
+    QAction *open = fileMenu->addAction(QStringLiteral("Open\u2026"));
+    open->setShortcut(QKeySequence::Open);
+    QObject::connect(open, &QAction::triggered, &commands, [&commands] {
+        commands.openPackage(qobject_cast<QQuickWindow *>(QGuiApplication::focusWindow()));
+    });
 
     // The About role moves the item into the application menu, where it
     // takes the standard About item's place.

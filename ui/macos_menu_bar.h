@@ -1,7 +1,7 @@
 #pragma once
 // macOS only: the menu bar of the application. "About Veristamp" replaces the
-// standard About item of the application menu; File holds New Window. All
-// other items are the platform's own.
+// standard About item of the application menu; File holds New Window and
+// Open… (for the active window). All other items are the platform's own.
 
 #include <QObject>
 

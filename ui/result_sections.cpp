@@ -1,6 +1,7 @@
 #include "ui/result_sections.h"
 
 #include "report/fact_rows.h"
+#include "ui/entitlements_display.h"
 #include "ui/status_palette.h"
 
 namespace {
@@ -98,7 +99,7 @@ QString entitlementsMarkup(const QString &entitlements)
 {
     // One paragraph; explicit breaks rather than pre-wrap's own line ends,
     // which drop a final empty line. The extra distance applies to each line.
-    QString body = entitlements.toHtmlEscaped();
+    QString body = entitlementsDisplayText(entitlements).toHtmlEscaped();
     body.replace(QLatin1Char('\n'), QLatin1String("<br/>"));
     return QStringLiteral("<p style=\"margin-top:0; margin-bottom:0; white-space:pre-wrap; "
                           "line-height:3px; -qt-line-height-type:line-distance\">%1</p>")

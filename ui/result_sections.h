@@ -47,6 +47,7 @@ QColor checkStatusColor(CheckStatus status);
 CheckRowView checkRowView(const InspectionCheck &check);
 
 // The entitlements text as rich text for a read-only text view, every line
-// and blank kept, with 3 points between lines. Its plain text is the
-// entitlements text unchanged.
+// and blank kept, with 3 points between lines, wrapping only where
+// entitlementsDisplayText allows. Its plain text, through
+// entitlementsCopiedText, is the entitlements text unchanged.
 QString entitlementsMarkup(const QString &entitlements);

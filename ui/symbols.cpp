@@ -18,7 +18,7 @@ constexpr std::array<std::pair<const char *, const char *>, 16> symbolTable{{
     {"exclamationmark.triangle.fill", "exclamation-triangle-fill"},
     {"xmark.circle.fill", "x-circle-fill"},
     {"xmark.octagon.fill", "x-octagon-fill"},
-    {"app.badge.checkmark", "app-indicator"},
+    {"app.badge.checkmark", "app-badge-checkmark"},
     {"externaldrive.fill", "device-hdd-fill"},
     {"clock.fill", "clock-fill"},
     {"doc.text.fill", "file-earmark-text-fill"},

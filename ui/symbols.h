@@ -1,7 +1,8 @@
 #pragma once
 // The symbols the screens name (checkmark.seal.fill, circle, ...) and the icon
 // each one is drawn with: one table over the Bootstrap Icons files shipped in
-// ui/icons. Icons are rendered from their vector source at the pixel size a
+// ui/icons, and Veristamp's own app-badge-checkmark (an app with a checked
+// badge, where Bootstrap has only a notification dot). Icons are rendered from their vector source at the pixel size a
 // screen asks for and tinted with one colour, so they stay crisp at any
 // device pixel ratio. The image provider serves them to QML as
 // "image://symbol/<name>?color=<aarrggbb>".

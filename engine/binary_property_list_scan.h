@@ -1,0 +1,12 @@
+#pragma once
+// A linear scan of the binary form of a property list ("bplist00"), made
+// before the recursive parser sees it: that parser would follow a chain of
+// containers as deep as the file makes it, and expand a container referenced
+// from several places once for every reference.
+
+#include <QByteArray>
+
+// True when the object table is sound, no value lies deeper than maximumDepth
+// containers (the root is at depth 0), no container holds itself, and the
+// tree the references spell out has no more values than the file has bytes.
+bool binaryPropertyListWithinLimits(const QByteArray &bytes, int maximumDepth);

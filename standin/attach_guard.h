@@ -1,0 +1,22 @@
+#pragma once
+// An attach told to stop (SIGINT, SIGTERM or SIGHUP) before it has answered
+// leaves no volume behind, as the platform's tool leaves no half-mounted
+// image: the folder it unpacked is removed, and the stand-in then ends by
+// that very signal. The handler only notes the signal; the attach acts on it
+// at its next checkpoint, or at once while it waits for its input.
+
+#include <QString>
+
+// Catches the three signals from here on.
+void guardAttach();
+
+// The volume to remove should a signal arrive before the answer is out.
+void holdVolume(const QString &mountPoint);
+
+// Removes the held volume and ends by the signal, when one arrived.
+void stopIfInterrupted();
+
+// Returns once standard input is closed: a record that says so makes a call
+// wait like a tool stuck on a prompt or the network. Stops as above when a
+// signal arrives meanwhile (without the guard, the signal's default ends it).
+void waitUntilInputCloses();

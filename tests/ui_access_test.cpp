@@ -1,0 +1,207 @@
+// Main windows used without a mouse: the keyboard-only road from the drop
+// zone to a saved report, the accessible role and name of every interactive
+// item on each screen, the announcements of a run, and packages named on the
+// command line.
+
+#include "window_harness.h"
+
+#include "ui/accessibility_announcer.h"
+#include "ui/engine_setup.h"
+#include "ui/launch_packages.h"
+#include "ui/package_opener.h"
+#include "ui/release_report_saver.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VeristampPlugin)
+
+namespace {
+
+const QUrl chosen = QUrl::fromLocalFile("/tmp/veristamp-ui-test/Example.app");
+
+struct AnsweringChooser : PackageChooser {
+    std::optional<QUrl> choosePackage() override { return chosen; }
+};
+
+QList<QQuickItem *> descendants(QQuickItem *root)
+{
+    QList<QQuickItem *> found;
+    for (QQuickItem *child : root->childItems())
+        found << child << descendants(child);
+    return found;
+}
+
+QString focusedName(QQuickWindow *window)
+{
+    return window->activeFocusItem() ? window->activeFocusItem()->objectName() : QString();
+}
+
+bool ringShown(QQuickItem *item)
+{
+    return item->findChild<QQuickItem *>("focusRing", Qt::FindDirectChildrenOnly)->isVisible();
+}
+
+// "objectName: accessible name" of every visible item a user can reach:
+// buttons, tab stops, selectable text and whatever holds the focus. An
+// item without a role reads "<no role>".
+QStringList interactiveNames(QQuickWindow *window)
+{
+    QAccessible::setActive(true); // Controls take their roles once a reader is there
+    QStringList names;
+    for (QQuickItem *item : descendants(window->contentItem())) {
+        const bool reachable = item->inherits("QQuickAbstractButton") || item->activeFocusOnTab()
+            || item->property("selectByMouse").toBool() || item == window->activeFocusItem();
+        if (!item->isVisible() || !reachable || item->inherits("QQuickScrollBar"))
+            continue;
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
+        const bool hasRole = face && face->role() != QAccessible::NoRole && face->role() != QAccessible::Client;
+        names << item->objectName() + ": " + (hasRole ? face->text(QAccessible::Name) : "<no role>");
+    }
+    return names;
+}
+
+} // namespace
+
+class UiAccessTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        setUpQuickControlsStyle();
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+    }
+
+    void keyboardOnly()
+    {
+        WindowHarness harness;
+        ToolScript script(mixedToolOutcomes, {"/usr/bin/codesign", "-d"});
+        harness.prepareRuns(script.tools());
+        QQuickWindow *window = harness.window();
+        AnsweringChooser chooser;
+        window->findChild<PackageOpener *>("packageOpener")->setChooser(&chooser);
+        QQuickItem *zone = harness.item("dropZone");
+        QTRY_VERIFY(zone->hasActiveFocus());
+        QVERIFY(!ringShown(zone)); // focus placed by the program, nothing typed yet
+
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), "aboutButton");
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), "dropZone");
+        QVERIFY(ringShown(zone));
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(harness.state()->inspectionTargetName(), "Example.app");
+        QTRY_COMPARE(focusedName(window), "liveCard");
+
+        script.release();
+        QTRY_COMPARE(focusedName(window), "verdictBanner");
+        QVERIFY(ringShown(window->activeFocusItem())); // keyboard still in use
+        auto *scroll = harness.item("resultsScroll")->property("contentItem").value<QQuickItem *>();
+        QTest::keyClick(window, Qt::Key_End);
+        QVERIFY(scroll->property("contentY").toReal() > 0);
+
+        QTemporaryDir folder;
+        FakeSaveDialogs dialogs;
+        dialogs.answer = folder.filePath("report.txt");
+        window->findChild<ReleaseReportSaver *>("releaseReportSaver")->setDialogs(&dialogs);
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), "saveReportButton");
+        QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(harness.state()->releaseReportSaved() && QFile::exists(*dialogs.answer));
+
+        for (int tabs = 0; tabs < 4 && focusedName(window) != "aboutButton"; ++tabs)
+            QTest::keyClick(window, Qt::Key_Tab);
+        QTest::keyClick(window, Qt::Key_Space);
+        QTRY_COMPARE(focusedName(window), "aboutDoneButton");
+        QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier); // not through the sheet
+        QVERIFY(harness.state()->hasInspection());
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTRY_COMPARE(focusedName(window), "aboutButton"); // back where the sheet was asked for
+        QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(focusedName(window), "dropZone");
+    }
+
+    // Roles and names on each screen; each stage announced as it finishes, then the verdict as it appears.
+    void namesAndAnnouncements()
+    {
+        QStringList said;
+        AccessibleAnnouncement::setListener([&](QObject *element, const QString &text) {
+            said << element->objectName() + ": " + text;
+        });
+        WindowHarness harness;
+        ToolScript script(mixedToolOutcomes, {"/usr/sbin/spctl", "--assess"});
+        harness.prepareRuns(script.tools());
+        QQuickWindow *window = harness.window();
+        QCOMPARE(interactiveNames(window),
+                 QStringList({"aboutButton: About", "dropZone: Drop an app or DMG here, or press to choose one"}));
+        harness.state()->beginInspection(QUrl::fromLocalFile("/tmp/veristamp-ui-test/Example.dmg"));
+        QTRY_COMPARE(interactiveNames(window), QStringList({"aboutButton: About", "liveCard: Inspecting DMG\u2026 Example.dmg"}));
+        QTRY_COMPARE(said.size(), 3);
+        QCOMPARE(QAccessible::queryAccessibleInterface(harness.item("stageList")->childItems().at(4))->text(QAccessible::Name),
+                 "Mounting disk image: waiting");
+
+        script.release();
+        QTRY_COMPARE(said.size(), 7);
+        AccessibleAnnouncement::setListener({});
+        QCOMPARE(said, QStringList({"stageRow: Verifying disk image: passed", "stageRow: Checking Developer ID signature: passed",
+                                    "stageRow: Validating notarization ticket: failed",
+                                    "stageRow: Running Gatekeeper assessment: passed", "stageRow: Mounting disk image: failed",
+                                    "stageRow: Inspecting packaged application: failed",
+                                    "verdictBanner: DO NOT SHIP. One or more release-blocking checks failed. 3 passed, 0 "
+                                    "warnings, 2 failed."}));
+        QTRY_VERIFY(interactiveNames(window).contains(said.last()));
+        QVERIFY2(interactiveNames(window).filter(QRegularExpression(": (<no role>)?$")).isEmpty(),
+                 qPrintable(interactiveNames(window).join('\n')));
+
+        harness.state()->showAbout();
+        QTRY_COMPARE(focusedName(window), "aboutDoneButton");
+        const QStringList about = interactiveNames(window);
+        QVERIFY2(about.contains("aboutDoneButton: Done") && about.contains("supportAddress: support@veristamp.dev"),
+                 qPrintable(about.join('\n')));
+    }
+
+    // A left click on the drop zone opens the panel; a right click the window's menu, never the panel.
+    void clickOnTheZone()
+    {
+        WindowHarness harness;
+        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
+        harness.prepareRuns(script.tools());
+        AnsweringChooser chooser;
+        harness.window()->findChild<PackageOpener *>("packageOpener")->setChooser(&chooser);
+        const QPoint zone = WindowHarness::centreOf(harness.item("dropZone")).toPoint();
+        QTest::mouseClick(harness.window(), Qt::RightButton, {}, zone);
+        QTRY_VERIFY(harness.window()->findChild<QObject *>("windowMenu")->property("visible").toBool());
+        QTest::keyClick(harness.window(), Qt::Key_Escape);
+        QVERIFY(!harness.state()->isInspecting());
+        QTest::mouseClick(harness.window(), Qt::LeftButton, {}, zone);
+        QVERIFY(harness.state()->isInspecting());
+    }
+
+    void commandLinePackages()
+    {
+        const QString here = QDir::currentPath();
+        QCOMPARE(packagesFromArguments({"veristamp", "-psn_0_1234", "First.app", "../Second.dmg", "/Volumes/Third.zip"}),
+                 QList<QUrl>({QUrl::fromLocalFile(here + "/First.app"),
+                              QUrl::fromLocalFile(QDir::cleanPath(here + "/../Second.dmg")),
+                              QUrl::fromLocalFile("/Volumes/Third.zip")}));
+
+        QQmlApplicationEngine engine;
+        setUpEngine(engine);
+        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
+        QVERIFY(openMainWindows(engine, {chosen, QUrl::fromLocalFile("/tmp/Other.dmg"), QUrl::fromLocalFile("/tmp/a.zip")},
+                                [&](ContentViewState &state) { state.setReleaseTools(script.tools()); }));
+        QStringList shown;
+        for (QObject *root : engine.rootObjects()) {
+            const auto *state = root->findChild<ContentViewState *>();
+            shown << QString("%1 %2").arg(state->isInspecting()).arg(state->inspectionTargetName());
+        }
+        QCOMPARE(shown, QStringList({"1 Example.app", "1 Other.dmg", "0 "}));
+    }
+};
+
+QTEST_MAIN(UiAccessTest)
+#include "ui_access_test.moc"

@@ -1,0 +1,71 @@
+#include "ui/accessibility_announcer.h"
+
+#include <QAccessible>
+
+namespace {
+
+AccessibleAnnouncement::Listener &listener()
+{
+    static AccessibleAnnouncement::Listener instance;
+    return instance;
+}
+
+} // namespace
+
+void announceForAccessibility(QObject *element, const QString &text)
+{
+    if (!element || text.isEmpty())
+        return;
+    QAccessibleEvent event(element, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+    if (QAccessible::isActive())
+        requestSpokenAnnouncement(text);
+    if (listener())
+        listener()(element, text);
+}
+
+QQuickItem *AccessibleAnnouncement::target() const
+{
+    return m_target;
+}
+
+void AccessibleAnnouncement::setTarget(QQuickItem *target)
+{
+    if (m_target == target)
+        return;
+    m_target = target;
+    emit targetChanged();
+}
+
+QString AccessibleAnnouncement::text() const
+{
+    return m_text;
+}
+
+void AccessibleAnnouncement::setText(const QString &text)
+{
+    if (m_text == text)
+        return;
+    m_text = text;
+    emit textChanged();
+    if (m_complete)
+        announce();
+}
+
+void AccessibleAnnouncement::classBegin() {}
+
+void AccessibleAnnouncement::componentComplete()
+{
+    m_complete = true;
+    announce();
+}
+
+void AccessibleAnnouncement::setListener(Listener listener)
+{
+    ::listener() = std::move(listener);
+}
+
+void AccessibleAnnouncement::announce()
+{
+    announceForAccessibility(m_target, m_text);
+}
