@@ -27,13 +27,13 @@ QString crlf(QString text) { return text.replace("\n", "\r\n"); }
 
 const QString kFallback = QStringLiteral("The tool gave no reason.");
 
-QString plistOf(const QString &body)
+QByteArray plistOf(const QByteArray &body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n" + body + "\n</plist>\n";
 }
 
-QString dictOf(const QString &entries) { return plistOf("<dict>\n" + entries + "</dict>"); }
+QByteArray dictOf(const QByteArray &entries) { return plistOf("<dict>\n" + entries + "</dict>"); }
 
 } // namespace
 
@@ -120,33 +120,27 @@ private slots:
         QTEST(extractEntitlementsPlist(output), "expected");
     }
 
-    // Whatever the text, reading it ends in an answer, never in a crash.
-    void decidesWhetherAKeyIsEnabled_data()
+    // A readable dictionary's enabled risky keys, or "unreadable". (Hostile outputs: hostile_package_test.)
+    void readsSignedEntitlements_data()
     {
-        QTest::addColumn<QString>("entitlements");
-        QTest::addColumn<bool>("enabled");
-        const QString key = QStringLiteral("<key>com.apple.security.get-task-allow</key>");
-        QTest::newRow("true") << dictOf(key + "<true/>\n") << true;
-        QTest::newRow("false") << dictOf(key + "<false/>\n") << false;
-        QTest::newRow("text true is not a boolean") << dictOf(key + "<string>true</string>\n") << false;
-        QTest::newRow("key only inside a nested dictionary") << dictOf("<key>n</key><dict>" + key + "<true/></dict>\n")
-                                                             << false;
-        QTest::newRow("root is an array") << plistOf("<array><true/></array>") << false;
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QString>("reading");
+        const QByteArray key = "<key>com.apple.security.get-task-allow</key>";
+        QTest::newRow("true") << dictOf(key + "<true/>\n") << "com.apple.security.get-task-allow";
+        QTest::newRow("false") << dictOf(key + "<false/>\n") << "";
+        QTest::newRow("text true is not a boolean") << dictOf(key + "<string>true</string>\n") << "";
+        QTest::newRow("key only inside a nested dictionary") << dictOf("<key>n</key><dict>" + key + "<true/></dict>\n") << "";
+        QTest::newRow("root is an array") << plistOf("<array><true/></array>") << "unreadable";
         QTest::newRow("after 8 MiB of other text")
-            << dictOf("<key>filler</key><string>" + QString(8 << 20, 'x') + "</string>\n" + key + "<true/>\n") << true;
-        QTest::newRow("non-XML listing") << "[Dict]\n\t[Key] com.apple.security.get-task-allow\n\t[Value]\n\t\t[Bool] true\n"
-                                         << false;
-        QTest::newRow("unterminated dictionary") << "<plist><dict>" + key + "<true/>" << false;
-        QTest::newRow("undefined entity") << dictOf(key.chopped(6) + "&bogus;</key><true/>") << false;
-        QTest::newRow("nesting too deep to convert")
-            << dictOf("<key>deep</key>" + QString("<array>").repeated(100000) + QString("</array>").repeated(100000))
-            << false;
-        QTest::newRow("unterminated deep nesting") << "<plist>" + QString("<array>").repeated(100000) << false;
+            << dictOf("<key>filler</key><string>" + QByteArray(8 << 20, 'x') + "</string>\n" + key + "<true/>\n")
+            << "com.apple.security.get-task-allow";
     }
-    void decidesWhetherAKeyIsEnabled()
+    void readsSignedEntitlements()
     {
-        QFETCH(QString, entitlements);
-        QTEST(isEntitlementEnabled(QStringLiteral("com.apple.security.get-task-allow"), entitlements), "enabled");
+        QFETCH(QByteArray, output);
+        const SignedEntitlements read = readSignedEntitlements(Shell::DataResult{0, output, {}});
+        QTEST(read.reading == SignedEntitlements::Reading::unreadable ? "unreadable" : read.enabledRiskyKeys.join(' '),
+              "reading");
     }
 
     // The pending status prints as "NEXT"; a name loses only its last extension, kept as written.
