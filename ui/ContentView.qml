@@ -40,7 +40,7 @@ Item {
         Rectangle {
             Layout.fillWidth: true
             implicitHeight: 1
-            color: Qt.rgba(1, 1, 1, 0.08)
+            color: Theme.white(0.08)
         }
 
         // Children in the order of ContentViewState.Screen: landing, live, results.

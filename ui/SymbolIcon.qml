@@ -6,7 +6,7 @@ import Veristamp
 Image {
     property string name
     property real size: 17
-    property color color: "white"
+    property color color: Theme.white(1)
 
     width: size
     height: size
