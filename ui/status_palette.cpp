@@ -112,11 +112,9 @@ QColor StatusPalette::red() const
     return systemRed();
 }
 
-QVariantMap StatusPalette::stageRowLook(int status) const
+QVariantMap StatusPalette::stageRowLook(StageStatus::Value status) const
 {
-    const bool known = status >= static_cast<int>(LiveStageStatus::pending)
-        && status <= static_cast<int>(LiveStageStatus::fail);
-    const auto stageStatus = known ? static_cast<LiveStageStatus>(status) : LiveStageStatus::pending;
+    const LiveStageStatus stageStatus = StageStatus::toLive(status);
     const StageRowLook look = ::stageRowLook(stageStatus);
     return {
         {QStringLiteral("iconName"), look.iconName},

@@ -5,6 +5,7 @@
 // the same three hues.
 
 #include "engine/inspection_records.h"
+#include "ui/stage_status.h"
 
 #include <QColor>
 #include <QObject>
@@ -34,8 +35,7 @@ struct StageRowLook {
 
 StageRowLook stageRowLook(LiveStageStatus status);
 
-// The palette for QML. Statuses arrive as the int of LiveStageModel's status
-// role; a value outside LiveStageStatus reads as pending.
+// The palette for QML, for a status of LiveStageModel's status role.
 class StatusPalette : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -53,5 +53,5 @@ public:
     QColor red() const;
 
     // iconName, showsSpinner, iconColor, titleWeight, titleColor, label, labelColor, fill, border.
-    Q_INVOKABLE QVariantMap stageRowLook(int status) const;
+    Q_INVOKABLE QVariantMap stageRowLook(StageStatus::Value status) const;
 };
