@@ -35,7 +35,8 @@ Popup {
         color: Theme.scrim
     }
 
-    contentItem: ColumnLayout {
+    // Built at once, not deferred: the sheet's parts refer to each other by id.
+    contentItem: ColumnLayout { // qmllint disable deferred-property-id
         spacing: 0
         Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(body, event.key)
 

@@ -23,8 +23,9 @@ Rectangle {
         viewState: root.viewState
     }
 
+    // Qt 6.4's qmllint cannot resolve StandardKey, a value type's enum.
     Shortcut {
-        sequences: [StandardKey.Save]
+        sequences: [StandardKey.Save] // qmllint disable unqualified
         enabled: saver.canSave
         onActivated: saver.save()
     }

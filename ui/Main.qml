@@ -50,14 +50,15 @@ ApplicationWindow {
     }
 
     // Where the menu bar does not carry the window commands (see AppCommands).
+    // Qt 6.4's qmllint cannot resolve StandardKey, a value type's enum.
     Shortcut {
-        sequences: [StandardKey.New]
+        sequences: [StandardKey.New] // qmllint disable unqualified
         enabled: AppCommands.commandsInWindow
         onActivated: AppCommands.newWindow()
     }
 
     Shortcut {
-        sequences: [StandardKey.Open]
+        sequences: [StandardKey.Open] // qmllint disable unqualified
         enabled: AppCommands.commandsInWindow
         onActivated: opener.open()
     }

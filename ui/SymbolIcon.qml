@@ -10,7 +10,8 @@ Image {
 
     width: size
     height: size
-    sourceSize: Qt.size(size, size)
+    sourceSize.width: size
+    sourceSize.height: size
     fillMode: Image.PreserveAspectFit
     source: Symbols.source(name, color)
 }
