@@ -10,7 +10,6 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
-#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 QColor systemGreen();
@@ -22,7 +21,23 @@ QColor whiteAt(double opacity);
 // or red at `warningOrFail`, each the given opacity.
 QColor rowColour(LiveStageStatus status, double pending, double active, double pass, double warningOrFail);
 
+// Read by QML as a value (look.fill, look.showsSpinner, ...).
 struct StageRowLook {
+    Q_GADGET
+    QML_ANONYMOUS
+    Q_PROPERTY(QString iconName MEMBER iconName)
+    Q_PROPERTY(bool showsSpinner READ showsSpinner)
+    Q_PROPERTY(QColor iconColor MEMBER iconColour)
+    Q_PROPERTY(int titleWeight MEMBER titleWeight)
+    Q_PROPERTY(QColor titleColor MEMBER titleColour)
+    Q_PROPERTY(QString label MEMBER label)
+    Q_PROPERTY(QColor labelColor MEMBER labelColour)
+    Q_PROPERTY(QColor fill MEMBER fill)
+    Q_PROPERTY(QColor border MEMBER border)
+
+public:
+    bool showsSpinner() const { return iconName.isEmpty(); }
+
     QString iconName;      // empty while active: a spinner stands there instead
     QColor iconColour;
     int titleWeight;       // a QFont::Weight
@@ -52,6 +67,5 @@ public:
     QColor orange() const;
     QColor red() const;
 
-    // iconName, showsSpinner, iconColor, titleWeight, titleColor, label, labelColor, fill, border.
-    Q_INVOKABLE QVariantMap stageRowLook(StageStatus::Value status) const;
+    Q_INVOKABLE StageRowLook stageRowLook(StageStatus::Value status) const;
 };
