@@ -7,8 +7,8 @@ import Veristamp
 Rectangle {
     implicitHeight: areas.implicitHeight
     radius: 16
-    color: Qt.rgba(1, 1, 1, 0.045)
-    border.color: Qt.rgba(1, 1, 1, 0.1)
+    color: Theme.white(0.045)
+    border.color: Theme.white(0.1)
     border.width: 1
 
     ColumnLayout {
@@ -26,7 +26,7 @@ Rectangle {
 
             AboutCaption {
                 text: "RELEASE VERIFICATION"
-                color: Qt.rgba(1, 1, 1, 0.48)
+                color: Theme.white(0.48)
                 font.pixelSize: 10
                 font.letterSpacing: 1.15
             }
@@ -35,7 +35,7 @@ Rectangle {
 
             AboutCaption {
                 text: AboutContent.checkAreas.length + " CHECK AREAS"
-                color: Qt.rgba(1, 1, 1, 0.5)
+                color: Theme.white(0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 0.8
             }

@@ -5,5 +5,5 @@ import QtQuick.Layouts
 Rectangle {
     Layout.fillWidth: true
     implicitHeight: 1
-    color: "white"
+    color: Theme.white(1)
 }

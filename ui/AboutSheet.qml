@@ -32,10 +32,11 @@ Popup {
 
     // The window behind dims, so the sheet stands out from it.
     Overlay.modal: Rectangle {
-        color: Qt.rgba(0, 0, 0, 0.45)
+        color: Theme.scrim
     }
 
-    contentItem: ColumnLayout {
+    // Built at once, not deferred: the sheet's parts refer to each other by id.
+    contentItem: ColumnLayout { // qmllint disable deferred-property-id
         spacing: 0
         Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(body, event.key)
 
@@ -85,7 +86,7 @@ Popup {
 
                     Text {
                         text: "Know what you are actually shipping."
-                        color: "white"
+                        color: Theme.white(1)
                         font.pixelSize: 21
                         font.weight: Font.DemiBold
                     }
@@ -95,7 +96,7 @@ Popup {
                         Layout.fillWidth: true
                         text: "Veristamp inspects the final macOS release artifact \u2014 the .app or .dmg that will actually reach the user. It verifies the package itself, not just the source project or build pipeline."
                         wrapMode: Text.Wrap
-                        color: Qt.rgba(1, 1, 1, 0.72)
+                        color: Theme.white(0.72)
                         font.pixelSize: 13
                     }
                 }
@@ -128,8 +129,8 @@ Popup {
             implicitWidth: 72
             implicitHeight: 72
             radius: 18
-            color: Qt.rgba(1, 1, 1, 0.08)
-            border.color: Qt.rgba(1, 1, 1, 0.14)
+            color: Theme.white(0.08)
+            border.color: Theme.white(0.14)
             border.width: 1
 
             SymbolIcon {
@@ -154,7 +155,7 @@ Popup {
             AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "RELEASE INSPECTION"
-                color: Qt.rgba(1, 1, 1, 0.5)
+                color: Theme.white(0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 1.4
             }
@@ -183,7 +184,7 @@ Popup {
 
             contentItem: Text {
                 text: doneButton.text
-                color: "white"
+                color: Theme.white(1)
                 font.pixelSize: 13
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter
@@ -208,7 +209,7 @@ Popup {
 
             Text {
                 text: "Quillmere"
-                color: Qt.rgba(1, 1, 1, 0.92)
+                color: Theme.white(0.92)
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
             }
@@ -217,7 +218,7 @@ Popup {
                 Layout.fillWidth: true
                 text: "Designed for clarity, confidence, and understanding at the point of release."
                 wrapMode: Text.Wrap
-                color: Qt.rgba(1, 1, 1, 0.55)
+                color: Theme.white(0.55)
                 font.pixelSize: 12
             }
 
@@ -229,8 +230,8 @@ Popup {
                 text: AboutContent.supportAddress
                 readOnly: true
                 selectByMouse: true
-                color: Qt.rgba(1, 1, 1, 0.48)
-                selectionColor: Qt.rgba(1, 1, 1, 0.25)
+                color: Theme.white(0.48)
+                selectionColor: Theme.selection
                 font.family: Typography.monospacedFamily
                 font.pixelSize: 11
             }
@@ -243,7 +244,7 @@ Popup {
             AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "VERISTAMP"
-                color: Qt.rgba(1, 1, 1, 0.5)
+                color: Theme.white(0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 1.2
             }
@@ -251,7 +252,7 @@ Popup {
             Text {
                 Layout.alignment: Qt.AlignRight
                 text: "Release Preflight"
-                color: Qt.rgba(1, 1, 1, 0.5)
+                color: Theme.white(0.5)
                 font.pixelSize: 11
                 font.weight: Font.Medium
             }

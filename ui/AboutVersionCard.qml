@@ -7,8 +7,8 @@ import Veristamp
 Rectangle {
     implicitHeight: versionRow.implicitHeight + 28
     radius: 14
-    color: Qt.rgba(1, 1, 1, 0.035)
-    border.color: Qt.rgba(1, 1, 1, 0.075)
+    color: Theme.white(0.035)
+    border.color: Theme.white(0.075)
     border.width: 1
 
     RowLayout {
@@ -30,7 +30,7 @@ Rectangle {
             Layout.rightMargin: 18
             implicitWidth: 1
             implicitHeight: 34
-            color: Qt.rgba(1, 1, 1, 0.08)
+            color: Theme.white(0.08)
         }
 
         VersionValue {
@@ -46,7 +46,7 @@ Rectangle {
             AboutCaption {
                 Layout.alignment: Qt.AlignRight
                 text: "FINAL ARTIFACT CHECK"
-                color: Qt.rgba(1, 1, 1, 0.5)
+                color: Theme.white(0.5)
                 font.pixelSize: 9
                 font.letterSpacing: 0.9
             }
@@ -54,7 +54,7 @@ Rectangle {
             Text {
                 Layout.alignment: Qt.AlignRight
                 text: "Before distribution."
-                color: Qt.rgba(1, 1, 1, 0.7)
+                color: Theme.white(0.7)
                 font.pixelSize: 12
                 font.weight: Font.Medium
             }
@@ -71,7 +71,7 @@ Rectangle {
 
         AboutCaption {
             text: pair.label
-            color: Qt.rgba(1, 1, 1, 0.5)
+            color: Theme.white(0.5)
             font.pixelSize: 9
             font.letterSpacing: 1.0
         }
@@ -79,7 +79,7 @@ Rectangle {
         Text {
             objectName: "versionValue:" + pair.label
             text: pair.value
-            color: Qt.rgba(1, 1, 1, 0.9)
+            color: Theme.white(0.9)
             font.family: Typography.monospacedFamily
             font.pixelSize: 14
             font.weight: Font.DemiBold

@@ -20,7 +20,7 @@ RowLayout {
         implicitWidth: 30
         implicitHeight: 30
         radius: 8
-        color: Qt.rgba(root.green.r, root.green.g, root.green.b, 0.1)
+        color: Theme.tinted(root.green, 0.1)
 
         SymbolIcon {
             anchors.centerIn: parent
@@ -40,7 +40,7 @@ RowLayout {
             Layout.fillWidth: true
             text: root.title
             wrapMode: Text.Wrap
-            color: Qt.rgba(1, 1, 1, 0.92)
+            color: Theme.white(0.92)
             font.pixelSize: 12
             font.weight: Font.DemiBold
         }
@@ -50,7 +50,7 @@ RowLayout {
             Layout.fillWidth: true
             text: root.subtitle
             wrapMode: Text.Wrap
-            color: Qt.rgba(1, 1, 1, 0.5)
+            color: Theme.white(0.5)
             // Pixel sizes are whole numbers: 10.5 points round to 11.
             font.pixelSize: 11
         }

@@ -54,7 +54,7 @@ Item {
                 Layout.fillWidth: true
                 text: root.title
                 wrapMode: Text.Wrap
-                color: Qt.rgba(1, 1, 1, 0.96)
+                color: Theme.white(0.96)
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
             }
@@ -70,8 +70,8 @@ Item {
                 readOnly: true
                 selectByMouse: true
                 wrapMode: TextEdit.Wrap
-                color: Qt.rgba(1, 1, 1, 0.7)
-                selectionColor: Qt.rgba(1, 1, 1, 0.25)
+                color: Theme.white(0.7)
+                selectionColor: Theme.selection
                 font.pixelSize: 12
             }
         }

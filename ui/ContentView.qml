@@ -40,7 +40,7 @@ Item {
         Rectangle {
             Layout.fillWidth: true
             implicitHeight: 1
-            color: Qt.rgba(1, 1, 1, 0.08)
+            color: Theme.white(0.08)
         }
 
         // Children in the order of ContentViewState.Screen: landing, live, results.
@@ -50,7 +50,8 @@ Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
             currentIndex: root.viewState.screen
-            onCurrentIndexChanged: Qt.callLater(root.focusScreen)
+            // Qt 6.4's qmllint takes Qt.callLater for a property, not a method.
+            onCurrentIndexChanged: Qt.callLater(root.focusScreen) // qmllint disable type
 
             LandingView {
                 id: landing

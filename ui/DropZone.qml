@@ -59,7 +59,7 @@ DropArea {
             objectName: "dropZoneFill"
             anchors.fill: parent
             radius: 24
-            color: Qt.rgba(1, 1, 1, root.fillOpacity)
+            color: Theme.white(root.fillOpacity)
         }
 
         // A rounded rectangle by hand (PathRectangle is newer than Qt 6.4),
@@ -72,7 +72,7 @@ DropArea {
 
             ShapePath {
                 objectName: "dropZoneStroke"
-                strokeColor: Qt.rgba(1, 1, 1, root.strokeOpacity)
+                strokeColor: Theme.white(root.strokeOpacity)
                 strokeWidth: 2
                 strokeStyle: ShapePath.DashLine
                 dashPattern: [5, 3.5] // 10 points drawn, 7 apart, in stroke widths
@@ -106,7 +106,7 @@ DropArea {
                 Layout.alignment: Qt.AlignHCenter
                 name: "shippingbox.and.arrow.backward.fill"
                 size: 52
-                color: Qt.rgba(1, 1, 1, 0.9)
+                color: Theme.white(0.9)
             }
 
             Text {
@@ -115,7 +115,7 @@ DropArea {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 text: "Drop an app or DMG here"
-                color: "white"
+                color: Theme.white(1)
                 font.pixelSize: 23
                 font.weight: Font.DemiBold
             }
@@ -126,7 +126,7 @@ DropArea {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 text: "Veristamp will identify the package and begin its release preflight."
-                color: Qt.rgba(1, 1, 1, 0.72)
+                color: Theme.white(0.72)
                 font.pixelSize: 14
             }
 
@@ -147,12 +147,12 @@ DropArea {
         implicitWidth: label.implicitWidth + 24
         implicitHeight: label.implicitHeight + 12
         radius: height / 2
-        color: Qt.rgba(1, 1, 1, 0.13)
+        color: Theme.white(0.13)
 
         Text {
             id: label
             anchors.centerIn: parent
-            color: Qt.rgba(1, 1, 1, 0.9)
+            color: Theme.white(0.9)
             font.pixelSize: 12
             font.weight: Font.DemiBold
             font.family: Typography.monospacedFamily

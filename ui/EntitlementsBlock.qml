@@ -15,8 +15,8 @@ Rectangle {
     objectName: "entitlementsBlock"
     implicitHeight: body.implicitHeight + 36
     radius: 12
-    color: Qt.rgba(1, 1, 1, 0.085)
-    border.color: Qt.rgba(1, 1, 1, 0.12)
+    color: Theme.white(0.085)
+    border.color: Theme.white(0.12)
     border.width: 1
 
     TextEdit {
@@ -31,8 +31,8 @@ Rectangle {
         readOnly: true
         selectByMouse: true
         wrapMode: TextEdit.Wrap
-        color: Qt.rgba(1, 1, 1, 0.88)
-        selectionColor: Qt.rgba(1, 1, 1, 0.25)
+        color: Theme.white(0.88)
+        selectionColor: Theme.selection
         font.family: Typography.monospacedFamily
         font.pixelSize: 12
         tabStopDistance: 4 * characterWidth.advanceWidth(" ")

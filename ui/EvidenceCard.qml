@@ -13,8 +13,8 @@ Rectangle {
 
     implicitHeight: row.implicitHeight + 26
     radius: 14
-    color: Qt.rgba(1, 1, 1, 0.055)
-    border.color: Qt.rgba(1, 1, 1, 0.1)
+    color: Theme.white(0.055)
+    border.color: Theme.white(0.1)
     border.width: 1
 
     ReleaseReportSaver {
@@ -23,8 +23,9 @@ Rectangle {
         viewState: root.viewState
     }
 
+    // Qt 6.4's qmllint cannot resolve StandardKey, a value type's enum.
     Shortcut {
-        sequences: [StandardKey.Save]
+        sequences: [StandardKey.Save] // qmllint disable unqualified
         enabled: saver.canSave
         onActivated: saver.save()
     }
@@ -47,7 +48,7 @@ Rectangle {
                 anchors.centerIn: parent
                 name: "doc.text.fill"
                 size: 17
-                color: Qt.rgba(1, 1, 1, 0.78)
+                color: Theme.white(0.78)
             }
         }
 
@@ -60,7 +61,7 @@ Rectangle {
                 Layout.fillWidth: true
                 text: "Release Evidence"
                 elide: Text.ElideRight
-                color: Qt.rgba(1, 1, 1, 0.94)
+                color: Theme.white(0.94)
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
             }
@@ -69,7 +70,7 @@ Rectangle {
                 Layout.fillWidth: true
                 text: "Save a timestamped record of this preflight inspection."
                 wrapMode: Text.Wrap
-                color: Qt.rgba(1, 1, 1, 0.58)
+                color: Theme.white(0.58)
                 font.pixelSize: 11
                 font.weight: Font.Medium
             }
@@ -100,13 +101,13 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     name: saver.buttonSymbol
                     size: 13
-                    color: "white"
+                    color: Theme.white(1)
                 }
 
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: saveButton.text
-                    color: "white"
+                    color: Theme.white(1)
                     font.pixelSize: 13
                 }
             }

@@ -30,7 +30,7 @@ Item {
             Layout.alignment: Qt.AlignLeft | Qt.AlignBaseline
             text: root.label
             elide: Text.ElideRight
-            color: Qt.rgba(1, 1, 1, 0.68)
+            color: Theme.white(0.68)
             font.pixelSize: 13
             font.weight: Font.Medium
         }
@@ -48,8 +48,8 @@ Item {
             readOnly: true
             selectByMouse: true
             wrapMode: TextEdit.Wrap
-            color: Qt.rgba(1, 1, 1, 0.95)
-            selectionColor: Qt.rgba(1, 1, 1, 0.25)
+            color: Theme.white(0.95)
+            selectionColor: Theme.selection
             font.pixelSize: 13
             font.weight: Font.Medium
         }

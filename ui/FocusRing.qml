@@ -16,6 +16,6 @@ Rectangle {
     z: 100
     color: "transparent"
     border.width: 3
-    border.color: Qt.rgba(0.3, 0.64, 1, 1)
+    border.color: Theme.focusRing
     visible: parent.activeFocus && FocusVisibility.keyboardInUse
 }

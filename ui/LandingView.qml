@@ -34,7 +34,7 @@ Item {
             objectName: "landingCaption"
             Layout.alignment: Qt.AlignHCenter
             text: "APP CHECK  \u2022  DMG CHECK"
-            color: Qt.rgba(1, 1, 1, 0.58)
+            color: Theme.white(0.58)
             font.pixelSize: 11
             font.weight: Font.Bold
             font.letterSpacing: 1.5

@@ -42,8 +42,8 @@ Flickable {
             Layout.maximumWidth: Math.min(760, card.implicitWidth + 2 * card.horizontalInset)
             implicitHeight: card.implicitHeight + 2 * card.verticalInset
             radius: 24
-            color: Qt.rgba(1, 1, 1, 0.085)
-            border.color: Qt.rgba(1, 1, 1, 0.18)
+            color: Theme.white(0.085)
+            border.color: Theme.white(0.18)
             border.width: 1
 
             FocusRing { targetRadius: 24 }
@@ -79,7 +79,7 @@ Flickable {
                         Layout.fillWidth: true
                         horizontalAlignment: Text.AlignHCenter
                         text: root.viewState.inspectingHeading
-                        color: "white"
+                        color: Theme.white(1)
                         font.pixelSize: 26
                         font.weight: Font.DemiBold
                     }
@@ -89,7 +89,7 @@ Flickable {
                         Layout.fillWidth: true
                         horizontalAlignment: Text.AlignHCenter
                         text: root.viewState.inspectionTargetName
-                        color: Qt.rgba(1, 1, 1, 0.76)
+                        color: Theme.white(0.76)
                         font.pixelSize: 14
                         font.weight: Font.DemiBold
                         elide: Text.ElideMiddle
@@ -127,7 +127,7 @@ Flickable {
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
                     text: "Each stage turns green as it passes. Veristamp remains responsive while the release package is inspected."
-                    color: Qt.rgba(1, 1, 1, 0.62)
+                    color: Theme.white(0.62)
                     font.pixelSize: 12
                 }
             }

@@ -18,8 +18,8 @@ ApplicationWindow {
 
     background: Rectangle {
         gradient: Gradient {
-            GradientStop { position: 0.0; color: Qt.rgba(0.10, 0.10, 0.10, 1.0) }
-            GradientStop { position: 1.0; color: Qt.rgba(0.055, 0.055, 0.055, 1.0) }
+            GradientStop { position: 0.0; color: Theme.windowTop }
+            GradientStop { position: 1.0; color: Theme.windowBottom }
         }
     }
 
@@ -50,14 +50,15 @@ ApplicationWindow {
     }
 
     // Where the menu bar does not carry the window commands (see AppCommands).
+    // Qt 6.4's qmllint cannot resolve StandardKey, a value type's enum.
     Shortcut {
-        sequences: [StandardKey.New]
+        sequences: [StandardKey.New] // qmllint disable unqualified
         enabled: AppCommands.commandsInWindow
         onActivated: AppCommands.newWindow()
     }
 
     Shortcut {
-        sequences: [StandardKey.Open]
+        sequences: [StandardKey.Open] // qmllint disable unqualified
         enabled: AppCommands.commandsInWindow
         onActivated: opener.open()
     }
@@ -81,11 +82,11 @@ ApplicationWindow {
     Menu {
         id: windowMenu
         objectName: "windowMenu"
-        palette.window: Qt.rgba(0.17, 0.17, 0.17, 1)
-        palette.windowText: "white"
-        palette.dark: Qt.rgba(1, 1, 1, 0.16)
-        palette.light: Qt.rgba(0, 0.4, 1, 1)
-        palette.midlight: Qt.rgba(0, 0.32, 0.8, 1)
+        palette.window: Theme.menuBackground
+        palette.windowText: Theme.white(1)
+        palette.dark: Theme.white(0.16)
+        palette.light: Theme.accent
+        palette.midlight: Theme.accentPressed
 
         MenuItem {
             text: "Open\u2026"

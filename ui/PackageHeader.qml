@@ -14,8 +14,8 @@ Rectangle {
     Accessible.role: Accessible.StaticText
     Accessible.name: AccessibleTexts.packageHeader(inspection.displayName, inspection.kindWords, inspection.path)
     radius: 18
-    color: Qt.rgba(1, 1, 1, 0.07)
-    border.color: Qt.rgba(1, 1, 1, 0.12)
+    color: Theme.white(0.07)
+    border.color: Theme.white(0.12)
     border.width: 1
 
     RowLayout {
@@ -28,7 +28,7 @@ Rectangle {
             implicitWidth: 74
             implicitHeight: 74
             radius: 18
-            color: Qt.rgba(1, 1, 1, 0.12)
+            color: Theme.white(0.12)
 
             SymbolIcon {
                 objectName: "packageSymbol"
@@ -48,7 +48,7 @@ Rectangle {
                 Layout.fillWidth: true
                 text: root.inspection.displayName
                 wrapMode: Text.Wrap
-                color: "white"
+                color: Theme.white(1)
                 font.pixelSize: 25
                 font.weight: Font.DemiBold
             }
@@ -58,7 +58,7 @@ Rectangle {
                 Layout.fillWidth: true
                 text: root.inspection.kindWords
                 wrapMode: Text.Wrap
-                color: Qt.rgba(1, 1, 1, 0.72)
+                color: Theme.white(0.72)
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
             }
@@ -69,7 +69,7 @@ Rectangle {
                 text: root.inspection.path
                 maximumLineCount: 1
                 elide: Text.ElideMiddle
-                color: Qt.rgba(1, 1, 1, 0.58)
+                color: Theme.white(0.58)
                 font.family: Typography.monospacedFamily
                 font.pixelSize: 11
             }
@@ -83,8 +83,8 @@ Rectangle {
                 implicitWidth: badgeText.implicitWidth + 24
                 implicitHeight: badgeText.implicitHeight + 14
                 radius: height / 2
-                color: Qt.rgba(root.tint.r, root.tint.g, root.tint.b, 0.14)
-                border.color: Qt.rgba(root.tint.r, root.tint.g, root.tint.b, 0.28)
+                color: Theme.tinted(root.tint, 0.14)
+                border.color: Theme.tinted(root.tint, 0.28)
                 border.width: 1
 
                 Text {
@@ -104,7 +104,7 @@ Rectangle {
                 objectName: "tallyLine"
                 Layout.alignment: Qt.AlignRight
                 text: root.inspection.tallyLine
-                color: Qt.rgba(1, 1, 1, 0.72)
+                color: Theme.white(0.72)
                 font.family: Typography.monospacedFamily
                 font.pixelSize: 11
                 font.weight: Font.DemiBold

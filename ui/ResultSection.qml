@@ -22,7 +22,7 @@ ColumnLayout {
         Accessible.name: text
         Layout.bottomMargin: 10
         text: root.title
-        color: Qt.rgba(1, 1, 1, 0.88)
+        color: Theme.white(0.88)
         font.family: Typography.monospacedFamily
         font.pixelSize: 11
         font.weight: Font.Bold
@@ -33,8 +33,8 @@ ColumnLayout {
         Layout.fillWidth: true
         implicitHeight: rows.implicitHeight
         radius: 16
-        color: Qt.rgba(1, 1, 1, 0.075)
-        border.color: Qt.rgba(1, 1, 1, 0.13)
+        color: Theme.white(0.075)
+        border.color: Theme.white(0.13)
         border.width: 1
 
         ColumnLayout {

@@ -10,16 +10,18 @@ Item {
     required property ContentViewState viewState
     readonly property InspectionView inspection: viewState.inspection
 
-    implicitHeight: content.item ? content.item.implicitHeight + 56 : 0
+    implicitHeight: content.item ? content.implicitHeight + 56 : 0
 
     function takeFocus() {
         if (content.item)
-            content.item.verdictBanner.forceActiveFocus()
+            content.forceActiveFocus()
     }
 
     // Built each time the screen is shown: Qt Quick Layouts keep the sizes
     // they measured while hidden, so a result that arrives behind the live
-    // screen would otherwise be laid out with stale widths.
+    // screen would otherwise be laid out with stale widths. qmllint calls the
+    // column's uses of root unqualified; its cure, pragma ComponentBehavior:
+    // Bound, makes Qt 6.4's Loader refuse the component.
     Loader {
         id: content
         x: 28
@@ -28,32 +30,31 @@ Item {
         active: root.visible
 
         sourceComponent: ColumnLayout {
-            readonly property alias verdictBanner: banner
-
             spacing: 22
 
+            // The Loader is a focus scope: taking the screen's focus lands here.
             VerdictBanner {
-                id: banner
                 objectName: "verdictBanner"
+                focus: true
                 Layout.fillWidth: true
-                inspection: root.inspection
+                inspection: root.inspection // qmllint disable unqualified
             }
 
             EvidenceCard {
                 objectName: "evidenceCard"
                 Layout.fillWidth: true
-                viewState: root.viewState
+                viewState: root.viewState // qmllint disable unqualified
             }
 
             PackageHeader {
                 objectName: "packageHeader"
                 Layout.fillWidth: true
-                inspection: root.inspection
+                inspection: root.inspection // qmllint disable unqualified
             }
 
             Repeater {
                 objectName: "sections"
-                model: root.inspection.sections
+                model: root.inspection.sections // qmllint disable unqualified
 
                 ResultSection {
                     Layout.fillWidth: true

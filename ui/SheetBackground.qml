@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Shapes
 
@@ -24,7 +25,7 @@ Item {
             width: root.width + 2 * spread
             height: root.height + 2 * spread
             radius: root.radius + spread
-            color: Qt.rgba(0, 0, 0, 0.05)
+            color: Theme.black(0.05)
         }
     }
 
@@ -32,8 +33,8 @@ Item {
         anchors.fill: parent
         radius: root.radius
         gradient: Gradient {
-            GradientStop { position: 0.0; color: Qt.rgba(0.125, 0.125, 0.125, 1) }
-            GradientStop { position: 1.0; color: Qt.rgba(0.06, 0.06, 0.06, 1) }
+            GradientStop { position: 0.0; color: Theme.sheetTop }
+            GradientStop { position: 1.0; color: Theme.sheetBottom }
         }
     }
 
@@ -51,7 +52,7 @@ Item {
                 y1: 0
                 x2: sheen.width
                 y2: sheen.height
-                GradientStop { position: 0.0; color: Qt.rgba(1, 1, 1, 0.025) }
+                GradientStop { position: 0.0; color: Theme.white(0.025) }
                 GradientStop { position: 1.0; color: "transparent" }
             }
 
@@ -72,7 +73,7 @@ Item {
         anchors.fill: parent
         radius: root.radius
         color: "transparent"
-        border.color: Qt.rgba(1, 1, 1, 0.16)
+        border.color: Theme.white(0.16)
         border.width: 1
     }
 }

@@ -6,7 +6,7 @@ import QtQuick.Shapes
 Item {
     id: root
 
-    property color color: "white"
+    property color color: Theme.white(1)
     property bool running: visible
     readonly property real lineWidth: Math.max(1.6, width / 9)
     readonly property real arcRadius: (Math.min(width, height) - lineWidth) / 2
@@ -26,7 +26,7 @@ Item {
         layer.smooth: true
 
         ShapePath {
-            strokeColor: Qt.rgba(root.color.r, root.color.g, root.color.b, root.color.a * 0.2)
+            strokeColor: Theme.tinted(root.color, root.color.a * 0.2)
             strokeWidth: root.lineWidth
             fillColor: "transparent"
             PathAngleArc {

@@ -6,11 +6,12 @@ import Veristamp
 Image {
     property string name
     property real size: 17
-    property color color: "white"
+    property color color: Theme.white(1)
 
     width: size
     height: size
-    sourceSize: Qt.size(size, size)
+    sourceSize.width: size
+    sourceSize.height: size
     fillMode: Image.PreserveAspectFit
     source: Symbols.source(name, color)
 }

@@ -13,7 +13,7 @@ Rectangle {
     width: 54
     height: 48
     radius: 11
-    color: Qt.rgba(0, 0, 0, 0.2)
+    color: Theme.black(0.2)
 
     Column {
         anchors.centerIn: parent
@@ -31,7 +31,7 @@ Rectangle {
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: root.label
-            color: Qt.rgba(1, 1, 1, 0.78)
+            color: Theme.white(0.78)
             font.family: Typography.monospacedFamily
             font.pixelSize: 9
             font.weight: Font.Bold

@@ -11,14 +11,14 @@ Column {
 
     Text {
         text: "Veristamp"
-        color: "white"
+        color: Theme.white(1)
         font.pixelSize: parent.titleSize
         font.weight: Font.DemiBold
     }
 
     Text {
         text: "Release Preflight for macOS"
-        color: Qt.rgba(1, 1, 1, parent.subtitleOpacity)
+        color: Theme.white(parent.subtitleOpacity)
         font.pixelSize: parent.subtitleSize
         font.weight: Font.Medium
     }

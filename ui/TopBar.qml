@@ -30,15 +30,15 @@ Item {
         contentItem: Text {
             text: button.text
             font: button.font
-            color: "white"
+            color: Theme.white(1)
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
         background: Rectangle {
             implicitHeight: 24
             radius: 6
-            color: Qt.rgba(1, 1, 1, button.down ? 0.24 : 0.14)
-            border.color: Qt.rgba(1, 1, 1, 0.1)
+            color: Theme.white(button.down ? 0.24 : 0.14)
+            border.color: Theme.white(0.1)
             border.width: 1
         }
 
@@ -61,7 +61,7 @@ Item {
             implicitWidth: 46
             implicitHeight: 46
             radius: 12
-            color: Qt.rgba(1, 1, 1, 0.08)
+            color: Theme.white(0.08)
 
             SymbolIcon {
                 anchors.centerIn: parent

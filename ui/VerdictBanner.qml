@@ -16,8 +16,8 @@ Rectangle {
     Accessible.role: Accessible.StaticText
     Accessible.name: AccessibleTexts.verdict(inspection.verdictTitle, inspection.verdictSummary, inspection.tallyTiles)
     radius: 18
-    color: Qt.rgba(tint.r, tint.g, tint.b, 0.075)
-    border.color: Qt.rgba(tint.r, tint.g, tint.b, 0.34)
+    color: Theme.tinted(tint, 0.075)
+    border.color: Theme.tinted(tint, 0.34)
     border.width: 1.2
 
     AccessibleAnnouncement {
@@ -38,7 +38,7 @@ Rectangle {
             implicitWidth: 58
             implicitHeight: 58
             radius: 14
-            color: Qt.rgba(root.tint.r, root.tint.g, root.tint.b, 0.16)
+            color: Theme.tinted(root.tint, 0.16)
 
             SymbolIcon {
                 objectName: "verdictSymbol"
@@ -69,7 +69,7 @@ Rectangle {
                 Layout.fillWidth: true
                 text: root.inspection.verdictSummary
                 wrapMode: Text.Wrap
-                color: Qt.rgba(1, 1, 1, 0.86)
+                color: Theme.white(0.86)
                 font.pixelSize: 13
                 font.weight: Font.Medium
             }

@@ -29,13 +29,6 @@ QString checkStatusWord(CheckStatus status)
     return {};
 }
 
-// A status from the int of LiveStageModel; anything else reads as pending, as on screen.
-LiveStageStatus stageStatus(int status)
-{
-    const bool known = status >= int(LiveStageStatus::pending) && status <= int(LiveStageStatus::fail);
-    return known ? LiveStageStatus(status) : LiveStageStatus::pending;
-}
-
 } // namespace
 
 QString dropZoneAccessibleName()
@@ -78,14 +71,14 @@ QString AccessibleTexts::liveCard(const QString &heading, const QString &target)
     return target.isEmpty() ? heading : heading + QStringLiteral(" ") + target;
 }
 
-QString AccessibleTexts::stage(const QString &title, int status) const
+QString AccessibleTexts::stage(const QString &title, StageStatus::Value status) const
 {
-    return stageAccessibleName(title, stageStatus(status));
+    return stageAccessibleName(title, StageStatus::toLive(status));
 }
 
-QString AccessibleTexts::stageAnnouncement(const QString &title, int status) const
+QString AccessibleTexts::stageAnnouncement(const QString &title, StageStatus::Value status) const
 {
-    return ::stageAnnouncement(title, stageStatus(status));
+    return ::stageAnnouncement(title, StageStatus::toLive(status));
 }
 
 QString AccessibleTexts::check(const QString &title, const QString &badge, const QString &detail) const

@@ -5,6 +5,7 @@
 // ("passed", not "PASS"), so they are read as words and not letter by letter.
 
 #include "engine/inspection_records.h"
+#include "ui/stage_status.h"
 
 #include <QObject>
 #include <QString>
@@ -22,8 +23,8 @@ QString checkAccessibleName(const QString &title, CheckStatus status, const QStr
 // "DO NOT SHIP. One or more release-blocking checks failed. 3 passed, 0 warnings, 1 failed."
 QString verdictAccessibleName(const QString &title, const QString &summary, int passed, int warnings, int failed);
 
-// The same for QML, from what the views bind to: a stage status as
-// LiveStageModel's int, a check status as its badge label, the tallies as
+// The same for QML, from what the views bind to: a stage status of
+// LiveStageModel, a check status as its badge label, the tallies as
 // InspectionView's tallyTiles.
 class AccessibleTexts : public QObject {
     Q_OBJECT
@@ -37,8 +38,8 @@ public:
 
     QString dropZone() const;
     Q_INVOKABLE QString liveCard(const QString &heading, const QString &target) const;
-    Q_INVOKABLE QString stage(const QString &title, int status) const;
-    Q_INVOKABLE QString stageAnnouncement(const QString &title, int status) const;
+    Q_INVOKABLE QString stage(const QString &title, StageStatus::Value status) const;
+    Q_INVOKABLE QString stageAnnouncement(const QString &title, StageStatus::Value status) const;
     Q_INVOKABLE QString check(const QString &title, const QString &badge, const QString &detail) const;
     Q_INVOKABLE QString verdict(const QString &title, const QString &summary, const QVariantList &tallyTiles) const;
     Q_INVOKABLE QString packageHeader(const QString &name, const QString &kind, const QString &path) const;

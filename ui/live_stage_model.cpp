@@ -1,5 +1,7 @@
 #include "ui/live_stage_model.h"
 
+#include "ui/stage_status.h"
+
 namespace {
 bool sameRows(const QList<LiveInspectionStage> &a, const QList<LiveInspectionStage> &b)
 {
@@ -28,7 +30,7 @@ QVariant LiveStageModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case StageIdRole: return stage.id.toString(QUuid::WithoutBraces);
     case TitleRole: return stage.title;
-    case StatusRole: return int(stage.status);
+    case StatusRole: return QVariant::fromValue(StageStatus::fromLive(stage.status));
     default: return {};
     }
 }

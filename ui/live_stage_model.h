@@ -18,7 +18,7 @@ public:
     enum Role {
         StageIdRole = Qt::UserRole + 1, // "stageId": the stage's id as text
         TitleRole,                      // "title"
-        StatusRole,                     // "status": the LiveStageStatus as an int (pending 0 .. fail 4)
+        StatusRole,                     // "status": a StageStatus::Value
     };
 
     explicit LiveStageModel(QObject *parent = nullptr);

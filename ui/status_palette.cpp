@@ -112,21 +112,7 @@ QColor StatusPalette::red() const
     return systemRed();
 }
 
-QVariantMap StatusPalette::stageRowLook(int status) const
+StageRowLook StatusPalette::stageRowLook(StageStatus::Value status) const
 {
-    const bool known = status >= static_cast<int>(LiveStageStatus::pending)
-        && status <= static_cast<int>(LiveStageStatus::fail);
-    const auto stageStatus = known ? static_cast<LiveStageStatus>(status) : LiveStageStatus::pending;
-    const StageRowLook look = ::stageRowLook(stageStatus);
-    return {
-        {QStringLiteral("iconName"), look.iconName},
-        {QStringLiteral("showsSpinner"), stageStatus == LiveStageStatus::active},
-        {QStringLiteral("iconColor"), look.iconColour},
-        {QStringLiteral("titleWeight"), look.titleWeight},
-        {QStringLiteral("titleColor"), look.titleColour},
-        {QStringLiteral("label"), look.label},
-        {QStringLiteral("labelColor"), look.labelColour},
-        {QStringLiteral("fill"), look.fill},
-        {QStringLiteral("border"), look.border},
-    };
+    return ::stageRowLook(StageStatus::toLive(status));
 }

@@ -5,11 +5,11 @@
 // the same three hues.
 
 #include "engine/inspection_records.h"
+#include "ui/stage_status.h"
 
 #include <QColor>
 #include <QObject>
 #include <QString>
-#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 QColor systemGreen();
@@ -21,7 +21,23 @@ QColor whiteAt(double opacity);
 // or red at `warningOrFail`, each the given opacity.
 QColor rowColour(LiveStageStatus status, double pending, double active, double pass, double warningOrFail);
 
+// Read by QML as a value (look.fill, look.showsSpinner, ...).
 struct StageRowLook {
+    Q_GADGET
+    QML_ANONYMOUS
+    Q_PROPERTY(QString iconName MEMBER iconName)
+    Q_PROPERTY(bool showsSpinner READ showsSpinner)
+    Q_PROPERTY(QColor iconColor MEMBER iconColour)
+    Q_PROPERTY(int titleWeight MEMBER titleWeight)
+    Q_PROPERTY(QColor titleColor MEMBER titleColour)
+    Q_PROPERTY(QString label MEMBER label)
+    Q_PROPERTY(QColor labelColor MEMBER labelColour)
+    Q_PROPERTY(QColor fill MEMBER fill)
+    Q_PROPERTY(QColor border MEMBER border)
+
+public:
+    bool showsSpinner() const { return iconName.isEmpty(); }
+
     QString iconName;      // empty while active: a spinner stands there instead
     QColor iconColour;
     int titleWeight;       // a QFont::Weight
@@ -34,8 +50,7 @@ struct StageRowLook {
 
 StageRowLook stageRowLook(LiveStageStatus status);
 
-// The palette for QML. Statuses arrive as the int of LiveStageModel's status
-// role; a value outside LiveStageStatus reads as pending.
+// The palette for QML, for a status of LiveStageModel's status role.
 class StatusPalette : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -52,6 +67,5 @@ public:
     QColor orange() const;
     QColor red() const;
 
-    // iconName, showsSpinner, iconColor, titleWeight, titleColor, label, labelColor, fill, border.
-    Q_INVOKABLE QVariantMap stageRowLook(int status) const;
+    Q_INVOKABLE StageRowLook stageRowLook(StageStatus::Value status) const;
 };
