@@ -122,7 +122,7 @@ private slots:
         QString stages = QStringLiteral(" ");
         const InspectionResult result = inspectPackage(
             QUrl::fromLocalFile(fixture(package)), image ? PackageKind::diskImage : PackageKind::application,
-            releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)),
+            releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))),
             [&stages](int, LiveStageStatus status) { stages += "??PWF"[int(status)]; });
         QString letters;
         for (const InspectionCheck &check : result.checks())
