@@ -6,6 +6,7 @@
 
 #include "engine/property_list.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QVariantMap>
 
@@ -196,9 +197,10 @@ QStringList SealComparison::lines()
 
 } // namespace
 
-QStringList verifyBundleSeal(const QString &bundlePath, const QByteArray &codeResources,
+QStringList verifyBundleSeal(const QString &givenPath, const QByteArray &codeResources,
                              const NestedCodeCheck &checkNested)
 {
+    const QString bundlePath = QDir::cleanPath(givenPath);
     QString failure;
     const std::optional<Seal> seal = readSeal(codeResources, failure);
     if (!seal)

@@ -35,12 +35,6 @@ std::optional<QByteArray> readTrailer(QFile &file)
 
 } // namespace
 
-bool isUdifImage(const QString &path)
-{
-    QFile file(path);
-    return readTrailer(file).has_value();
-}
-
 std::optional<QByteArray> readDiskImageSignature(const QString &path)
 {
     QFile file(path);

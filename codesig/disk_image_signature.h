@@ -10,9 +10,6 @@
 
 namespace codesig {
 
-// Whether the file ends in a UDIF trailer.
-bool isUdifImage(const QString &path);
-
 // The image's signature SuperBlob, or nothing when the file is no UDIF image,
 // carries no signature, or its trailer points outside the file.
 std::optional<QByteArray> readDiskImageSignature(const QString &path);

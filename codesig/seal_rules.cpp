@@ -10,7 +10,7 @@ namespace {
 
 // A seal written by the platform holds a dozen short rules; these bounds
 // leave ample room while keeping a crafted seal from costing much to match.
-constexpr int kMaximumRules = 512;
+constexpr int kMaximumRules = 128;
 constexpr int kMaximumPatternLength = 1024;
 
 bool flag(const QVariantMap &rule, const QString &key)
