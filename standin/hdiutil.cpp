@@ -3,6 +3,7 @@
 #include "attach_guard.h"
 #include "records.h"
 #include "tar_image.h"
+#include "udif_verify.h"
 #include "volume_folders.h"
 
 #include <QFile>
@@ -47,11 +48,16 @@ Outcome verify(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return errorOutcome(1, "hdiutil: verify failed - No such file or directory");
+    const TrailerRead trailer = readUdifTrailer(path);
+    if (trailer.state == TrailerState::found)
+        return verifyUdifImage(path, trailer.trailer);
+    if (trailer.state == TrailerState::damaged)
+        return invalidImage(path, trailer.problem);
     const ImageScan scan = scanImage(path);
     if (scan.state == ImageState::notRecognised)
         return errorOutcome(1, "hdiutil: verify failed - image not recognized");
     if (scan.state == ImageState::damaged)
-        return errorOutcome(1, "hdiutil: verify: checksum of " + quoted(path) + " is INVALID (" + scan.problem + ")");
+        return invalidImage(path, scan.problem);
     const QByteArray crc = QByteArray::number(crc32Of(path), 16).toUpper().rightJustified(8, '0');
     return Outcome{0,
                    "Checksumming " + QByteArray::number(scan.memberCount) + " members\xE2\x80\xA6\n"
