@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
