@@ -14,7 +14,7 @@
 
 namespace {
 
-Shell::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), call); }
+Shell::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))), call); }
 
 QVariantMap volumeEntity(const QByteArray &plist)
 {
