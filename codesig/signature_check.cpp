@@ -62,7 +62,8 @@ void describe(SliceSignature &slice, const EmbeddedSignature &signature)
     slice.identifier = best.identifier;
     slice.teamIdentifier = best.teamIdentifier;
     slice.cdHash = best.cdHash;
-    slice.pageSize = best.pages.pageShift ? 1 << best.pages.pageShift : 0;
+    // A shift the page check refuses (over 30) reports no page size rather than a wrapped one.
+    slice.pageSize = best.pages.pageShift && best.pages.pageShift <= 30 ? 1 << best.pages.pageShift : 0;
     for (const CodeDirectory &directory : signature.directories)
         slice.cdHashes << directory.cdHash.left(20);
     if (signature.entitlements)

@@ -32,9 +32,15 @@ bool writeAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// Fields of the test's own copies; zero past the end, where a hostile row may leave them.
 quint32 be32(const QByteArray &bytes, qsizetype at)
 {
-    return qFromBigEndian<quint32>(bytes.constData() + at);
+    return qFromBigEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
+}
+
+quint32 le32(const QByteArray &bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
 }
 
 void putBe32(QByteArray &bytes, qsizetype at, quint32 value)
@@ -46,10 +52,10 @@ void putBe32(QByteArray &bytes, qsizetype at, quint32 value)
 qsizetype signatureOffset(const QByteArray &macho)
 {
     qsizetype at = 32;
-    for (quint32 i = 0; i < qFromLittleEndian<quint32>(macho.constData() + 16); ++i) {
-        if (qFromLittleEndian<quint32>(macho.constData() + at) == 0x1d)
-            return qFromLittleEndian<quint32>(macho.constData() + at + 8);
-        at += qFromLittleEndian<quint32>(macho.constData() + at + 4);
+    for (quint32 i = 0; i < le32(macho, 16); ++i) {
+        if (le32(macho, at) == 0x1d)
+            return le32(macho, at + 8);
+        at += std::max<quint32>(le32(macho, at + 4), 8);
     }
     return -1;
 }
