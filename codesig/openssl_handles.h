@@ -17,6 +17,7 @@ struct CmsFree { void operator()(CMS_ContentInfo *cms) const { CMS_ContentInfo_f
 struct StackFree { void operator()(STACK_OF(X509) *stack) const { sk_X509_pop_free(stack, X509_free); } };
 struct StoreFree { void operator()(X509_STORE *store) const { X509_STORE_free(store); } };
 struct BioFree { void operator()(BIO *bio) const { BIO_free(bio); } };
+struct BioChainFree { void operator()(BIO *bio) const { BIO_free_all(bio); } };
 
 using X509Ptr = std::shared_ptr<X509>;
 using CmsPtr = std::unique_ptr<CMS_ContentInfo, CmsFree>;
