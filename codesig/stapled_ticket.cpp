@@ -1,7 +1,7 @@
 #include "codesig/code_reading.h"
 
 #include "codesig/bundle_tree.h"
-#include "codesig/disk_image_signature.h"
+#include "codesig/disk_image_superblob.h"
 
 #include <QFileInfo>
 
