@@ -5,6 +5,7 @@
 #include "codesig/mapped_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -37,7 +38,10 @@ CodeReading readCodeAtDepth(const QString &path, int depth)
 
 CodeReading readCode(const QString &path)
 {
-    return readCodeAtDepth(path, 0);
+    // The package itself may be reached through a link its owner named, as
+    // the platform's tools allow; nothing inside it is followed.
+    const QFileInfo given(path);
+    return readCodeAtDepth(given.isSymLink() ? given.canonicalFilePath() : path, 0);
 }
 
 } // namespace codesig

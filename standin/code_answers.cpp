@@ -16,6 +16,18 @@ QByteArray lines(const QStringList &texts)
     return bytes;
 }
 
+// A value read from the package on one line: a line break or other control
+// character in an identifier or a certificate's name could otherwise add a
+// line of its own, such as an "Authority=" the signature does not carry.
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 QString prefixed(const QString &path, const QString &text)
 {
     return path + QStringLiteral(": ") + text;
@@ -24,7 +36,9 @@ QString prefixed(const QString &path, const QString &text)
 // The failures with the package's path before the headline, as codesign prints them.
 QStringList failureLines(const QString &path, const CodeReading &code)
 {
-    QStringList texts = code.failures;
+    QStringList texts;
+    for (const QString &failure : code.failures)
+        texts << oneLine(failure);
     if (texts.isEmpty())
         texts << QStringLiteral("invalid signature");
     texts[0] = prefixed(path, texts[0]);
@@ -56,8 +70,8 @@ QString timeText(const QDateTime &time)
 
 QStringList displayLines(const QString &path, const CodeReading &code, const SliceSignature &slice)
 {
-    QStringList texts{QStringLiteral("Executable=") + (code.executablePath.isEmpty() ? path : code.executablePath),
-                      QStringLiteral("Identifier=") + slice.identifier,
+    QStringList texts{QStringLiteral("Executable=") + oneLine(code.executablePath.isEmpty() ? path : code.executablePath),
+                      QStringLiteral("Identifier=") + oneLine(slice.identifier),
                       QStringLiteral("Format=") + code.format,
                       QStringLiteral("CodeDirectory v=%1 flags=%2 location=embedded")
                           .arg(slice.codeDirectoryVersion, 0, 16)
@@ -67,13 +81,13 @@ QStringList displayLines(const QString &path, const CodeReading &code, const Sli
     if (slice.authorities.isEmpty())
         texts << QStringLiteral("Signature=adhoc");
     for (const QString &authority : slice.authorities)
-        texts << QStringLiteral("Authority=") + authority;
+        texts << QStringLiteral("Authority=") + oneLine(authority);
     if (slice.secureTimestamp)
         texts << QStringLiteral("Timestamp=") + timeText(*slice.secureTimestamp);
     else if (slice.signingTime)
         texts << QStringLiteral("Signed Time=") + timeText(*slice.signingTime);
     texts << QStringLiteral("TeamIdentifier=")
-                 + (slice.teamIdentifier.isEmpty() ? QStringLiteral("not set") : slice.teamIdentifier);
+                 + (slice.teamIdentifier.isEmpty() ? QStringLiteral("not set") : oneLine(slice.teamIdentifier));
     return texts;
 }
 
@@ -121,12 +135,12 @@ Outcome assessmentAnswer(const QString &path, const CodeReading &code)
     if (!code.failures.isEmpty())
         return Outcome{3, QByteArray(), lines(failureLines(path, code))};
     if (!hasDeveloperId(code))
-        return rejected(path, code.slices.front().authorities.front());
+        return rejected(path, oneLine(code.slices.front().authorities.front()));
     return Outcome{undecidedStatus, QByteArray(),
                    lines({prefixed(path, QStringLiteral("not assessed: Gatekeeper's policy is only on a Mac"))})};
 }
 
-Outcome ticketAnswer(const QString &path, const CodeReading &code, const codesig::StapledTicket &ticket)
+Outcome ticketAnswer(const QString &path, const codesig::StapledTicket &ticket)
 {
     const QFileInfo info(path);
     const QByteArray processing = lines({QStringLiteral("Processing: ") + info.absoluteFilePath()});

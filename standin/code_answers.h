@@ -17,5 +17,4 @@ Outcome verificationAnswer(const QString &path, const codesig::CodeReading &code
 Outcome displayAnswer(const QString &path, const codesig::CodeReading &code);       // C2
 Outcome entitlementsAnswer(const QString &path, const codesig::CodeReading &code);  // C3
 Outcome assessmentAnswer(const QString &path, const codesig::CodeReading &code);    // S1, S2
-Outcome ticketAnswer(const QString &path, const codesig::CodeReading &code,
-                     const codesig::StapledTicket &ticket);                          // X1
+Outcome ticketAnswer(const QString &path, const codesig::StapledTicket &ticket); // X1

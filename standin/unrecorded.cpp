@@ -40,7 +40,7 @@ Outcome unrecordedAnswer(const RecognisedCall &call)
     case CallId::S2:
         return assessmentAnswer(path, code);
     case CallId::X1:
-        return ticketAnswer(path, code, codesig::readStapledTicket(path, code));
+        return ticketAnswer(path, codesig::readStapledTicket(path, code));
     case CallId::H1:
     case CallId::H2:
     case CallId::H3:
