@@ -32,7 +32,7 @@ QString samplePath(const QString &name)
 QList<ToolCall> recordedToolCalls()
 {
     QList<ToolCall> calls;
-    const ReleaseTools real = releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT));
+    const ReleaseTools real = releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT)));
     const ReleaseTools recording{[&](const ToolCall &call) {
         calls << call;
         return real.runner(call);
@@ -47,7 +47,7 @@ QList<ToolCall> recordedToolCalls()
 void BM_ToolCallsAlone(benchmark::State &state)
 {
     const QList<ToolCall> calls = recordedToolCalls();
-    const ReleaseTools tools = releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT));
+    const ReleaseTools tools = releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT)));
     for (auto _ : state) {
         for (const ToolCall &call : calls)
             benchmark::DoNotOptimize(tools.runner(call));

@@ -22,13 +22,14 @@ QStringList releaseToolExecutables()
 
 } // namespace
 
-EvidenceHost hostFacts(const QString &toolRoot)
+EvidenceHost hostFacts(const ToolRoot &toolRoot)
 {
     EvidenceHost host;
     host.osName = QSysInfo::productType();
     host.osVersion = QSysInfo::productVersion();
     host.architecture = QSysInfo::currentCpuArchitecture();
-    host.toolRoot = QDir::cleanPath(QDir(toolRoot).absolutePath());
+    host.toolRoot = QDir::cleanPath(QDir(toolRoot.path).absolutePath());
+    host.toolsReadPackageBytes = toolRoot.limits.readsPackageBytes;
     for (const QString &executable : releaseToolExecutables()) {
         const QString path = QDir::cleanPath(executableUnderRoot(host.toolRoot, executable));
         host.tools << EvidenceTool{path, fileDigest(path).sha256};

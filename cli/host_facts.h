@@ -3,6 +3,7 @@
 // the tool root, and each release tool's absolute path with the digest of
 // its file, so a record says which tools gave its findings.
 
+#include "engine/tool_root.h"
 #include "report/evidence_records.h"
 
-EvidenceHost hostFacts(const QString &toolRoot);
+EvidenceHost hostFacts(const ToolRoot &toolRoot);

@@ -56,10 +56,11 @@ QString signalName(int number)
     }
 }
 
-ReleaseTools interruptibleToolsAt(const QString &toolRoot)
+ReleaseTools interruptibleToolsAt(const ToolRoot &toolRoot)
 {
-    return ReleaseTools{[toolRoot](const ToolCall &call) {
-        return Shell::runData(executableUnderRoot(toolRoot, call.executable), call.arguments,
-                              isDetach(call) ? nullptr : &stopRequested);
-    }};
+    return ReleaseTools{[path = toolRoot.path](const ToolCall &call) {
+                            return Shell::runData(executableUnderRoot(path, call.executable), call.arguments,
+                                                  isDetach(call) ? nullptr : &stopRequested);
+                        },
+                        toolRoot.limits};
 }

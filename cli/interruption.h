@@ -18,4 +18,4 @@ int interruptingSignal();
 QString signalName(int number);
 
 // The tools under a root, run so that an interruption stops them as above.
-ReleaseTools interruptibleToolsAt(const QString &toolRoot);
+ReleaseTools interruptibleToolsAt(const ToolRoot &toolRoot);

@@ -75,7 +75,7 @@ int main(int argc, char *argv[])
     }
 
     watchForInterruptions();
-    const QString toolRoot = defaultToolRoot();
+    const ToolRoot toolRoot = defaultToolRoot();
     const ReleaseTools tools = interruptibleToolsAt(toolRoot);
     const bool showStages = ::isatty(STDERR_FILENO) == 1;
     const QDir outputFolder(options.outputDir.value_or(QString()));

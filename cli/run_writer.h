@@ -6,6 +6,7 @@
 
 #include "cli/check_options.h"
 #include "engine/inspection_records.h"
+#include "engine/tool_root.h"
 #include "report/release_set.h"
 
 #include <QByteArray>
@@ -22,7 +23,7 @@ struct RunGenerator {
     QString name;
     QString version;
     QString build;
-    QString toolRoot;
+    ToolRoot toolRoot;
 };
 
 class RunWriter {

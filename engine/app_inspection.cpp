@@ -117,9 +117,10 @@ AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
     checks << releaseEntitlementsCheck(entitlements);
     report(progress, 3, checks.last());
 
-    checks << toolCheck(QStringLiteral("Gatekeeper assessment"), runTool(tools, appAssessmentCall(path)),
-                        QStringLiteral("Gatekeeper accepted the application."),
-                        QStringLiteral("Gatekeeper did not accept the application."));
+    checks << hostToolCheck(tools.limits, HostQuestion::gatekeeperAssessment, QStringLiteral("Gatekeeper assessment"),
+                            runTool(tools, appAssessmentCall(path)),
+                            QStringLiteral("Gatekeeper accepted the application."),
+                            QStringLiteral("Gatekeeper did not accept the application."));
     report(progress, 4, checks.last());
 
     return AppInspection{

@@ -80,14 +80,16 @@ QList<InspectionCheck> inspectImage(const QString &path, const ReleaseTools &too
     checks << signatureCheck(withoutPackagePath(combinedOutput(runTool(tools, signatureDisplayCall(path))), path));
     report(progress, signature, liveStageStatus(checks.last().status));
 
-    checks << toolCheck(QStringLiteral("Stapled notarization ticket"), runTool(tools, ticketValidationCall(path)),
-                        QStringLiteral("A valid stapled notarization ticket was found."),
-                        QStringLiteral("Veristamp could not validate a stapled notarization ticket."));
+    checks << hostToolCheck(tools.limits, HostQuestion::ticketAuthenticity, QStringLiteral("Stapled notarization ticket"),
+                            runTool(tools, ticketValidationCall(path)),
+                            QStringLiteral("A valid stapled notarization ticket was found."),
+                            QStringLiteral("Veristamp could not validate a stapled notarization ticket."));
     report(progress, ticket, liveStageStatus(checks.last().status));
 
-    checks << toolCheck(QStringLiteral("Gatekeeper assessment"), runTool(tools, diskImageAssessmentCall(path)),
-                        QStringLiteral("Gatekeeper accepted the disk image."),
-                        QStringLiteral("Gatekeeper did not accept the disk image."));
+    checks << hostToolCheck(tools.limits, HostQuestion::gatekeeperAssessment, QStringLiteral("Gatekeeper assessment"),
+                            runTool(tools, diskImageAssessmentCall(path)),
+                            QStringLiteral("Gatekeeper accepted the disk image."),
+                            QStringLiteral("Gatekeeper did not accept the disk image."));
     report(progress, assessment, liveStageStatus(checks.last().status));
 
     return checks;

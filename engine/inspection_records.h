@@ -36,6 +36,8 @@ struct InspectionCheck {
     QString title;
     QString detail;
     CheckStatus status;
+    // False when the host's tools could not decide it (only a Mac can).
+    bool decidedOnHost = true;
 };
 
 // A check with a fresh random id.

@@ -61,11 +61,12 @@ QString executableUnderRoot(const QString &toolRoot, const QString &executable)
     return root + executable;
 }
 
-ReleaseTools releaseToolsAt(const QString &toolRoot)
+ReleaseTools releaseToolsAt(const ToolRoot &toolRoot)
 {
-    return ReleaseTools{[toolRoot](const ToolCall &call) {
-        return Shell::runData(executableUnderRoot(toolRoot, call.executable), call.arguments);
-    }};
+    return ReleaseTools{[path = toolRoot.path](const ToolCall &call) {
+                            return Shell::runData(executableUnderRoot(path, call.executable), call.arguments);
+                        },
+                        toolRoot.limits};
 }
 
 Shell::DataResult runToolData(const ReleaseTools &tools, const ToolCall &call)

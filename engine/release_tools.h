@@ -5,6 +5,7 @@
 // Tests pass their own root, or script the runner outright.
 
 #include "engine/shell.h"
+#include "engine/tool_root.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,10 +33,11 @@ using ToolRunner = std::function<Shell::DataResult(const ToolCall &)>;
 // How an inspection reaches the tools. Copyable, shared by nothing.
 struct ReleaseTools {
     ToolRunner runner;
+    HostLimits limits; // none unless the root says so
 };
 
 // The tools under a root: each call runs as root + its absolute path through Shell::runData.
-ReleaseTools releaseToolsAt(const QString &toolRoot);
+ReleaseTools releaseToolsAt(const ToolRoot &toolRoot);
 
 // The executable a call runs under a root ("/" leaves the path unchanged).
 QString executableUnderRoot(const QString &toolRoot, const QString &executable);

@@ -17,3 +17,26 @@ InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const 
     return makeCheck(title, passed ? CheckStatus::pass : CheckStatus::fail,
                      condensedDetail(combinedOutput(std::move(result)), passed ? passFallback : failFallback));
 }
+
+namespace {
+QString undecidedDetail(HostQuestion question)
+{
+    switch (question) {
+    case HostQuestion::gatekeeperAssessment:
+        return QStringLiteral("Gatekeeper cannot assess this package on this host; assess it on a Mac before shipping.");
+    case HostQuestion::ticketAuthenticity:
+        return QStringLiteral("A notarization ticket is stapled; its signature can only be confirmed on a Mac.");
+    }
+    return QString();
+}
+} // namespace
+
+InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, const QString &title,
+                              Shell::TextResult result, const QString &passFallback, const QString &failFallback)
+{
+    if (!leftUndecided(limits, question, result.exitCode))
+        return toolCheck(title, std::move(result), passFallback, failFallback);
+    InspectionCheck check = makeCheck(title, CheckStatus::warning, undecidedDetail(question));
+    check.decidedOnHost = false;
+    return check;
+}

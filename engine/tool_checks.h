@@ -4,6 +4,7 @@
 
 #include "engine/inspection_records.h"
 #include "engine/shell.h"
+#include "engine/tool_root.h"
 
 // Both take the tool's result over rather than copy it: its output can be
 // large, and is folded into the detail in place.
@@ -16,3 +17,8 @@ InspectionCheck exitStatusCheck(const QString &title, Shell::TextResult result, 
 // The tool speaks for itself in both outcomes; each fallback stands in for silence.
 InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const QString &passFallback,
                           const QString &failFallback);
+
+// A toolCheck on a question the host may leave undecided: when its tools say
+// they did, a WARN that sends the owner to a Mac, never a PASS.
+InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, const QString &title,
+                              Shell::TextResult result, const QString &passFallback, const QString &failFallback);

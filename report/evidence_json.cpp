@@ -52,14 +52,24 @@ QJsonObject entitlementsJson(const QString &text)
             {QStringLiteral("parsed"), isDictionary ? plistJson(*root) : QJsonValue(QJsonValue::Null)}};
 }
 
-QJsonArray checksJson(const QList<InspectionCheck> &checks)
+// Who decided each check: the platform's tools, the stand-ins reading the
+// package's own bytes, or nobody on this host.
+QString decidedBy(const InspectionCheck &check, const EvidenceHost &host)
+{
+    if (!check.decidedOnHost)
+        return QStringLiteral("notOnThisHost");
+    return host.toolsReadPackageBytes ? QStringLiteral("packageBytes") : QStringLiteral("platformTools");
+}
+
+QJsonArray checksJson(const QList<InspectionCheck> &checks, const EvidenceHost &host)
 {
     QJsonArray array;
     for (const InspectionCheck &check : checks) {
         array.append(QJsonObject{{QStringLiteral("id"), checkId(check.title)},
                                  {QStringLiteral("title"), check.title},
                                  {QStringLiteral("status"), label(check.status)},
-                                 {QStringLiteral("detail"), check.detail}});
+                                 {QStringLiteral("detail"), check.detail},
+                                 {QStringLiteral("decidedBy"), decidedBy(check, host)}});
     }
     return array;
 }
@@ -76,18 +86,18 @@ QJsonObject appMetadataJson(const AppFacts &app, bool named)
     return metadata;
 }
 
-QJsonValue packagedAppJson(const InspectionResult &result)
+QJsonValue packagedAppJson(const InspectionResult &result, const EvidenceHost &host)
 {
     const std::optional<AppFacts> app = packagedApp(result);
     if (!app)
         return QJsonValue::Null;
     return QJsonObject{{QStringLiteral("name"), app->displayName},
                        {QStringLiteral("metadata"), appMetadataJson(*app, false)},
-                       {QStringLiteral("checks"), checksJson(app->checks)},
+                       {QStringLiteral("checks"), checksJson(app->checks, host)},
                        {QStringLiteral("entitlements"), entitlementsJson(app->entitlements)}};
 }
 
-QJsonObject packageJson(const CheckedPackage &package)
+QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
 {
     const InspectionResult &result = package.result;
     const std::optional<AppFacts> app = namedApp(result);
@@ -104,10 +114,10 @@ QJsonObject packageJson(const CheckedPackage &package)
             {QStringLiteral("tallies"), QJsonObject{{QStringLiteral("pass"), qint64(passCount(result))},
                                                     {QStringLiteral("warn"), qint64(warningCount(result))},
                                                     {QStringLiteral("fail"), qint64(failCount(result))}}},
-            {QStringLiteral("checks"), checksJson(result.checks())},
+            {QStringLiteral("checks"), checksJson(result.checks(), host)},
             {QStringLiteral("metadata"), app ? QJsonValue(appMetadataJson(*app, true)) : QJsonValue::Null},
             {QStringLiteral("entitlements"), app ? QJsonValue(entitlementsJson(app->entitlements)) : QJsonValue::Null},
-            {QStringLiteral("packagedApp"), packagedAppJson(result)}};
+            {QStringLiteral("packagedApp"), packagedAppJson(result, host)}};
 }
 
 QJsonObject hostJson(const EvidenceHost &host)
@@ -173,7 +183,7 @@ QJsonObject evidenceJsonObject(const RunEvidence &run)
 {
     QJsonArray packages;
     for (const CheckedPackage &package : run.packages)
-        packages.append(packageJson(package));
+        packages.append(packageJson(package, run.host));
     QJsonArray skipped;
     for (const SkippedPackage &package : run.skipped)
         skipped.append(QJsonObject{{QStringLiteral("path"), package.path}, {QStringLiteral("reason"), package.reason}});

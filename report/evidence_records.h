@@ -20,6 +20,7 @@ struct EvidenceHost {
     QString architecture;
     QString toolRoot;
     QList<EvidenceTool> tools;
+    bool toolsReadPackageBytes = false; // stand-ins, not the platform's tools
 };
 
 struct CheckedPackage {

@@ -58,6 +58,11 @@ void stopIfInterrupted()
     ::_exit(128 + number);
 }
 
+bool interruptionPending()
+{
+    return caughtSignal != 0;
+}
+
 void waitUntilInputCloses()
 {
     for (;;) {

@@ -16,6 +16,10 @@ void holdVolume(const QString &mountPoint);
 // Removes the held volume and ends by the signal, when one arrived.
 void stopIfInterrupted();
 
+// Whether a signal arrived: a caller running a helper program ends that
+// first, so that nothing writes into the volume once it is removed.
+bool interruptionPending();
+
 // Returns once standard input is closed: a record that says so makes a call
 // wait like a tool stuck on a prompt or the network. Stops as above when a
 // signal arrives meanwhile (without the guard, the signal's default ends it).

@@ -3,6 +3,8 @@
 #include "attach_guard.h"
 #include "records.h"
 #include "tar_image.h"
+#include "udif_verify.h"
+#include "udif_volume.h"
 #include "volume_folders.h"
 
 #include <QFile>
@@ -12,6 +14,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -47,11 +50,16 @@ Outcome verify(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return errorOutcome(1, "hdiutil: verify failed - No such file or directory");
+    const TrailerRead trailer = readUdifTrailer(path);
+    if (trailer.state == TrailerState::found)
+        return verifyUdifImage(path, trailer.trailer);
+    if (trailer.state == TrailerState::damaged)
+        return invalidImage(path, trailer.problem);
     const ImageScan scan = scanImage(path);
     if (scan.state == ImageState::notRecognised)
         return errorOutcome(1, "hdiutil: verify failed - image not recognized");
     if (scan.state == ImageState::damaged)
-        return errorOutcome(1, "hdiutil: verify: checksum of " + quoted(path) + " is INVALID (" + scan.problem + ")");
+        return invalidImage(path, scan.problem);
     const QByteArray crc = QByteArray::number(crc32Of(path), 16).toUpper().rightJustified(8, '0');
     return Outcome{0,
                    "Checksumming " + QByteArray::number(scan.memberCount) + " members\xE2\x80\xA6\n"
@@ -68,8 +76,10 @@ void addText(plist_t dict, const char *key, const QString &value)
 // The shape of the platform's attach output: the partition scheme first,
 // without a mount point, then the mounted volume. Keys in the platform's
 // (alphabetical) order.
-QByteArray attachPropertyList(const AttachedVolume &volume)
+QByteArray attachPropertyList(const AttachedVolume &volume, VolumeKind kind)
 {
+    const bool apfs = kind == VolumeKind::apfs;
+    const QString apfsHint = QStringLiteral("41504653-0000-11AA-AA11-00306543ECAC");
     const QString device = QStringLiteral("/dev/") + volume.device;
     plist_t scheme = plist_new_dict();
     addText(scheme, "content-hint", QStringLiteral("GUID_partition_scheme"));
@@ -78,12 +88,12 @@ QByteArray attachPropertyList(const AttachedVolume &volume)
     addText(scheme, "unmapped-content-hint", QStringLiteral("GUID_partition_scheme"));
 
     plist_t mounted = plist_new_dict();
-    addText(mounted, "content-hint", QStringLiteral("Apple_HFS"));
+    addText(mounted, "content-hint", apfs ? apfsHint : QStringLiteral("Apple_HFS"));
     addText(mounted, "dev-entry", device + QStringLiteral("s1"));
     addText(mounted, "mount-point", volume.mountPoint);
     plist_dict_set_item(mounted, "potentially-mountable", plist_new_bool(1));
-    addText(mounted, "unmapped-content-hint", QStringLiteral("48465300-0000-11AA-AA11-00306543ECAC"));
-    addText(mounted, "volume-kind", QStringLiteral("hfs"));
+    addText(mounted, "unmapped-content-hint", apfs ? apfsHint : QStringLiteral("48465300-0000-11AA-AA11-00306543ECAC"));
+    addText(mounted, "volume-kind", apfs ? QStringLiteral("apfs") : QStringLiteral("hfs"));
 
     plist_t entities = plist_new_array();
     plist_array_append_item(entities, scheme);
@@ -100,14 +110,16 @@ QByteArray attachPropertyList(const AttachedVolume &volume)
     return bytes;
 }
 
+using Unpacker = std::function<bool(const QString &folder, QByteArray *problem)>;
+
 // A new folder with the image's volume unpacked into it, or the reason why not.
-std::optional<AttachedVolume> mountVolume(const QString &path, QByteArray *problem)
+std::optional<AttachedVolume> mountVolume(const QString &path, QByteArray *problem, const Unpacker &unpack)
 {
     std::optional<AttachedVolume> volume = createVolumeFolder(path, problem);
     if (volume)
         holdVolume(volume->mountPoint);
     stopIfInterrupted();
-    if (volume && !unpackVolume(path, volume->mountPoint, markerName(), problem)) {
+    if (volume && !unpack(volume->mountPoint, problem)) {
         removeVolumeFolder(volume->mountPoint);
         return std::nullopt;
     }
@@ -115,17 +127,40 @@ std::optional<AttachedVolume> mountVolume(const QString &path, QByteArray *probl
     return volume;
 }
 
+Unpacker tarUnpacker(const QString &path)
+{
+    return [path](const QString &folder, QByteArray *problem) { return unpackVolume(path, folder, markerName(), problem); };
+}
+
+// An image made on a Mac: 7zz's listing decides first whether its volume may
+// be unpacked at all, so that a refused image leaves no folder behind.
+Outcome attachUdif(const QString &path)
+{
+    const VolumePlan plan = planUdifVolume(path);
+    if (!plan.problem.isEmpty())
+        return errorOutcome(1, "hdiutil: attach failed - " + plan.problem);
+    QByteArray problem;
+    const std::optional<AttachedVolume> volume = mountVolume(path, &problem, [&](const QString &folder, QByteArray *why) {
+        return unpackUdifVolume(path, plan, folder, why);
+    });
+    if (!volume)
+        return errorOutcome(1, "hdiutil: attach failed - " + problem);
+    return Outcome{0, attachPropertyList(*volume, plan.listing.kind), QByteArray()};
+}
+
 Outcome attach(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return errorOutcome(1, "hdiutil: attach failed - No such file or directory");
+    if (QFileInfo(path).isFile() && readUdifTrailer(path).state == TrailerState::found)
+        return attachUdif(path);
     if (!QFileInfo(path).isFile() || scanImage(path).state != ImageState::intact)
         return errorOutcome(1, "hdiutil: attach failed - image not recognized");
     QByteArray problem;
-    const std::optional<AttachedVolume> volume = mountVolume(path, &problem);
+    const std::optional<AttachedVolume> volume = mountVolume(path, &problem, tarUnpacker(path));
     if (!volume)
         return errorOutcome(1, "hdiutil: attach failed - " + problem);
-    return Outcome{0, attachPropertyList(*volume), QByteArray()};
+    return Outcome{0, attachPropertyList(*volume, VolumeKind::hfs), QByteArray()};
 }
 
 // A recorded attach mounts the volume only when it succeeded and its output
@@ -137,7 +172,7 @@ Outcome replayAttach(const Record &record, const QString &path)
     if (outcome.status != 0 || !record.out || !record.out->contains("@MOUNT@"))
         return outcome;
     QByteArray problem;
-    const std::optional<AttachedVolume> volume = mountVolume(path, &problem);
+    const std::optional<AttachedVolume> volume = mountVolume(path, &problem, tarUnpacker(path));
     if (!volume)
         return errorOutcome(1, "hdiutil: attach failed - " + problem);
     outcome.out = substituted(*record.out, {{"@PATH@", path.toUtf8()}, {"@MOUNT@", volume->mountPoint.toUtf8()}});

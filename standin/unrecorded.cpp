@@ -1,5 +1,9 @@
 #include "unrecorded.h"
 
+#include "code_answers.h"
+
+#include "codesig/code_reading.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -22,22 +26,21 @@ Outcome unrecordedAnswer(const RecognisedCall &call)
     const QFileInfo info(path);
     if (!info.exists())
         return missingPackage(path);
+    if (call.id == CallId::H1 || call.id == CallId::H2 || call.id == CallId::H3)
+        return errorOutcome(2, "stand-in: hdiutil calls are not answered here");
+    const codesig::CodeReading code = codesig::readCode(path);
     switch (call.id) {
     case CallId::C1:
+        return verificationAnswer(path, code);
     case CallId::C2:
+        return displayAnswer(path, code);
     case CallId::C3:
-        return Outcome{1, QByteArray(),
-                       line(path + QStringLiteral(": no signature is recorded for this package on this host"))};
+        return entitlementsAnswer(path, code);
     case CallId::S1:
     case CallId::S2:
-        // spctl's status for a rejected assessment.
-        return Outcome{3, QByteArray(),
-                       line(path + QStringLiteral(": rejected (no signature is recorded for this package on this host)"))};
+        return assessmentAnswer(path, code);
     case CallId::X1:
-        // stapler reports the resolved path first and names the package by its
-        // file name in the verdict; 65 is its status when no ticket is found.
-        return Outcome{65, line(QStringLiteral("Processing: ") + info.absoluteFilePath()),
-                       line(info.fileName() + QStringLiteral(" does not have a ticket stapled to it."))};
+        return ticketAnswer(path, code, codesig::readStapledTicket(path, code));
     case CallId::H1:
     case CallId::H2:
     case CallId::H3:

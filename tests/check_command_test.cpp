@@ -42,7 +42,7 @@ QString windowReport(const QString &relative)
 {
     const PackageKind kind = relative.endsWith(".dmg") ? PackageKind::diskImage : PackageKind::application;
     return undated(releaseReportText(
-        inspectPackage(QUrl::fromLocalFile(fixture(relative)), kind, releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)))));
+        inspectPackage(QUrl::fromLocalFile(fixture(relative)), kind, releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))))));
 }
 
 } // namespace

@@ -35,10 +35,12 @@ const QString kHostile = QStringLiteral("a\x01<b> & \"c\" ]]> \U0001F680\nd");
 
 RunEvidence goldenRun()
 {
+    InspectionCheck undecided = makeCheck("Gatekeeper assessment", CheckStatus::warning, "Only a Mac can assess it.");
+    undecided.decidedOnHost = false;
     const QList<InspectionCheck> appChecks{
         makeCheck("Developer ID", CheckStatus::pass, "Developer ID Application: Tidewater Labs (K7WQ3N2ZP4)"),
         makeCheck("Hardened Runtime", CheckStatus::warning, "Veristamp did not find the Hardened Runtime flag."),
-        makeCheck(kHostile, CheckStatus::fail, kHostile)};
+        makeCheck(kHostile, CheckStatus::fail, kHostile), undecided};
     const QString entitlements = "<plist version=\"1.0\"><dict><key>com.apple.security.app-sandbox</key><true/>"
                                  "<key>data</key><data>AAE=</data></dict></plist>";
     const AppInspection app{"Tidewater", "com.tidewater", "3.2.0", "3200", "12.0", "Tidewater", appChecks, entitlements};

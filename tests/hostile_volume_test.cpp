@@ -89,7 +89,7 @@ private:
         InspectionResult result;
         QThread *thread = QThread::create([&] {
             result = inspectDiskImage(QUrl::fromLocalFile(m_temp.filePath("images/" + image + ".dmg")),
-                                      releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)));
+                                      releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))));
         });
         thread->setStackSize(stackSize);
         thread->start();

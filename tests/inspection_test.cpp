@@ -76,7 +76,7 @@ struct ScriptedRun {
             Shell::DataResult result = answers.value((onApp ? "app " : "") + call.arguments.value(0));
             result.stdoutData.replace("@MOUNT@", volume.toUtf8());
             return result;
-        }};
+        }, standInToolRoot(QString()).limits};
     }
     StageProgress progress()
     {
@@ -191,6 +191,14 @@ private slots:
             << Answers{{"app --assess", answer(3, {}, "rejected\n")}} << QStringList{"Beta.app/", "alpha.app/"}
             << checks({"WARN Packaged application: Multiple app bundles were found. Veristamp inspected alpha.app."})
             << "PPPPPF" << "alpha";
+        QTest::newRow("a host that leaves the ticket and Gatekeeper to a Mac")
+            << Answers{{"stapler", answer(69, "Processing: image\n")}, {"--assess", answer(69)}, {"app --assess", answer(69)}}
+            << example
+            << checks({found}, {{2, "WARN Stapled notarization ticket: A notarization ticket is stapled; its signature "
+                                    "can only be confirmed on a Mac."},
+                                {3, "WARN Gatekeeper assessment: Gatekeeper cannot assess this package on this host; "
+                                    "assess it on a Mac before shipping."}})
+            << "PPWWPW" << "Example";
     }
     // The image's: each stage reported before the next call, stage 5 after the app's
     // four calls and before the detach; the image detached by its mount point

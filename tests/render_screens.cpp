@@ -56,7 +56,7 @@ bool showResults(WindowHarness &harness, const QString &sample)
     if (QProcess::execute("rm", {"-rf", copy}) != 0 || !QDir().mkpath(QFileInfo(copy).path())
         || QProcess::execute("cp", {"-R", QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy}) != 0)
         return false;
-    harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)));
+    harness.prepareRuns(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))));
     harness.state()->beginInspection(QUrl::fromLocalFile(copy));
     if (!QTest::qWaitFor([&] { return harness.state()->screen() == ContentViewState::Screen::results; }, 20'000))
         return false;

@@ -9,14 +9,19 @@
 #include "engine/package_inspection.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// A fixture package, or a sample ("samples/...").
+QString unpackedRealApps; // where the real app's archive is unpacked
+
+// A fixture package, a sample ("samples/...") or a package made on a Mac ("real/...").
 QString fixture(const QString &name)
 {
+    if (name.startsWith("real/"))
+        return (name.endsWith(".app") ? unpackedRealApps : QStringLiteral(VERISTAMP_REAL_ARTIFACTS)) + name.mid(4);
     return name.startsWith("samples/") ? VERISTAMP_SAMPLES + name.mid(7) : VERISTAMP_TEST_PACKAGES "/" + name;
 }
 
@@ -37,6 +42,12 @@ private slots:
     {
         QVERIFY(m_temp.isValid());
         qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
+        unpackedRealApps = m_temp.filePath("real");
+        QVERIFY(QDir().mkpath(unpackedRealApps));
+        QProcess unzip;
+        unzip.setWorkingDirectory(unpackedRealApps);
+        unzip.start(VERISTAMP_CMAKE, {"-E", "tar", "xf", VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip"});
+        QVERIFY(unzip.waitForFinished() && unzip.exitCode() == 0);
     }
 
     void inspectsEveryFixture_data()
@@ -56,8 +67,7 @@ private slots:
             "AdHoc com.northwind.adhoc 2.4.1 241 12.0 AdHoc");
         row("no Info.plist", "apps/NoInfoPlist.app", "PPPPP", "", "NoInfoPlist - - - - -");
         row("numeric build", "apps/NumericBuild.app", "PPPPP", "", "NumericBuild com.northwind.numericbuild 2.4.1 - 12.0 NumericBuild");
-        row("nothing recorded", "apps/Unrecorded.app", "FWWWF",
-            "0 " + apps + "Unrecorded.app: no signature is recorded for this package on this host");
+        row("nothing recorded", "apps/Unrecorded.app", "FWWWF", "0 " + apps + "Unrecorded.app: code object is not signed at all");
         row("empty entitlements output", "apps/ExecutableOnly.app", "PPPPP", "3 No signed entitlements were reported.");
         row("indented display", "apps/IndentedDisplay.app", "PWPPP",
             "1 Veristamp could not find a Developer ID Application signing authority.");
@@ -104,7 +114,15 @@ private slots:
         row("app extension in capitals", "dmgs/UppercaseExtension.dmg", "PPPPP PPPPPP", "4 Setup.APP" + found);
         row("app not notarized", "dmgs/FailingEmbeddedApp.dmg", "PPPPP PPPPPF", "4 Unnotarized.app" + found);
         row("nothing recorded on the image", "dmgs/Unrecorded.dmg", "PWFFP PWFFPF",
-            "3 " + fixture("dmgs/") + "Unrecorded.dmg: rejected (no signature is recorded for this package on this host)");
+            "3 " + fixture("dmgs/") + "Unrecorded.dmg: rejected source=no usable signature");
+        // Made on Macs and read from their bytes: at best a review, since only a Mac can assess them.
+        row("real Developer ID app", "real/DevSignedApp.app", "PPWPW",
+            "4 Gatekeeper cannot assess this package on this host; assess it on a Mac before shipping.",
+            "DevSignedApp com.zoo.SignedApp 1.0 1 13.1 SignedApp");
+        row("real HFS+ image, unsigned app", "real/SparkleTestCodeSignApp.dmg", "PWFFP PWFFPF",
+            "4 SparkleTestCodeSignApp.app" + found);
+        row("real APFS image, unsigned app", "real/SparkleTestCodeSign_apfs.dmg", "PWFFP PWFFPF",
+            "4 SparkleTestCodeSignApp.app" + found);
         row("sample ready to ship", "samples/Tidewater.app", "PPPPP", "");
         row("sample to review", "samples/Palette Studio.app", "PPPWP", "");
         row("sample not to ship", "samples/Quarry.app", "PFWWF", "");
@@ -122,7 +140,7 @@ private slots:
         QString stages = QStringLiteral(" ");
         const InspectionResult result = inspectPackage(
             QUrl::fromLocalFile(fixture(package)), image ? PackageKind::diskImage : PackageKind::application,
-            releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)),
+            releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))),
             [&stages](int, LiveStageStatus status) { stages += "??PWF"[int(status)]; });
         QString letters;
         for (const InspectionCheck &check : result.checks())

@@ -48,7 +48,7 @@ void writeImage(const QString &path, const QList<Member> &members)
     archive_write_free(writer);
 }
 
-Shell::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), call); }
+Shell::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))), call); }
 
 // The mount point an attach reports (empty when it failed).
 QString attached(const QString &image)

@@ -31,7 +31,7 @@ private slots:
     {
         WindowHarness harness;
         QVERIFY(harness.window() && QTest::qWaitForWindowExposed(harness.window()));
-        harness.prepareRuns(releaseToolsAt(QStringLiteral(VERISTAMP_TOOL_ROOT)), true);
+        harness.prepareRuns(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))), true);
         ContentViewState *state = harness.state();
         QStringList changes; // each change as the stage list reads after it
         connect(state->liveStages(), &QAbstractItemModel::dataChanged, this, [&] {

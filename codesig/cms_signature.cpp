@@ -1,0 +1,123 @@
+#include "codesig/cms_signature.h"
+
+#include "codesig/certificate_chain.h"
+#include "codesig/timestamp_token.h"
+
+#include <plist/plist.h>
+
+namespace codesig {
+namespace {
+
+constexpr const char *cdHashesAttribute = "1.2.840.113635.100.9.1";
+const QString modified = QStringLiteral("invalid signature (code or signature have been modified)");
+
+struct ObjectFree { void operator()(ASN1_OBJECT *object) const { ASN1_OBJECT_free(object); } };
+struct PlistFree { void operator()(plist_t node) const { plist_free(node); } };
+
+std::optional<QDateTime> signingTimeOf(CMS_SignerInfo *signer)
+{
+    const int index = CMS_signed_get_attr_by_NID(signer, NID_pkcs9_signingTime, -1);
+    X509_ATTRIBUTE *attribute = index >= 0 ? CMS_signed_get_attr(signer, index) : nullptr;
+    ASN1_TYPE *value = attribute ? X509_ATTRIBUTE_get0_type(attribute, 0) : nullptr;
+    if (!value || (value->type != V_ASN1_UTCTIME && value->type != V_ASN1_GENERALIZEDTIME))
+        return std::nullopt;
+    return asn1Time(reinterpret_cast<const ASN1_TIME *>(value->value.asn1_string));
+}
+
+// The hashes the CDHashes attribute lists; nullopt when it is absent, an
+// empty list with ok=false when it cannot be read.
+std::optional<QList<QByteArray>> listedCdHashes(CMS_SignerInfo *signer, bool &ok)
+{
+    ok = true;
+    std::unique_ptr<ASN1_OBJECT, ObjectFree> oid(OBJ_txt2obj(cdHashesAttribute, 1));
+    const int index = CMS_signed_get_attr_by_OBJ(signer, oid.get(), -1);
+    if (index < 0)
+        return std::nullopt;
+    ASN1_TYPE *value = X509_ATTRIBUTE_get0_type(CMS_signed_get_attr(signer, index), 0);
+    ok = value && value->type == V_ASN1_OCTET_STRING;
+    if (!ok)
+        return QList<QByteArray>{};
+    plist_t parsed = nullptr;
+    plist_from_memory(reinterpret_cast<const char *>(value->value.octet_string->data),
+                      uint32_t(value->value.octet_string->length), &parsed);
+    std::unique_ptr<void, PlistFree> root(parsed);
+    plist_t array = parsed && plist_get_node_type(parsed) == PLIST_DICT ? plist_dict_get_item(parsed, "cdhashes") : nullptr;
+    ok = array && plist_get_node_type(array) == PLIST_ARRAY;
+    QList<QByteArray> hashes;
+    for (uint32_t i = 0; ok && i < plist_array_get_size(array); ++i) {
+        plist_t item = plist_array_get_item(array, i);
+        uint64_t length = 0;
+        const char *data = plist_get_node_type(item) == PLIST_DATA ? plist_get_data_ptr(item, &length) : nullptr;
+        ok = data != nullptr;
+        if (ok)
+            hashes << QByteArray(data, qsizetype(length));
+    }
+    return hashes;
+}
+
+void judgeChain(CmsCheck &check, CMS_ContentInfo *cms, X509 *leaf, CMS_SignerInfo *signer)
+{
+    const TimestampCheck timestamp = checkTimestamp(signer);
+    check.signingTime = signingTimeOf(signer);
+    check.secureTimestamp = timestamp.time;
+    if (!timestamp.failure.isEmpty())
+        check.failures << timestamp.failure;
+    QDateTime at = QDateTime::currentDateTimeUtc();
+    QString moment = QStringLiteral("time of checking");
+    if (timestamp.time) {
+        at = *timestamp.time;
+        moment = QStringLiteral("secure timestamp");
+        check.validityRule = ValidityRule::secureTimestamp;
+    } else if (check.signingTime) {
+        at = *check.signingTime;
+        moment = QStringLiteral("signing time");
+        check.validityRule = ValidityRule::signingTime;
+    }
+    CertificateStack supplied(CMS_get1_certs(cms));
+    const ChainCheck chain = checkChain(leaf, supplied.get(), at.toSecsSinceEpoch(), moment);
+    check.chain = chain.chain;
+    check.reachesAppleRoot = chain.reachesAppleRoot;
+    check.authorities = commonNames(chain.chain);
+    if (!chain.failure.isEmpty())
+        check.failures.prepend(chain.failure);
+}
+
+} // namespace
+
+CmsCheck checkCmsSignature(ByteView cms, ByteView primaryDirectory, const QList<QByteArray> &cdHashes)
+{
+    CmsCheck check;
+    const unsigned char *cursor = cms.data();
+    CmsPtr parsed(cms.size() > 0 ? d2i_CMS_ContentInfo(nullptr, &cursor, long(cms.size())) : nullptr);
+    STACK_OF(CMS_SignerInfo) *signers = parsed ? CMS_get0_SignerInfos(parsed.get()) : nullptr;
+    if (!signers || sk_CMS_SignerInfo_num(signers) != 1) {
+        check.failures << modified << QStringLiteral("the CMS signature is damaged");
+        return check;
+    }
+    // A memory BIO passed straight in is copied by CMS_verify, and OpenSSL 3.0
+    // leaks that copy on some failures; behind a null filter it is read in place.
+    std::unique_ptr<BIO, BioChainFree> content(BIO_new(BIO_f_null()));
+    BIO *memory = content ? BIO_new_mem_buf(primaryDirectory.data(), int(primaryDirectory.size())) : nullptr;
+    if (memory)
+        BIO_push(content.get(), memory);
+    if (!memory || CMS_verify(parsed.get(), nullptr, nullptr, content.get(), nullptr,
+                               CMS_NO_SIGNER_CERT_VERIFY | CMS_BINARY | CMS_DETACHED) != 1) {
+        check.failures << modified << QStringLiteral("the CMS signature does not match the CodeDirectory");
+        return check;
+    }
+    CMS_SignerInfo *signer = sk_CMS_SignerInfo_value(signers, 0);
+    X509 *leaf = nullptr;
+    CMS_SignerInfo_get0_algs(signer, nullptr, &leaf, nullptr, nullptr);
+    bool readable = true;
+    const auto listed = listedCdHashes(signer, readable);
+    if (!readable || (listed && (listed->size() != cdHashes.size()
+                                 || !std::all_of(cdHashes.begin(), cdHashes.end(),
+                                                 [&](const QByteArray &hash) { return listed->contains(hash); })))) {
+        check.failures << modified << QStringLiteral("the signed CDHashes do not match the CodeDirectories");
+        return check;
+    }
+    judgeChain(check, parsed.get(), leaf, signer);
+    return check;
+}
+
+} // namespace codesig

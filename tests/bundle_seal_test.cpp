@@ -1,0 +1,147 @@
+// A real signed app's resource seal, intact and tampered with; stapled
+// tickets found in bundles and disk images, or not.
+#include "codesig/bundle_seal.h"
+#include "codesig/code_reading.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace codesig;
+
+namespace {
+const QString kSeal = QStringLiteral("/Contents/_CodeSignature/CodeResources");
+const QString kInner = QStringLiteral("/Contents/Frameworks/Inner.framework");
+const QByteArray kCode(20, 'c');
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString extractApp(const QTemporaryDir &dir)
+{
+    QProcess tar;
+    tar.setWorkingDirectory(dir.path());
+    tar.start(VERISTAMP_CMAKE, {"-E", "tar", "xf", VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip"});
+    tar.waitForFinished();
+    return dir.path() + "/DevSignedApp.app";
+}
+} // namespace
+
+class BundleSealTest : public QObject {
+    Q_OBJECT
+private slots:
+    void seal_data();
+    void seal();
+    void ticket_data();
+    void ticket();
+};
+
+void BundleSealTest::seal_data()
+{
+    QTest::addColumn<QString>("change"); // "write|remove|link <path below the app> [content]"
+    QTest::addColumn<QByteArray>("nestedReply"); // with a nested framework sealed with hash cccc…
+    QTest::addColumn<QStringList>("nestedFailures");
+    QTest::addColumn<QStringList>("expected"); // @ stands for the app
+    const QString h = "a sealed resource is missing or invalid";
+    const QString nib = "Contents/Resources/Base.lproj/MainMenu.nib";
+    const QString sealText = "write Contents/_CodeSignature/CodeResources <plist><dict><key>files2</key><dict>%1</dict>"
+                             "<key>rules2</key><dict>%2</dict></dict></plist>";
+    QTest::newRow("intact") << "" << QByteArray() << QStringList() << QStringList();
+    QTest::newRow("resource changed") << "write " + nib << QByteArray() << QStringList() << QStringList{h, "file modified: @/" + nib};
+    QTest::newRow("resource now a link out") << "link " + nib + " /etc/passwd" << QByteArray() << QStringList() << QStringList{h, "file modified: @/" + nib};
+    QTest::newRow("sealed resource removed") << "remove " + nib << QByteArray() << QStringList() << QStringList{h, "file missing: @/" + nib};
+    QTest::newRow("resource added") << "write Contents/Resources/new.txt" << QByteArray() << QStringList() << QStringList{h, "file added: @/Contents/Resources/new.txt"};
+    QTest::newRow("omitted file added") << "write Contents/Resources/.DS_Store" << QByteArray() << QStringList() << QStringList();
+    QTest::newRow("added beside Contents") << "write extra" << QByteArray() << QStringList() << QStringList{h, "file added: @/extra"};
+    QTest::newRow("seal removed") << "remove " + kSeal.mid(1) << QByteArray() << QStringList() << QStringList{h, "the resource seal is not a readable property list"};
+    QTest::newRow("seal malformed") << "write " + kSeal.mid(1) << QByteArray() << QStringList() << QStringList{h, "the resource seal is not a readable property list"};
+    QTest::newRow("seal path leaves") << sealText.arg("<key>../x</key><data>AAAA</data>", "") << QByteArray() << QStringList() << QStringList{h, "the resource seal names a path outside the bundle: ../x"};
+    QTest::newRow("seal rule broken") << sealText.arg("", "<key>(</key><true/>") << QByteArray() << QStringList() << QStringList{h, "the resource seal holds an unusable rule: ("};
+    QTest::newRow("nested code valid") << "" << kCode << QStringList() << QStringList();
+    QTest::newRow("nested code re-signed") << "" << QByteArray(20, 'x') << QStringList() << QStringList{h, "In subcomponent: @" + kInner};
+    QTest::newRow("nested code invalid") << "" << kCode << QStringList{"code object is not signed at all"} << QStringList{h, "In subcomponent: @" + kInner};
+}
+
+void BundleSealTest::seal()
+{
+    QFETCH(QString, change);
+    QFETCH(QByteArray, nestedReply);
+    QFETCH(QStringList, nestedFailures);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    const QString app = extractApp(dir);
+    const QStringList words = change.split(' ');
+    const QString target = app + '/' + words.value(1);
+    if (words[0] == "write")
+        write(target, change.section(' ', 2).isEmpty() ? "changed" : change.section(' ', 2).toUtf8());
+    if (words[0] == "remove")
+        QVERIFY(QFile::remove(target));
+    if (words[0] == "link")
+        QVERIFY(QFile::remove(target) && QFile::link(words[2], target));
+    QFile sealFile(app + kSeal);
+    QByteArray seal = sealFile.open(QIODevice::ReadOnly) ? sealFile.readAll() : QByteArray();
+    if (!nestedReply.isEmpty()) {
+        write(app + kInner + "/Inner", "code");
+        seal.replace("<key>files2</key>\n\t<dict>", "<key>files2</key><dict><key>Frameworks/Inner.framework</key><dict><key>cdhash</key><data>"
+                     + kCode.toBase64() + "</data><key>requirement</key><string>x</string></dict>");
+    }
+    const NestedCodeCheck nested = [&](const QString &) { return NestedCode{nestedFailures, {nestedReply}}; };
+    QCOMPARE(verifyBundleSeal(app, seal, nested), expected.replaceInStrings("@", app));
+}
+
+void BundleSealTest::ticket_data()
+{
+    QTest::addColumn<QString>("package"); // "bundle", "image" (synthesised) or the name of a real image
+    QTest::addColumn<QByteArray>("ticket"); // what is stapled; empty for nothing
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<bool>("namesCode");
+    QTest::newRow("bundle without") << "bundle" << QByteArray() << false << false;
+    QTest::newRow("bundle, this code") << "bundle" << "s8ch" + kCode << true << true;
+    QTest::newRow("bundle, other code") << "bundle" << "s8ch" + QByteArray(20, 'o') << true << false;
+    QTest::newRow("real unsigned image") << "SparkleTestCodeSignApp.dmg" << QByteArray() << false << false;
+    QTest::newRow("image, this code") << "image" << "s8ch" + kCode << true << true;
+    QTest::newRow("image, other code") << "image" << "s8ch" + QByteArray(20, 'o') << true << false;
+}
+
+void BundleSealTest::ticket()
+{
+    QFETCH(QString, package);
+    QFETCH(QByteArray, ticket);
+    QTemporaryDir dir;
+    QString path = VERISTAMP_REAL_ARTIFACTS "/" + package;
+    if (package == "bundle") {
+        path = dir.path() + "/X.app";
+        write(path + "/Contents/_CodeSignature/CodeResources", "seal");
+        if (!ticket.isEmpty())
+            write(path + "/Contents/CodeResources", ticket);
+    } else if (package == "image") {
+        path = dir.path() + "/x.dmg";
+        QByteArray image(20, '\0'), trailer(512, '\0'); // image data, then the signature at 20
+        for (quint32 field : {0xfade0cc0u, quint32(20 + ticket.size()), 1u, 0x10002u, 20u}) {
+            field = qToBigEndian(field);
+            image.append(reinterpret_cast<const char *>(&field), 4);
+        }
+        trailer.replace(0, 4, "koly");
+        qToBigEndian<quint64>(20, trailer.data() + 296);
+        qToBigEndian<quint64>(20 + ticket.size(), trailer.data() + 304);
+        write(path, image + ticket + trailer);
+    }
+    CodeReading code;
+    code.slices.push_back(SliceSignature{});
+    code.slices[0].cdHashes = {QByteArray(20, 'z'), kCode};
+    const StapledTicket found = readStapledTicket(path, code);
+    QFETCH(bool, present);
+    QFETCH(bool, namesCode);
+    QCOMPARE(found.present, present);
+    QCOMPARE(found.namesCode, namesCode);
+}
+
+QTEST_GUILESS_MAIN(BundleSealTest)
+#include "bundle_seal_test.moc"

@@ -1,0 +1,265 @@
+// The code-signature reader against real signed code (a Developer ID app, a
+// Developer ID universal command-line tool), copies of it changed after
+// signing, and hostile bytes.
+
+#include "codesig/code_reading.h"
+
+#include <openssl/cms.h>
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+
+#include <QProcess>
+#include <QtEndian>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace codesig;
+
+namespace {
+
+const QStringList developerIdChain = {QStringLiteral("Developer ID Certification Authority"),
+                                      QStringLiteral("Apple Root CA")};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Fields of the test's own copies; zero past the end, where a hostile row may leave them.
+quint32 be32(const QByteArray &bytes, qsizetype at)
+{
+    return qFromBigEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
+}
+
+quint32 le32(const QByteArray &bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
+}
+
+void putBe32(QByteArray &bytes, qsizetype at, quint32 value)
+{
+    qToBigEndian(value, bytes.data() + at);
+}
+
+// Where the signature of the app's thin arm64 executable lies (LC_CODE_SIGNATURE).
+qsizetype signatureOffset(const QByteArray &macho)
+{
+    qsizetype at = 32;
+    for (quint32 i = 0; i < le32(macho, 16); ++i) {
+        if (le32(macho, at) == 0x1d)
+            return le32(macho, at + 8);
+        at += std::max<quint32>(le32(macho, at + 4), 8);
+    }
+    return -1;
+}
+
+// The SuperBlob index entry's offset for a blob type.
+qsizetype blobOffset(const QByteArray &macho, quint32 type)
+{
+    const qsizetype blob = signatureOffset(macho);
+    for (quint32 i = 0; i < be32(macho, blob + 8); ++i)
+        if (be32(macho, blob + 12 + i * 8) == type)
+            return blob + be32(macho, blob + 16 + i * 8);
+    return -1;
+}
+
+// A self-made "Developer ID" certificate's CMS signature over the primary
+// CodeDirectory, put where Apple's was.
+bool resignWithForeignCertificate(QByteArray &macho)
+{
+    EVP_PKEY *key = EVP_RSA_gen(2048);
+    X509 *certificate = X509_new();
+    X509_NAME *name = X509_get_subject_name(certificate);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
+                               reinterpret_cast<const unsigned char *>("Developer ID Application: Test (TEAMID1234)"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "OU", MBSTRING_UTF8, reinterpret_cast<const unsigned char *>("TEAMID1234"), -1, -1, 0);
+    X509_set_issuer_name(certificate, name);
+    X509_gmtime_adj(X509_getm_notBefore(certificate), -86400);
+    X509_gmtime_adj(X509_getm_notAfter(certificate), 86400L * 365);
+    X509_set_pubkey(certificate, key);
+    X509_sign(certificate, key, EVP_sha256());
+    const qsizetype directory = blobOffset(macho, 0);
+    BIO *content = BIO_new_mem_buf(macho.constData() + directory, int(be32(macho, directory + 4)));
+    CMS_ContentInfo *cms = CMS_sign(certificate, key, nullptr, content, CMS_DETACHED | CMS_BINARY | CMS_NOSMIMECAP);
+    unsigned char *der = nullptr;
+    const int length = cms ? i2d_CMS_ContentInfo(cms, &der) : -1;
+    const qsizetype wrapper = blobOffset(macho, 0x10000);
+    const qsizetype end = wrapper + 8 + length;
+    const bool fits = length > 0 && end <= macho.size();
+    if (fits) {
+        putBe32(macho, wrapper + 4, quint32(8 + length));
+        macho.replace(wrapper + 8, length, QByteArray(reinterpret_cast<const char *>(der), length));
+        putBe32(macho, signatureOffset(macho) + 4, quint32(end - signatureOffset(macho)));
+    }
+    OPENSSL_free(der);
+    CMS_ContentInfo_free(cms);
+    BIO_free(content);
+    X509_free(certificate);
+    EVP_PKEY_free(key);
+    return fits;
+}
+
+} // namespace
+
+class CodeSignatureTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+
+    // A fresh copy of DevSignedApp.app, extracted from the zip as its author made it.
+    QString extractApp(const QString &name)
+    {
+        const QString folder = m_root.filePath(name);
+        QDir().mkpath(folder);
+        QProcess tar;
+        tar.setWorkingDirectory(folder);
+        tar.start(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip")});
+        tar.waitForFinished();
+        return folder + QStringLiteral("/DevSignedApp.app");
+    }
+
+private slots:
+    void developerIdAppReadsAsSigned()
+    {
+        const QString app = extractApp(QStringLiteral("real"));
+        const CodeReading bundle = readCode(app);
+        QCOMPARE(bundle.format, QStringLiteral("app bundle with Mach-O thin (arm64)"));
+        QCOMPARE(bundle.executablePath, app + QStringLiteral("/Contents/MacOS/SignedApp"));
+        // The resource seal is judged by its own reader; only its verdict may stand here.
+        QVERIFY(bundle.failures.isEmpty() || bundle.failures.first() == QStringLiteral("a sealed resource is missing or invalid"));
+        const CodeReading executable = readCode(bundle.executablePath);
+        QCOMPARE(executable.failures, QStringList());
+        QCOMPARE(bundle.slices.size(), std::size_t(1));
+        const SliceSignature &slice = bundle.slices.front();
+        QCOMPARE(slice.architecture, QStringLiteral("arm64"));
+        QCOMPARE(slice.identifier, QStringLiteral("com.zoo.SignedApp"));
+        QCOMPARE(slice.teamIdentifier, QStringLiteral("ZCK58M894E"));
+        QCOMPARE(slice.flags, 0u);
+        QCOMPARE(slice.hashType, QStringLiteral("sha256"));
+        QCOMPARE(slice.authorities, QStringList{QStringLiteral("Developer ID Application: Mayur Pawashe (ZCK58M894E)")} + developerIdChain);
+        QCOMPARE(slice.validityRule, ValidityRule::secureTimestamp);
+        QCOMPARE(slice.secureTimestamp->date(), QDate(2023, 3, 12));
+        QCOMPARE(slice.signingTime->date(), QDate(2023, 3, 12));
+        QVERIFY(slice.entitlementsXml.contains("<key>com.apple.security.app-sandbox</key>"));
+        QVERIFY(slice.entitlementsXml.contains("<key>com.apple.security.files.user-selected.read-only</key>"));
+        QCOMPARE(slice.designatedRequirement,
+                 QStringLiteral("anchor apple generic and identifier \"com.zoo.SignedApp\" and "
+                                "(certificate leaf[field.1.2.840.113635.100.6.1.9] /* exists */ or "
+                                "certificate 1[field.1.2.840.113635.100.6.2.6] /* exists */ and "
+                                "certificate leaf[field.1.2.840.113635.100.6.1.13] /* exists */ and "
+                                "certificate leaf[subject.OU] = ZCK58M894E)"));
+    }
+
+    void developerIdUniversalToolReadsAsSigned()
+    {
+        QProcess fetch;
+        fetch.start(QStringLiteral(VERISTAMP_FETCH_TEST_BINARY), {});
+        fetch.waitForFinished(300000);
+        const QString binary = QString::fromLocal8Bit(fetch.readAllStandardOutput()).trimmed();
+        if (fetch.exitCode() != 0 || binary.isEmpty())
+            QSKIP("@sentry/cli-darwin@3.8.0 could not be fetched from the npm registry");
+        const CodeReading reading = readCode(binary);
+        QCOMPARE(reading.format, QStringLiteral("Mach-O universal (x86_64 arm64)"));
+        QCOMPARE(reading.failures, QStringList());
+        QCOMPARE(reading.slices.size(), std::size_t(2));
+        for (const SliceSignature &slice : reading.slices) {
+            QVERIFY(slice.flags & 0x10000);
+            QCOMPARE(slice.teamIdentifier, QStringLiteral("97JCY7859U"));
+            QCOMPARE(slice.authorities, QStringList{QStringLiteral("Developer ID Application: GetSentry LLC (97JCY7859U)")} + developerIdChain);
+            QCOMPARE(slice.validityRule, ValidityRule::secureTimestamp);
+        }
+    }
+
+    void changesAfterSigningAreFound_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("failures");
+        QTest::newRow("code page") << "code page" << QStringList{
+            "invalid signature (code or signature have been modified)", "In architecture: arm64"};
+        QTest::newRow("Info.plist") << "Info.plist" << QStringList{
+            "invalid Info.plist (plist or signature have been modified)", "In architecture: arm64"};
+        QTest::newRow("resource seal") << "resource seal" << QStringList{
+            "invalid resource directory (directory or signature have been modified)", "In architecture: arm64"};
+        QTest::newRow("seal removed") << "seal removed" << QStringList{
+            "code has no resources but signature indicates they must be present", "In architecture: arm64"};
+        QTest::newRow("foreign certificate") << "foreign certificate" << QStringList{
+            "the signature's certificate chain does not reach an Apple root certificate", "In architecture: arm64"};
+    }
+
+    void changesAfterSigningAreFound()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, failures);
+        const QString app = extractApp(change);
+        const QString executable = app + QStringLiteral("/Contents/MacOS/SignedApp");
+        const QString seal = app + QStringLiteral("/Contents/_CodeSignature/CodeResources");
+        QByteArray macho = readAll(executable);
+        if (change == QLatin1String("code page")) {
+            macho[0x3000] = char(macho[0x3000] ^ 0x01);
+        } else if (change == QLatin1String("Info.plist")) {
+            QVERIFY(writeAll(app + "/Contents/Info.plist",
+                             readAll(app + "/Contents/Info.plist").replace("<string>1.0</string>", "<string>1.1</string>")));
+        } else if (change == QLatin1String("resource seal")) {
+            QVERIFY(writeAll(seal, readAll(seal).append('\n')));
+        } else if (change == QLatin1String("seal removed")) {
+            QVERIFY(QFile::remove(seal));
+        } else {
+            QVERIFY(resignWithForeignCertificate(macho));
+        }
+        QVERIFY(writeAll(executable, macho));
+        QCOMPARE(readCode(app).failures, failures);
+    }
+
+    void hostileBytesGiveFailures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("headline");
+        const QString app = extractApp(QStringLiteral("hostile"));
+        const QByteArray macho = readAll(app + QStringLiteral("/Contents/MacOS/SignedApp"));
+        const qsizetype signature = signatureOffset(macho);
+        const qsizetype directory = blobOffset(macho, 0);
+        const auto patched = [&](qsizetype at, quint32 value) { QByteArray copy = macho; putBe32(copy, at, value); return copy; };
+        const QString damaged = "main executable failed strict validation";
+        const QString modified = "invalid signature (code or signature have been modified)";
+        QByteArray fat = QByteArray::fromHex("cafebabe00000001" "0100000c00000000" "0000100000ffffff" "0000000e");
+        QByteArray koly(1024, '\0');
+        koly.replace(512, 4, "koly");
+        qToBigEndian<quint64>(0xfffffffffffff000ull, koly.data() + 512 + 296);
+        qToBigEndian<quint64>(0x2000, koly.data() + 512 + 304);
+        QTest::newRow("empty") << QByteArray() << "code object is not signed at all";
+        QTest::newRow("garbage") << QByteArray(4096, 'x') << "code object is not signed at all";
+        QTest::newRow("header cut") << macho.left(20) << damaged;
+        QTest::newRow("load commands cut") << macho.left(300) << damaged;
+        QTest::newRow("signature cut") << macho.left(signature + 100) << modified;
+        QTest::newRow("universal count huge") << patched(0, 0xcafebabe).replace(4, 4, "\xff\xff\xff\xff") << damaged;
+        QTest::newRow("universal slice past end") << fat << damaged;
+        QTest::newRow("blob count huge") << patched(signature + 8, 0xffffffff) << modified;
+        QTest::newRow("blob offset past end") << patched(signature + 16, 0x7ffffff0) << modified;
+        QTest::newRow("code slots huge") << patched(directory + 28, 0xffffffff) << modified;
+        QTest::newRow("code limit huge") << patched(directory + 32, 0xfffffff0) << modified;
+        QTest::newRow("page size huge") << patched(directory + 36, 0x20020040) << modified;
+        QTest::newRow("identifier past end") << patched(directory + 20, 0xfffffff0) << modified;
+        QTest::newRow("disk image signature past end") << koly << modified;
+    }
+
+    void hostileBytesGiveFailures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, headline);
+        const QString path = m_root.filePath(QStringLiteral("hostile.bin"));
+        QVERIFY(writeAll(path, bytes));
+        const QStringList failures = readCode(path).failures;
+        QVERIFY(!failures.isEmpty());
+        QCOMPARE(failures.first(), headline);
+    }
+};
+
+QTEST_GUILESS_MAIN(CodeSignatureTest)
+#include "code_signature_test.moc"
