@@ -84,12 +84,6 @@ QString extractEntitlementsPlist(QString output)
     return trimmed;
 }
 
-bool isEntitlementEnabled(const QString &key, const QString &entitlements)
-{
-    const std::optional<QVariantMap> dictionary = rootDictionary(entitlements.toUtf8(), {key});
-    return dictionary && isEnabled(dictionary->value(key));
-}
-
 SignedEntitlements readSignedEntitlements(const Shell::DataResult &call)
 {
     SignedEntitlements read;

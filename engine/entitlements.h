@@ -13,9 +13,6 @@ const QStringList &riskyEntitlementKeys();
 // "<!DOCTYPE plist", else "<plist"); empty for no output or a bare "Executable=".
 QString extractEntitlementsPlist(QString output);
 
-// True only when the text is a property list whose root dictionary holds the key with the boolean true.
-bool isEntitlementEnabled(const QString &key, const QString &entitlements);
-
 // What the entitlements call reported, parsed once.
 struct SignedEntitlements {
     enum class Reading { none, readable, unreadable };

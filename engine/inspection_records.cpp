@@ -1,15 +1,5 @@
 #include "engine/inspection_records.h"
 
-
-std::optional<CheckStatus> checkStatusFromRawValue(const QString &value)
-{
-    for (CheckStatus status : {CheckStatus::pass, CheckStatus::warning, CheckStatus::fail, CheckStatus::pending}) {
-        if (rawValue(status) == value)
-            return status;
-    }
-    return std::nullopt;
-}
-
 QString rawValue(CheckStatus status)
 {
     switch (status) {

@@ -15,8 +15,6 @@
 
 enum class CheckStatus { pass, warning, fail, pending };
 
-// Only the exact lower-case raw values ("pass", "warning", "fail", "pending") make a status.
-std::optional<CheckStatus> checkStatusFromRawValue(const QString &rawValue);
 QString rawValue(CheckStatus status);
 // The four-letter label the report and the results screen print: "PASS", "WARN", "FAIL", "NEXT".
 QString label(CheckStatus status);

@@ -14,7 +14,7 @@ Rectangle {
     implicitHeight: row.implicitHeight + 40
     activeFocusOnTab: true
     Accessible.role: Accessible.StaticText
-    Accessible.name: AccessibleTexts.verdict(inspection.verdictTitle, inspection.verdictSummary, inspection.tallyTiles)
+    Accessible.name: inspection.verdictAccessibleName
     radius: 18
     color: Theme.tinted(tint, 0.075)
     border.color: Theme.tinted(tint, 0.34)

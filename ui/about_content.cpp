@@ -2,13 +2,11 @@
 
 #include "ui/app_version.h"
 
-#include <QVariantMap>
-
 namespace {
 
-QVariantMap checkArea(const QString &symbol, const QString &title, const QString &subtitle)
+QVariant checkArea(const QString &symbol, const QString &title, const QString &subtitle)
 {
-    return {{QStringLiteral("symbol"), symbol}, {QStringLiteral("title"), title}, {QStringLiteral("subtitle"), subtitle}};
+    return QVariant::fromValue(CheckArea{symbol, title, subtitle});
 }
 
 } // namespace

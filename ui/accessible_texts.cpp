@@ -1,9 +1,5 @@
 #include "ui/accessible_texts.h"
 
-#include <QVariantMap>
-
-#include <array>
-
 namespace {
 
 QString stageStatusWord(LiveStageStatus status)
@@ -88,14 +84,6 @@ QString AccessibleTexts::check(const QString &title, const QString &badge, const
             return checkAccessibleName(title, status, detail);
     }
     return QStringLiteral("%1, %2. %3").arg(title, badge, detail);
-}
-
-QString AccessibleTexts::verdict(const QString &title, const QString &summary, const QVariantList &tallyTiles) const
-{
-    std::array<int, 3> counts{};
-    for (qsizetype index = 0; index < tallyTiles.size() && index < 3; ++index)
-        counts[size_t(index)] = tallyTiles[index].toMap().value(QStringLiteral("count")).toInt();
-    return verdictAccessibleName(title, summary, counts[0], counts[1], counts[2]);
 }
 
 QString AccessibleTexts::packageHeader(const QString &name, const QString &kind, const QString &path) const

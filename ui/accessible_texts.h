@@ -9,7 +9,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 QString dropZoneAccessibleName();
@@ -24,8 +23,8 @@ QString checkAccessibleName(const QString &title, CheckStatus status, const QStr
 QString verdictAccessibleName(const QString &title, const QString &summary, int passed, int warnings, int failed);
 
 // The same for QML, from what the views bind to: a stage status of
-// LiveStageModel, a check status as its badge label, the tallies as
-// InspectionView's tallyTiles.
+// LiveStageModel, a check status as its badge label. The verdict banner's
+// text is InspectionView's verdictAccessibleName.
 class AccessibleTexts : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -41,6 +40,5 @@ public:
     Q_INVOKABLE QString stage(const QString &title, StageStatus::Value status) const;
     Q_INVOKABLE QString stageAnnouncement(const QString &title, StageStatus::Value status) const;
     Q_INVOKABLE QString check(const QString &title, const QString &badge, const QString &detail) const;
-    Q_INVOKABLE QString verdict(const QString &title, const QString &summary, const QVariantList &tallyTiles) const;
     Q_INVOKABLE QString packageHeader(const QString &name, const QString &kind, const QString &path) const;
 };

@@ -1,9 +1,9 @@
 #include "ui/inspection_view.h"
 
 #include "report/verdict.h"
+#include "ui/accessible_texts.h"
 #include "ui/result_sections.h"
 
-#include <QVariantMap>
 
 namespace {
 
@@ -17,11 +17,9 @@ QString verdictSymbolOf(ReleaseVerdict verdict)
     return {};
 }
 
-QVariantMap tallyTile(std::int64_t count, const QString &label, StatusHue hue)
+TallyTileView tallyTile(std::int64_t count, const QString &label, StatusHue hue)
 {
-    return {{QStringLiteral("count"), QString::number(count)},
-            {QStringLiteral("label"), label},
-            {QStringLiteral("color"), statusHueColor(hue)}};
+    return {int(count), label, statusHueColor(hue)};
 }
 
 } // namespace
@@ -69,9 +67,17 @@ QVariantList InspectionView::tallyTiles() const
 {
     if (!m_result)
         return {};
-    return {tallyTile(passCount(*m_result), QStringLiteral("PASS"), StatusHue::green),
-            tallyTile(warningCount(*m_result), QStringLiteral("WARN"), StatusHue::orange),
-            tallyTile(failCount(*m_result), QStringLiteral("FAIL"), StatusHue::red)};
+    return {QVariant::fromValue(tallyTile(passCount(*m_result), QStringLiteral("PASS"), StatusHue::green)),
+            QVariant::fromValue(tallyTile(warningCount(*m_result), QStringLiteral("WARN"), StatusHue::orange)),
+            QVariant::fromValue(tallyTile(failCount(*m_result), QStringLiteral("FAIL"), StatusHue::red))};
+}
+
+QString InspectionView::verdictAccessibleName() const
+{
+    if (!m_result)
+        return {};
+    return ::verdictAccessibleName(verdictTitle(), verdictSummary(), int(passCount(*m_result)),
+                                   int(warningCount(*m_result)), int(failCount(*m_result)));
 }
 
 QString InspectionView::tallyLine() const

@@ -15,6 +15,21 @@
 
 #include <optional>
 
+// One of the verdict's tiles, read by QML as a value (tile.count, ...). Each
+// tile keeps its own colour whatever the verdict or count.
+struct TallyTileView {
+    Q_GADGET
+    QML_ANONYMOUS
+    Q_PROPERTY(int count MEMBER count)
+    Q_PROPERTY(QString label MEMBER label)
+    Q_PROPERTY(QColor color MEMBER colour)
+
+public:
+    int count;
+    QString label; // "PASS", "WARN" or "FAIL"
+    QColor colour;
+};
+
 class InspectionView : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -25,9 +40,10 @@ class InspectionView : public QObject {
     Q_PROPERTY(QString verdictSummary READ verdictSummary NOTIFY changed)
     Q_PROPERTY(QColor verdictColor READ verdictColor NOTIFY changed)
     Q_PROPERTY(QString verdictSymbol READ verdictSymbol NOTIFY changed)
-    // The pass, warning and fail tiles in that order: {count, label, color};
-    // each tile keeps its own colour whatever the verdict or count.
+    // The pass, warning and fail TallyTileViews in that order.
     Q_PROPERTY(QVariantList tallyTiles READ tallyTiles NOTIFY changed)
+    // The banner as screen readers read it, its tallies included.
+    Q_PROPERTY(QString verdictAccessibleName READ verdictAccessibleName NOTIFY changed)
     // "N pass • N warn • N fail".
     Q_PROPERTY(QString tallyLine READ tallyLine NOTIFY changed)
     Q_PROPERTY(QString displayName READ displayName NOTIFY changed)
@@ -48,6 +64,7 @@ public:
     QColor verdictColor() const;
     QString verdictSymbol() const;
     QVariantList tallyTiles() const;
+    QString verdictAccessibleName() const;
     QString tallyLine() const;
     QString displayName() const;
     QString kindWords() const;

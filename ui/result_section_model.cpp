@@ -1,30 +1,20 @@
 #include "ui/result_section_model.h"
 
-#include <QVariantMap>
-
 namespace {
 
 QVariantList factList(const QList<FactRow> &facts)
 {
     QVariantList list;
     for (const FactRow &fact : facts)
-        list.append(QVariantMap{{QStringLiteral("label"), fact.label}, {QStringLiteral("value"), fact.value}});
+        list.append(QVariant::fromValue(FactRowView{fact.label, fact.value}));
     return list;
 }
 
 QVariantList checkList(const QList<CheckRowView> &checks)
 {
     QVariantList list;
-    for (const CheckRowView &check : checks) {
-        list.append(QVariantMap{
-            {QStringLiteral("title"), check.title},
-            {QStringLiteral("detail"), check.detail},
-            {QStringLiteral("symbol"), check.symbol},
-            {QStringLiteral("color"), check.color},
-            {QStringLiteral("badge"), check.badge},
-            {QStringLiteral("badgeFill"), check.badgeFill},
-        });
-    }
+    for (const CheckRowView &check : checks)
+        list.append(QVariant::fromValue(check));
     return list;
 }
 

@@ -8,6 +8,18 @@
 #include <QAbstractListModel>
 #include <QtQml/qqmlregistration.h>
 
+// A fact row read by QML as a value (fact.label, fact.value).
+struct FactRowView {
+    Q_GADGET
+    QML_ANONYMOUS
+    Q_PROPERTY(QString label MEMBER label)
+    Q_PROPERTY(QString value MEMBER value)
+
+public:
+    QString label;
+    QString value;
+};
+
 class ResultSectionModel : public QAbstractListModel {
     Q_OBJECT
     QML_ELEMENT
@@ -16,8 +28,8 @@ class ResultSectionModel : public QAbstractListModel {
 public:
     enum Role {
         TitleRole = Qt::UserRole + 1, // upper case, as shown
-        FactsRole,                    // list of {label, value}
-        ChecksRole,                   // list of {title, detail, symbol, color, badge, badgeFill}
+        FactsRole,                    // list of FactRowViews
+        ChecksRole,                   // list of CheckRowViews
         ShowsEntitlementsRole,
         EntitlementsRole,             // the text as it is
         EntitlementsMarkupRole,       // the same as rich text, for display

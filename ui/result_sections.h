@@ -10,8 +10,20 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
 
+// A check row read by QML as a value (check.title, check.color, ...).
 struct CheckRowView {
+    Q_GADGET
+    QML_ANONYMOUS
+    Q_PROPERTY(QString title MEMBER title)
+    Q_PROPERTY(QString detail MEMBER detail)
+    Q_PROPERTY(QString symbol MEMBER symbol)
+    Q_PROPERTY(QColor color MEMBER color)
+    Q_PROPERTY(QColor badgeFill MEMBER badgeFill)
+    Q_PROPERTY(QString badge MEMBER badge)
+
+public:
     QString title;
     QString detail;
     QString symbol;
