@@ -32,8 +32,11 @@ using ToolRunner = std::function<Shell::DataResult(const ToolCall &)>;
 
 // How an inspection reaches the tools. Copyable, shared by nothing.
 struct ReleaseTools {
+    // Scripted tools in tests decide everything, like the platform's.
+    ReleaseTools(ToolRunner run, HostLimits hostLimits = {}) : runner(std::move(run)), limits(std::move(hostLimits)) {}
+
     ToolRunner runner;
-    HostLimits limits; // none unless the root says so
+    HostLimits limits;
 };
 
 // The tools under a root: each call runs as root + its absolute path through Shell::runData.

@@ -275,7 +275,7 @@ private slots:
     {
         QFETCH(Shell::DataResult, answer);
         const auto result = mountDiskImage(QUrl::fromLocalFile("/Release/Example.dmg"),
-                                           ReleaseTools{[answer](const ToolCall &) { return answer; }, HostLimits{}});
+                                           ReleaseTools{[answer](const ToolCall &) { return answer; }});
         QTEST(result.mountPoint ? result.mountPoint->toLocalFile() : result.message, "outcome");
         QCOMPARE(result.message == "Mounted successfully.", result.mountPoint.has_value());
     }

@@ -22,7 +22,7 @@ private slots:
     {
         ManualClock clock(true); // tools that answer at once, a clock that never waits: a run ends as it starts
         ContentViewState state;
-        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Shell::DataResult{0, {}, {}}; }, HostLimits{}});
+        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Shell::DataResult{0, {}, {}}; }});
         state.setPacingClock(&clock);
         state.receiveDroppedUrl(QUrl());
         state.receiveDroppedUrl(QUrl::fromLocalFile("/B/First.app"));

@@ -40,7 +40,7 @@ public:
             gate->opened.wait(lock, [&] { return gate->open || key != holdAt; });
             lock.unlock();
             return answer ? answer(call) : Shell::DataResult{};
-        }, HostLimits{}};
+        }};
     }
     void release()
     {
