@@ -28,10 +28,12 @@ SignatureDisplay readSignatureDisplay(const QString &output)
                                              return authority.contains(QLatin1String("Developer ID Application:"));
                                          });
     display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
-    // Only the first flags line counts; "runtime" is matched in any letter case
-    // there, and nowhere else (the "Runtime Version=" line does not count).
+    // Only the first CodeDirectory line's flags count; "runtime" is matched in
+    // any letter case there, and nowhere else (the "Runtime Version=" line does
+    // not count). Lines before it carry the package's own names: an executable
+    // or identifier named "x flags=0x10000(runtime)" must not stand in for it.
     for (QStringView line : lineViews(output)) {
-        if (line.contains(QLatin1String("flags="))) {
+        if (line.trimmed().startsWith(QLatin1String("CodeDirectory")) && line.contains(QLatin1String("flags="))) {
             display.hasHardenedRuntime = line.contains(QLatin1String("runtime"), Qt::CaseInsensitive);
             break;
         }

@@ -133,6 +133,10 @@ private slots:
         QTest::newRow("only the first flags line decides the runtime")
             << Answers{{"app -dv", answer(0, {}, "CodeDirectory flags=0x0(none)\nExecutable Segment flags=0x10000(runtime)\n")}}
             << 2 << "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature.";
+        QTest::newRow("the executable's name cannot stand in for the flags")
+            << Answers{{"app -dv", answer(0, {}, "Executable=/Contents/MacOS/x flags=0x10000(runtime)\n"
+                                                 "CodeDirectory v=20500 flags=0x0(none)\n")}}
+            << 2 << "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature.";
         QTest::newRow("entitlements on standard error are not read")
             << Answers{{"app -d", answer(0, {}, kEntitlements)}} << 3
             << "PASS Release entitlements: No signed entitlements were reported.";
@@ -185,7 +189,7 @@ private slots:
         QTest::newRow("image that cannot be attached")
             << Answers{{"attach", answer(1, {}, "hdiutil: attach failed - image not recognized\n")}} << example
             << checks({"FAIL Mount disk image: hdiutil: attach failed - image not recognized"}) << "PPPPFF" << "";
-        QTest::newRow("one app, with a warning") << Answers{{"app -dv", answer(0, {}, "flags=0x0(none)\n")}} << example
+        QTest::newRow("one app, with a warning") << Answers{{"app -dv", answer(0, {}, "CodeDirectory flags=0x0(none)\n")}} << example
                                                  << checks({found}) << "PPPPPW" << "Example";
         QTest::newRow("several apps, the inspected one failing")
             << Answers{{"app --assess", answer(3, {}, "rejected\n")}} << QStringList{"Beta.app/", "alpha.app/"}

@@ -83,7 +83,7 @@ inline Shell::DataResult mixedToolOutcomes(const ToolCall &call)
     if (first == "-dv" && call.arguments.last().endsWith(".dmg"))
         return {0, {}, "Authority=Developer ID Application: Jane Doe (ABCDE12345)\n"};
     if (first == "-dv")
-        return {0, {}, "Authority=Apple Development: Jane Doe (ABCDE12345)\nflags=0x10000(runtime)\n"};
+        return {0, {}, "Authority=Apple Development: Jane Doe (ABCDE12345)\nCodeDirectory flags=0x10000(runtime)\n"};
     if (first == "stapler")
         return {65, {}, "does not have a ticket stapled to it.\n"};
     return {};

@@ -20,7 +20,7 @@ namespace {
 Shell::DataResult readyOutcomes(const ToolCall &call)
 {
     if (call.arguments.value(0) == "-dv")
-        return {0, {}, "Authority=Developer ID Application: Jane Doe (ABCDE12345)\nflags=0x10000(runtime)\n"};
+        return {0, {}, "Authority=Developer ID Application: Jane Doe (ABCDE12345)\nCodeDirectory flags=0x10000(runtime)\n"};
     return {};
 }
 
