@@ -69,10 +69,9 @@ QList<QQuickItem *> named(QQuickItem *root, const QString &prefix)
 
 QString textOf(QQuickItem *root, const QString &name)
 {
-    for (QQuickItem *item : named(root, name)) {
+    for (QQuickItem *item : named(root, name))
         if (item->objectName() == name)
             return item->property("text").toString();
-    }
     return "<missing>";
 }
 
@@ -93,9 +92,7 @@ class UiResultsTest : public QObject {
     }
     QString saveButtonShown()
     {
-        return textOf(m_results, "saveReportButton") + ' '
-            + named(m_results, "saveReportSymbol").value(0)->property("name").toString()
-            + (m_harness->item("saveReportButton")->isEnabled() ? "" : " disabled");
+        return textOf(m_results, "saveReportButton") + (m_harness->item("saveReportButton")->isEnabled() ? "" : " disabled");
     }
 
 private slots:
@@ -192,17 +189,16 @@ private slots:
         QFETCH(QString, answer);
         const bool saves = answer == "report.txt";
         QTemporaryDir folder;
-        QFile existing(folder.filePath("report.txt"));
-        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(QByteArray(20'000, 'x')) == 20'000);
-        existing.close(); // the save replaces the file: it is read again by its name
-        QVERIFY(QFile(folder.filePath("plain-file")).open(QIODevice::WriteOnly));
+        QFile existing(folder.filePath("report.txt")); // the save replaces it: it is read again by its name
+        QVERIFY(QFile(folder.filePath("plain-file")).open(QIODevice::WriteOnly) && existing.open(QIODevice::WriteOnly)
+                && existing.write(QByteArray(20'000, 'x')) == 20'000);
+        existing.close();
         const QDateTime confirmed(QDate(2024, 1, 1), QTime(0, 0, 5), Qt::OffsetFromUTC, 3600);
         m_saver->setClock([readings = QList{moment, confirmed}]() mutable { return readings.takeFirst(); });
         const InspectionResult result = diskImage(checks({S::warning}), plist);
         show(result);
-        if (!answer.isEmpty())
-            m_dialogs.answer = folder.filePath(answer);
-        const QString unsaved = QString::fromUtf8("Save Release Report\u2026 square.and.arrow.down");
+        m_dialogs.answer = answer.isEmpty() ? std::nullopt : std::optional(folder.filePath(answer));
+        const QString unsaved = QString::fromUtf8("Save Release Report\u2026");
         QCOMPARE(saveButtonShown(), unsaved);
         QTest::mouseClick(m_harness->window(), Qt::LeftButton, {},
                           WindowHarness::centreOf(m_harness->item("saveReportButton")).toPoint());
@@ -210,7 +206,7 @@ private slots:
         QCOMPARE(m_dialogs.failures.size(), answer.startsWith("plain-file") ? 1 : 0);
         if (!m_dialogs.failures.isEmpty())
             QVERIFY2(m_dialogs.failures.first().contains(*m_dialogs.answer), qPrintable(m_dialogs.failures.first()));
-        QCOMPARE(saveButtonShown(), saves ? "Saved checkmark.circle.fill disabled" : unsaved);
+        QCOMPARE(saveButtonShown(), saves ? "Saved disabled" : unsaved);
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),

@@ -152,11 +152,9 @@ private slots:
             std::sort(items.begin(), items.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
             QStringList shown{harness.item("inspectingHeading")->property("text").toString()};
             for (QQuickItem *row : items) {
-                const auto text = [row](const char *name) {
-                    auto *part = row->findChild<QQuickItem *>(name);
-                    return part->isVisible() ? part->property("text").toString() : QString();
-                };
-                shown << text("stageTitle") + ": " + text("stageLabel");
+                auto *label = row->findChild<QQuickItem *>("stageLabel");
+                shown << row->findChild<QQuickItem *>("stageTitle")->property("text").toString() + ": "
+                        + (label->isVisible() ? label->property("text").toString() : QString());
             }
             return shown;
         };
@@ -177,10 +175,9 @@ private slots:
         QTest::mouseClick(window, Qt::LeftButton, {}, WindowHarness::centreOf(harness.item("aboutButton")).toPoint());
         QTRY_VERIFY(sheet->property("opened").toBool());
         QStringList selectable;
-        for (QQuickItem *item : content->findChildren<QQuickItem *>()) {
+        for (QQuickItem *item : content->findChildren<QQuickItem *>())
             if (item->property("selectByMouse").toBool())
                 selectable << item->property("text").toString();
-        }
         QCOMPARE(selectable, QStringList{"support@veristamp.dev"});
         commandsOf(harness)->showAbout();
         QVERIFY(harness.state()->showingAbout() && sheet->property("visible").toBool());
