@@ -20,8 +20,7 @@ const QByteArray statusLetters = "paPWF";
 QString letters(const QList<LiveInspectionStage> &stages)
 {
     QString text;
-    for (const LiveInspectionStage &stage : stages)
-        text += QLatin1Char(statusLetters[int(stage.status)]);
+    for (const LiveInspectionStage &stage : stages) text += QLatin1Char(statusLetters[int(stage.status)]);
     return text;
 }
 

@@ -35,27 +35,9 @@ class ReadingRulesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void combinesOutputs_data()
-    {
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        QTest::addColumn<QString>("combined");
-        const QString noTicketOut = "Processing: /Users/matt/Desktop/Buckets-0.55.3.dmg\n";
-        const QString noTicketErr = "Buckets-0.55.3.dmg does not have a ticket stapled to it.\n";
-        QTest::newRow("standard output only") << "a\n" << "" << "a\n";
-        QTest::newRow("standard error only") << "" << "b" << "b";
-        QTest::newRow("stapler without a ticket, nothing trimmed") << noTicketOut << noTicketErr
-                                                                   << noTicketOut + "\n" + noTicketErr;
-    }
-    void combinesOutputs()
-    {
-        QFETCH(QString, out);
-        QFETCH(QString, err);
-        QTEST(combinedOutput(Shell::TextResult{1, out, err}), "combined");
-    }
-
-    // One text read by one rule: "detail" condenses it, "authorities" lists the
-    // signing authorities (joined by |), "plist" takes out the property list,
+    // One text read by one rule: "combined" joins standard output and error
+    // (given as out|err), "detail" condenses it, "authorities" lists the signing
+    // authorities (joined by |), "plist" takes out the property list,
     // "entitlements" gives a readable dictionary's enabled risky keys, or
     // "unreadable" (hostile outputs: hostile_package_test).
     void readsToolOutput_data()
@@ -66,6 +48,12 @@ private slots:
         const auto row = [](const char *rule, const char *name, const QString &text, const QString &reading) {
             QTest::addRow("%s: %s", rule, name) << QString::fromLatin1(rule) << text << reading;
         };
+        const QString noTicketOut = "Processing: /Users/matt/Desktop/Buckets-0.55.3.dmg\n";
+        const QString noTicketErr = "Buckets-0.55.3.dmg does not have a ticket stapled to it.\n";
+        row("combined", "standard output only", "a\n|", "a\n");
+        row("combined", "standard error only", "|b", "b");
+        row("combined", "stapler without a ticket, nothing trimmed", noTicketOut + '|' + noTicketErr,
+            noTicketOut + "\n" + noTicketErr);
         row("detail", "lines trimmed, empty ones dropped, inner space kept", "\ta\u00A0\n\n b  c \n\n\u3000d\t", "a b  c d");
         row("detail", "empty gives the fallback", "", kFallback);
         row("detail", "only white space gives the fallback", " \t\n\r\n\u00A0\u2028 ", kFallback);
@@ -105,7 +93,9 @@ private slots:
             const SignedEntitlements read = readSignedEntitlements(Shell::DataResult{0, text.toUtf8(), {}});
             return read.reading == SignedEntitlements::Reading::unreadable ? "unreadable" : read.enabledRiskyKeys.join(' ');
         };
-        QTEST(rule == "detail"        ? condensedDetail(text, kFallback)
+        const Shell::TextResult outputs{1, text.section('|', 0, 0), text.section('|', 1)};
+        QTEST(rule == "combined"      ? combinedOutput(outputs)
+              : rule == "detail"      ? condensedDetail(text, kFallback)
               : rule == "authorities" ? signingAuthorities(text).join('|')
               : rule == "plist"       ? extractEntitlementsPlist(text)
                                       : entitlements(),
