@@ -16,11 +16,7 @@
 
 namespace {
 
-struct CheckRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+struct CheckRun { int exitCode = -1; QString out, err; };
 
 CheckRun check(const QStringList &arguments)
 {
@@ -92,7 +88,6 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::newRow("risky entitlements") << QStringList{fixture("apps/RiskyEntitlements.app")} << 1;
-        QTest::newRow("broken signature") << QStringList{fixture("apps/BrokenSignature.app")} << 2;
         QTest::newRow("missing beside review")
             << QStringList{fixture("apps/RiskyEntitlements.app"), fixture("apps/Missing.app")} << 66;
         QTest::newRow("do not ship beside missing")

@@ -132,10 +132,7 @@ private slots:
         const CodeReading bundle = readCode(app);
         QCOMPARE(bundle.format, QStringLiteral("app bundle with Mach-O thin (arm64)"));
         QCOMPARE(bundle.executablePath, app + QStringLiteral("/Contents/MacOS/SignedApp"));
-        // The resource seal is judged by its own reader; only its verdict may stand here.
-        QVERIFY(bundle.failures.isEmpty() || bundle.failures.first() == QStringLiteral("a sealed resource is missing or invalid"));
-        const CodeReading executable = readCode(bundle.executablePath);
-        QCOMPARE(executable.failures, QStringList());
+        QCOMPARE(bundle.failures, QStringList());
         QCOMPARE(bundle.slices.size(), std::size_t(1));
         const SliceSignature &slice = bundle.slices.front();
         QCOMPARE(slice.architecture, QStringLiteral("arm64"));
@@ -234,7 +231,6 @@ private slots:
         qToBigEndian<quint64>(0xfffffffffffff000ull, koly.data() + 512 + 296);
         qToBigEndian<quint64>(0x2000, koly.data() + 512 + 304);
         QTest::newRow("empty") << QByteArray() << "code object is not signed at all";
-        QTest::newRow("garbage") << QByteArray(4096, 'x') << "code object is not signed at all";
         QTest::newRow("header cut") << macho.left(20) << damaged;
         QTest::newRow("load commands cut") << macho.left(300) << damaged;
         QTest::newRow("signature cut") << macho.left(signature + 100) << modified;

@@ -20,8 +20,7 @@ const QByteArray statusLetters = "paPWF";
 QString letters(const QList<LiveInspectionStage> &stages)
 {
     QString text;
-    for (const LiveInspectionStage &stage : stages)
-        text += QLatin1Char(statusLetters[int(stage.status)]);
+    for (const LiveInspectionStage &stage : stages) text += QLatin1Char(statusLetters[int(stage.status)]);
     return text;
 }
 
@@ -95,16 +94,16 @@ private slots:
         QTest::addColumn<int>("stageCount");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("changes"); // "<seconds> <stage><status>" or "<seconds> result"
-        QTest::newRow("instant tools: stage k at (k + 1) x 1.35 s, result 0.8 s later")
-            << 5 << "0P 1P 2P 3P 4P R" << "1.35 0P, 2.70 1P, 4.05 2P, 5.40 3P, 6.75 4P, 7.55 result";
-        QTest::newRow("unmountable image: warning and fail go on, stage 5 fails after the closing wait")
-            << 6 << "0P 1W 2P 3P 4F 5F R" << "1.35 0P, 2.70 1W, 4.05 2P, 5.40 3P, 6.75 4F, 8.10 5F, 8.90 result";
-        QTest::newRow("tool of 5 s: its stage is final when it finishes")
-            << 5 << "0P +5 1P 2P 3P 4P R" << "1.35 0P, 5.00 1P, 6.35 2P, 7.70 3P, 9.05 4P, 9.85 result";
-        QTest::newRow("final stage reported early shows only after the inspection returned, last report wins")
-            << 5 << "0P 4W 1P 2P 3P 4F +9 R" << "1.35 0P, 2.70 1P, 4.05 2P, 5.40 3P, 9.00 4F, 9.80 result";
-        QTest::newRow("index outside the list still paced")
-            << 5 << "7F 0P R" << "1.35 7F, 2.70 0P, 4.85 result";
+        // Instant tools: stage k at (k + 1) x 1.35 s, the result 0.8 s later.
+        QTest::newRow("instant") << 5 << "0P 1P 2P 3P 4P R" << "1.35 0P, 2.70 1P, 4.05 2P, 5.40 3P, 6.75 4P, 7.55 result";
+        // An unmountable image: warning and fail go on, stage 5 fails after the closing wait.
+        QTest::newRow("unmountable") << 6 << "0P 1W 2P 3P 4F 5F R"
+                                     << "1.35 0P, 2.70 1W, 4.05 2P, 5.40 3P, 6.75 4F, 8.10 5F, 8.90 result";
+        // A tool of 5 s: its stage is final when it finishes.
+        QTest::newRow("slow tool") << 5 << "0P +5 1P 2P 3P 4P R" << "1.35 0P, 5.00 1P, 6.35 2P, 7.70 3P, 9.05 4P, 9.85 result";
+        // The final stage reported early shows only after the inspection returned; the last report wins.
+        QTest::newRow("early final") << 5 << "0P 4W 1P 2P 3P 4F +9 R" << "1.35 0P, 2.70 1P, 4.05 2P, 5.40 3P, 9.00 4F, 9.80 result";
+        QTest::newRow("index outside the list still paced") << 5 << "7F 0P R" << "1.35 7F, 2.70 0P, 4.85 result";
         QTest::newRow("unreported stages still give a result") << 5 << "R" << "2.15 result";
     }
     void pacing()

@@ -119,9 +119,7 @@ private slots:
         row("real Developer ID app", "real/DevSignedApp.app", "PPWPW",
             "4 Gatekeeper cannot assess this package on this host; assess it on a Mac before shipping.",
             "DevSignedApp com.zoo.SignedApp 1.0 1 13.1 SignedApp");
-        row("real HFS+ image, unsigned app", "real/SparkleTestCodeSignApp.dmg", "PWFFP PWFFPF",
-            "4 SparkleTestCodeSignApp.app" + found);
-        row("real APFS image, unsigned app", "real/SparkleTestCodeSign_apfs.dmg", "PWFFP PWFFPF",
+        row("real image, unsigned app", "real/SparkleTestCodeSign_apfs.dmg", "PWFFP PWFFPF",
             "4 SparkleTestCodeSignApp.app" + found);
         row("sample ready to ship", "samples/Tidewater.app", "PPPPP", "");
         row("sample to review", "samples/Palette Studio.app", "PPPWP", "");

@@ -1,5 +1,6 @@
-// The safety of the stand-in hdiutil's attach and detach, run as a real
-// process through the engine's own calls. How the stand-ins replay records
+// The stand-in hdiutil run as a real process through the engine's own calls:
+// the safety of its attach and detach, and real UDIF images made on a Mac,
+// verified and attached through 7zz. How the stand-ins replay records
 // shows in every fixture package (standin_inspection_test); that they answer
 // only the engine's exact argument vectors keeps a drift in those loud there.
 // Every test gets its own TMPDIR and leaves no volume behind.
@@ -8,6 +9,7 @@
 #include "engine/release_tools.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,13 +52,14 @@ void writeImage(const QString &path, const QList<Member> &members)
 
 Shell::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))), call); }
 
-// The mount point an attach reports (empty when it failed).
-QString attached(const QString &image)
+// The volume entity of an attach's output (empty when it failed).
+QVariantMap volumeEntity(const QByteArray &plist)
 {
-    const QVariantList entities =
-        parsePropertyList(run(attachCall(image)).stdoutData).value_or(QVariant()).toMap().value("system-entities").toList();
-    return entities.size() == 2 ? entities.at(1).toMap().value("mount-point").toString() : QString();
+    const QVariantList entities = parsePropertyList(plist).value_or(QVariant()).toMap().value("system-entities").toList();
+    return entities.size() == 2 ? entities.at(1).toMap() : QVariantMap();
 }
+
+QString attached(const QString &image) { return volumeEntity(run(attachCall(image)).stdoutData).value("mount-point").toString(); }
 
 } // namespace
 
@@ -70,6 +73,18 @@ class StandinTest : public QObject {
 
     QString path(const QString &name) const { return m_temp->filePath(name); }
     QString volumes() const { return path("veristamp-volumes"); }
+
+    // A copy of a real image, bytes overwritten at `at` (from the end when negative), cut to `size` (-1: whole).
+    QString damagedCopy(const QString &name, qint64 at, const QByteArray &bytes, qint64 size = -1)
+    {
+        QFile source(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + name);
+        if (!source.open(QIODevice::ReadOnly))
+            return {};
+        QByteArray data = source.readAll();
+        data.replace(at < 0 ? data.size() + at : at, bytes.size(), bytes);
+        QFile copy(path("copy-" + name));
+        return copy.open(QIODevice::WriteOnly) && copy.write(data.left(size < 0 ? data.size() : size)) > 0 ? copy.fileName() : QString();
+    }
 
 private slots:
     void init()
@@ -130,6 +145,98 @@ private slots:
         QVERIFY(QFileInfo::exists(mount + "/Ready.app/Contents/Info.plist"));
         QVERIFY(QFile::remove(volumes() + "/Link") && QDir(volumes() + "/Stranger").removeRecursively());
         QCOMPARE(run(detachCall(mount)).exitCode, 0);
+    }
+
+    // The partition lines and checksums are the image's own, as 7-Zip lists them too.
+    void verifiesAnIntactImage()
+    {
+        const QString image = QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg");
+        const Shell::DataResult result = run(imageVerificationCall(image));
+        QCOMPARE(result.stderrData, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.stdoutData, "Checksumming Driver Descriptor Map (DDM : 0)\xE2\x80\xA6\n"
+                                    "     Driver Descriptor Map (DDM : 0): verified   CRC32 $633CFFFF\n"
+                                    "Checksumming Apple (Apple_partition_map : 1)\xE2\x80\xA6\n"
+                                    "     Apple (Apple_partition_map : 1): verified   CRC32 $D3355374\n"
+                                    "Checksumming disk image (Apple_HFS : 2)\xE2\x80\xA6\n"
+                                    "          disk image (Apple_HFS : 2): verified   CRC32 $AE00A1C9\n"
+                                    "verified   CRC32 $A2F024C5\n"
+                                    "hdiutil: verify: checksum of \"" + image.toUtf8() + "\" is VALID\n");
+        const QByteArray apfs = run(imageVerificationCall(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSign_apfs.dmg")).stdoutData;
+        QVERIFY2(apfs.endsWith("verified   CRC32 $7B678060\nhdiutil: verify: checksum of \"" VERISTAMP_REAL_ARTIFACTS
+                               "/SparkleTestCodeSign_apfs.dmg\" is VALID\n"), apfs);
+    }
+
+    void refusesADamagedImage_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<qint64>("at");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QByteArray>("error"); // %1: the image's path
+        const QByteArray invalid = "hdiutil: verify: checksum of \"%1\" is INVALID (";
+        QTest::newRow("bytes flipped in a chunk") << "SparkleTestCodeSignApp.dmg" << qint64(600000) << QByteArray(16, '\x5A')
+                                                  << qint64(-1) << invalid + "checksum mismatch)\n";
+        QTest::newRow("cut in half") << "SparkleTestCodeSignApp.dmg" << qint64(0) << QByteArray() << qint64(564932)
+                                     << QByteArray("hdiutil: verify failed - image not recognized\n");
+        QTest::newRow("property list past the end") << "SparkleTestCodeSign_apfs.dmg" << qint64(-512 + 216) << QByteArray(8, '\x7F')
+                                                    << qint64(-1) << invalid + "chunk table outside the image)\n";
+        QTest::newRow("data fork longer than the image") << "SparkleTestCodeSign_apfs.dmg" << qint64(-512 + 32) << QByteArray(4, '\x01')
+                                                         << qint64(-1) << invalid + "data fork outside the image)\n";
+    }
+    void refusesADamagedImage()
+    {
+        QFETCH(QString, image);
+        QFETCH(qint64, at);
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, size);
+        QFETCH(QByteArray, error);
+        const QString copy = damagedCopy(image, at, bytes, size);
+        const Shell::DataResult result = run(imageVerificationCall(copy));
+        QCOMPARE(result.stdoutData, QByteArray());
+        QCOMPARE(result.stderrData, error.replace("%1", copy.toUtf8()));
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(run(attachCall(copy)).exitCode, 1); // and leaves no volume (cleanup)
+    }
+
+    void saysHowToGet7zzWhenItIsMissing()
+    {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        const Shell::DataResult result = run(imageVerificationCall(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg"));
+        qputenv("PATH", path);
+        QCOMPARE(result.stderrData, QByteArray("hdiutil: verify failed - 7zz (7-Zip) was not found on PATH; install it "
+                                               "(Debian package 7zip: apt-get install 7zip, or scripts/install-deps)\n"));
+        QCOMPARE(result.exitCode, 1);
+    }
+
+    // The mount point holds the volume's root, not a folder named after the volume.
+    void attachesTheVolumeRoot_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("HFS+") << "SparkleTestCodeSignApp" << "hfs";
+        QTest::newRow("APFS") << "SparkleTestCodeSign_apfs" << "apfs";
+    }
+    void attachesTheVolumeRoot()
+    {
+        QFETCH(QString, image);
+        QFETCH(QString, kind);
+        const Shell::DataResult result = run(attachCall(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + image + ".dmg"));
+        QCOMPARE(result.exitCode, 0);
+        const QVariantMap volume = volumeEntity(result.stdoutData);
+        const QString mount = volume.value("mount-point").toString();
+        QCOMPARE(mount, volumes() + "/" + image);
+        QCOMPARE(volume.value("volume-kind").toString(), kind);
+        QCOMPARE(QDir(mount).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList({"Applications", "SparkleTestCodeSignApp.app"}));
+        QCOMPARE(QFileInfo(mount + "/Applications").symLinkTarget(), QString("/Applications"));
+        QVERIFY(QFileInfo(mount + "/SparkleTestCodeSignApp.app/Contents/Info.plist").isFile());
+        QCOMPARE(QFile::symLinkTarget(mount + "/SparkleTestCodeSignApp.app/Contents/Frameworks/Sparkle.framework/Versions/Current"),
+                 mount + "/SparkleTestCodeSignApp.app/Contents/Frameworks/Sparkle.framework/Versions/A");
+        const Shell::DataResult detached = run(detachCall(mount));
+        QCOMPARE(detached.stdoutData, QByteArray("\"disk4\" ejected.\n"));
+        QVERIFY(!QFileInfo::exists(mount));
     }
 };
 
