@@ -52,11 +52,9 @@ private slots:
         row("binary", 0,
             binaryPlist({"\xD1\x01\x02", "\x5F\x10\x21" "com.apple.security.get-task-allow", "\x09"}, 1), unreadable);
         row("truncated", 0, dictionary(kTaskAllow).chopped(16), unreadable);
-        row("malformed", 0, dictionary(kTaskAllow + "<key>orphan</key>"), unreadable);
         row("nested 200,000 deep", 0, dictionary(kTaskAllow + "<key>deep</key>" + nestedArrays(200000)), unreadable);
         row("NUL in the middle", 0, dictionary(kTaskAllow + QByteArray(1, '\0')), unreadable);
         row("listing that is no property list", 0, "[Dict]\n\t[Key] com.apple.security.get-task-allow\n", unreadable);
-        row("call failed silently", 1, {}, unreadable);
         row("call failed after a dictionary", 1, dictionary(kTaskAllow), unreadable);
         row("only the tool's own lines", 0, "\nExecutable=/A.app/Contents/MacOS/A\n  \n",
             "PASS No signed entitlements were reported.");
