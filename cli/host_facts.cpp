@@ -30,6 +30,7 @@ EvidenceHost hostFacts(const ToolRoot &toolRoot)
     host.architecture = QSysInfo::currentCpuArchitecture();
     host.toolRoot = QDir::cleanPath(QDir(toolRoot.path).absolutePath());
     host.toolsReadPackageBytes = toolRoot.limits.readsPackageBytes;
+    host.toolsReplayRecordedAnswers = toolRoot.limits.replaysRecordedAnswers;
     for (const QString &executable : releaseToolExecutables()) {
         const QString path = QDir::cleanPath(executableUnderRoot(host.toolRoot, executable));
         host.tools << EvidenceTool{path, fileDigest(path).sha256};

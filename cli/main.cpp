@@ -76,6 +76,8 @@ int main(int argc, char *argv[])
 
     watchForInterruptions();
     const ToolRoot toolRoot = defaultToolRoot();
+    if (toolRoot.limits.replaysRecordedAnswers)
+        complain(QStringLiteral("answers recorded inside the packages are replayed: a demonstration, not a judgement"));
     const ReleaseTools tools = interruptibleToolsAt(toolRoot);
     const bool showStages = ::isatty(STDERR_FILENO) == 1;
     const QDir outputFolder(options.outputDir.value_or(QString()));

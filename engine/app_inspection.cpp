@@ -23,10 +23,7 @@ SignatureDisplay readSignatureDisplay(const QString &output)
 {
     SignatureDisplay display;
     display.authorities = signingAuthorities(output);
-    display.hasDeveloperId = std::any_of(display.authorities.cbegin(), display.authorities.cend(),
-                                         [](const QString &authority) {
-                                             return authority.contains(QLatin1String("Developer ID Application:"));
-                                         });
+    display.hasDeveloperId = isDeveloperIdLeaf(display.authorities);
     display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
     // Only the first CodeDirectory line's flags count; "runtime" is matched in
     // any letter case there, and nowhere else (the "Runtime Version=" line does

@@ -19,17 +19,17 @@ void report(const StageProgress &progress, Stage stage, LiveStageStatus status)
         progress(stage, status);
 }
 
-// Unlike an app's, the image's Developer ID mark is looked for in the whole
-// display output, so it counts even where no line begins with "Authority=".
+// The image's Developer ID is read from its leaf authority, as an app's: the
+// rest of the display carries names the package chose (an identifier reading
+// "Developer ID Application: ..." on an ad-hoc image vouches for nothing).
 InspectionCheck signatureCheck(const QString &displayOutput)
 {
     const QString title = QStringLiteral("DMG signature");
-    if (!displayOutput.contains(QLatin1String("Developer ID Application:")))
+    const QStringList authorities = signingAuthorities(displayOutput);
+    if (!isDeveloperIdLeaf(authorities))
         return makeCheck(title, CheckStatus::warning,
                          QStringLiteral("Veristamp did not find a Developer ID Application signature on the DMG."));
-    const QStringList authorities = signingAuthorities(displayOutput);
-    return makeCheck(title, CheckStatus::pass,
-                     authorities.isEmpty() ? QStringLiteral("Developer ID signature detected.") : authorities.first());
+    return makeCheck(title, CheckStatus::pass, authorities.first());
 }
 
 InspectionCheck packagedApplicationCheck(const QList<QUrl> &apps)

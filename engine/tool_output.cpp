@@ -110,3 +110,8 @@ QString withoutPackagePath(QString text, const QString &packagePath)
     }
     return text;
 }
+
+bool isDeveloperIdLeaf(const QStringList &authorities)
+{
+    return !authorities.isEmpty() && authorities.first().startsWith(QLatin1String("Developer ID Application:"));
+}

@@ -26,6 +26,11 @@ QString condensedDetail(QString text, const QString &fallback);
 // The rest of every line that begins with "Authority=" (first character, exact case), in order.
 QStringList signingAuthorities(const QString &text);
 
+// Whether the leaf, the first authority, is a Developer ID Application
+// identity. Only the leaf signs: a Developer ID name further up the list, or
+// anywhere else in the output, is not the signer's.
+bool isDeveloperIdLeaf(const QStringList &authorities);
+
 // The text with every occurrence of the package's path taken out, as given and
 // as resolved through symbolic links: the display call echoes the path, and a
 // folder named like a signing identity must not read as one.

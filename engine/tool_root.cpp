@@ -1,15 +1,11 @@
 #include "engine/tool_root.h"
 
+#include "contract/release_tool_contract.h"
+
 #ifndef __APPLE__
 #include <QCoreApplication>
 #include <QDir>
 #endif
-
-namespace {
-// EX_UNAVAILABLE: the stand-ins answer a question only a Mac can decide with
-// it; none of the platform's release tools uses it for a verdict.
-constexpr int standInUndecidedStatus = 69;
-} // namespace
 
 ToolRoot platformToolRoot()
 {
@@ -19,7 +15,7 @@ ToolRoot platformToolRoot()
 ToolRoot standInToolRoot(const QString &path)
 {
     return ToolRoot{path, HostLimits{{HostQuestion::gatekeeperAssessment, HostQuestion::ticketAuthenticity},
-                                     standInUndecidedStatus, true}};
+                                     kUndecidedStatus, true, recordedAnswersRequested()}};
 }
 
 ToolRoot defaultToolRoot()

@@ -22,6 +22,9 @@ struct HostLimits {
     int undecidedStatus = 0;
     // The tools read the package's own bytes rather than being the platform's.
     bool readsPackageBytes = false;
+    // The tools replay answers recorded inside packages: a test and
+    // demonstration device, on only when asked for (recordedAnswersRequested).
+    bool replaysRecordedAnswers = false;
 };
 
 struct ToolRoot {
@@ -31,7 +34,8 @@ struct ToolRoot {
 
 // The platform's own tools: "/" with no limits.
 ToolRoot platformToolRoot();
-// The stand-ins under path, with what they cannot decide.
+// The stand-ins under path, with what they cannot decide; they replay
+// recorded answers when recordedAnswersRequested().
 ToolRoot standInToolRoot(const QString &path);
 ToolRoot defaultToolRoot();
 

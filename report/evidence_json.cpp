@@ -53,11 +53,14 @@ QJsonObject entitlementsJson(const QString &text)
 }
 
 // Who decided each check: the platform's tools, the stand-ins reading the
-// package's own bytes, or nobody on this host.
+// package's own bytes, answers recorded for a test or demonstration, or
+// nobody on this host.
 QString decidedBy(const InspectionCheck &check, const EvidenceHost &host)
 {
     if (!check.decidedOnHost)
         return QStringLiteral("notOnThisHost");
+    if (host.toolsReplayRecordedAnswers)
+        return QStringLiteral("recordedAnswers");
     return host.toolsReadPackageBytes ? QStringLiteral("packageBytes") : QStringLiteral("platformTools");
 }
 

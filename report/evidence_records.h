@@ -20,7 +20,8 @@ struct EvidenceHost {
     QString architecture;
     QString toolRoot;
     QList<EvidenceTool> tools;
-    bool toolsReadPackageBytes = false; // stand-ins, not the platform's tools
+    bool toolsReadPackageBytes = false;       // stand-ins, not the platform's tools
+    bool toolsReplayRecordedAnswers = false;  // a test or demonstration run
 };
 
 struct CheckedPackage {

@@ -19,10 +19,13 @@ QByteArray lines(const QStringList &texts)
 // A value read from the package on one line: a line break or other control
 // character in an identifier or a certificate's name could otherwise add a
 // line of its own, such as an "Authority=" the signature does not carry.
+// Readers split lines at Unicode's line and paragraph separators too.
 QString oneLine(QString text)
 {
     for (QChar &c : text) {
-        if (c.category() == QChar::Other_Control)
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line
+            || category == QChar::Separator_Paragraph)
             c = QChar::ReplacementCharacter;
     }
     return text;
@@ -136,7 +139,7 @@ Outcome assessmentAnswer(const QString &path, const CodeReading &code)
         return Outcome{3, QByteArray(), lines(failureLines(path, code))};
     if (!hasDeveloperId(code))
         return rejected(path, oneLine(code.slices.front().authorities.front()));
-    return Outcome{undecidedStatus, QByteArray(),
+    return Outcome{kUndecidedStatus, QByteArray(),
                    lines({prefixed(path, QStringLiteral("not assessed: Gatekeeper's policy is only on a Mac"))})};
 }
 
@@ -150,6 +153,6 @@ Outcome ticketAnswer(const QString &path, const codesig::StapledTicket &ticket)
         return Outcome{65, processing, lines({name + QStringLiteral(" does not have a ticket stapled to it.")})};
     if (!ticket.namesCode)
         return Outcome{65, processing, lines({name + QStringLiteral(" has a stapled ticket that does not name its code.")})};
-    return Outcome{undecidedStatus, processing,
+    return Outcome{kUndecidedStatus, processing,
                    lines({name + QStringLiteral(" has a ticket stapled to it; its signature can only be validated on a Mac.")})};
 }

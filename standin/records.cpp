@@ -2,6 +2,8 @@
 
 #include "tar_image.h"
 
+#include "contract/release_tool_contract.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +42,8 @@ std::optional<int> parsedStatus(QByteArray text)
 
 RecordFiles recordFilesOf(const QString &packagePath)
 {
+    if (!recordedAnswersRequested())
+        return {};
     const QFileInfo info(packagePath);
     if (info.isDir())
         return bundleRecordFiles(packagePath);

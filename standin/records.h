@@ -25,7 +25,9 @@ struct Record {
 };
 
 // The record files a package carries: those of a bundle folder, or of a
-// stand-in image file; none for anything else.
+// stand-in image file; none for anything else, and none at all unless replay
+// was asked for (recordedAnswersRequested): without it a package's records
+// are ignored and its bytes are read.
 RecordFiles recordFilesOf(const QString &packagePath);
 
 std::optional<Record> recordOf(const RecordFiles &files, CallId id);

@@ -130,6 +130,10 @@ private slots:
         QTest::newRow("ad-hoc mark outranks a Developer ID authority")
             << Answers{{"app -dv", answer(0, {}, "Authority=Developer ID Application: X (1)\nSignature=adhoc\n")}} << 1
             << "FAIL Developer ID: The application is ad-hoc signed rather than signed for outside-the-App-Store distribution.";
+        QTest::newRow("a Developer ID name above the leaf does not sign")
+            << Answers{{"app -dv", answer(0, {}, "Authority=Apple Development: X (1)\n"
+                                                 "Authority=Developer ID Application: Y (2)\n")}} << 1
+            << "WARN Developer ID: Signing authority: Apple Development: X (1)";
         QTest::newRow("only the first flags line decides the runtime")
             << Answers{{"app -dv", answer(0, {}, "CodeDirectory flags=0x0(none)\nExecutable Segment flags=0x10000(runtime)\n")}}
             << 2 << "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature.";
@@ -170,6 +174,9 @@ private slots:
         const QString unsignedImage =
             "WARN DMG signature: Veristamp did not find a Developer ID Application signature on the DMG.";
 
+        QTest::newRow("an ad-hoc image named like a Developer ID identity")
+            << Answers{{"-dv", answer(0, {}, "Identifier=Developer ID Application: Evil (1)\nSignature=adhoc\n")}}
+            << example << checks({found}, {{1, unsignedImage}}) << "PWPPPP" << "Example";
         QTest::newRow("unsigned image, ticket and Gatekeeper silent")
             << Answers{{"-dv", answer(1, {}, "image: code object is not signed at all\n")}, {"stapler", answer(0)},
                        {"--assess", answer(0)}}

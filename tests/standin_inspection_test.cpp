@@ -71,7 +71,8 @@ private slots:
         row("empty entitlements output", "apps/ExecutableOnly.app", "PPPPP", "3 No signed entitlements were reported.");
         row("indented display", "apps/IndentedDisplay.app", "PWPPP",
             "1 Veristamp could not find a Developer ID Application signing authority.");
-        row("Developer ID second", "apps/LaterDeveloperID.app", "PPPPP", "1 Developer ID Certification Authority");
+        row("Developer ID second: only the leaf signs", "apps/LaterDeveloperID.app", "PWPPP",
+            "1 Signing authority: Developer ID Certification Authority");
         row("only the first flags line decides the runtime", "apps/NoRuntimeFirstFlags.app", "PPWPP",
             "2 Veristamp did not find the Hardened Runtime flag in the code signature.");
         row("the inspected path reaches the tools", "apps/PathEcho.app", "PPPPP",
@@ -99,8 +100,8 @@ private slots:
         row("licence before the plist", "dmgs/LicenseBeforePlist.dmg", "PPPPP PPPPPP", "4 Ready.app" + found);
         row("detach fails", "dmgs/DetachFails.dmg", "PPPPPW PPPPPP",
             "5 hdiutil: couldn't unmount \"disk4\" - Resource busy");
-        row("Developer ID mark without an authority line", "dmgs/DeveloperIdNoAuthority.dmg", "PPPPP PPPPPP",
-            "1 Developer ID signature detected.");
+        row("Developer ID mark without an authority line", "dmgs/DeveloperIdNoAuthority.dmg", "PWPPP PPPPPP",
+            "1 Veristamp did not find a Developer ID Application signature on the DMG.");
         row("documents only", "dmgs/DocumentsOnly.dmg", "PPPPF PPPPPF",
             "4 No .app bundle was found at the top level of the mounted DMG.");
         row("attach reports no mount point", "dmgs/NoMountPoint.dmg", "PPPPF PPPPFF",
