@@ -1,56 +1,58 @@
 #include "engine/release_tools.h"
 
+#include "contract/release_tool_contract.h"
+
 namespace {
-ToolCall call(const char *executable, QStringList arguments)
+ToolCall call(CallId id, const QString &path)
 {
-    return ToolCall{QString::fromLatin1(executable), std::move(arguments)};
+    CallVector vector = callVector(id);
+    return ToolCall{std::move(vector.executable), vector.leading << path};
 }
 } // namespace
 
 ToolCall signatureVerificationCall(const QString &appPath)
 {
-    return call("/usr/bin/codesign", {"--verify", "--deep", "--strict", "--verbose=2", appPath});
+    return call(CallId::C1, appPath);
 }
 
 ToolCall signatureDisplayCall(const QString &packagePath)
 {
-    return call("/usr/bin/codesign", {"-dv", "--verbose=4", packagePath});
+    return call(CallId::C2, packagePath);
 }
 
 ToolCall entitlementsCall(const QString &appPath)
 {
-    return call("/usr/bin/codesign", {"-d", "--entitlements", ":-", appPath});
+    return call(CallId::C3, appPath);
 }
 
 ToolCall appAssessmentCall(const QString &appPath)
 {
-    return call("/usr/sbin/spctl", {"--assess", "--type", "execute", "--verbose=4", appPath});
+    return call(CallId::S1, appPath);
 }
 
 ToolCall diskImageAssessmentCall(const QString &imagePath)
 {
-    return call("/usr/sbin/spctl",
-                {"--assess", "--type", "open", "--context", "context:primary-signature", "--verbose=4", imagePath});
+    return call(CallId::S2, imagePath);
 }
 
 ToolCall ticketValidationCall(const QString &imagePath)
 {
-    return call("/usr/bin/xcrun", {"stapler", "validate", imagePath});
+    return call(CallId::X1, imagePath);
 }
 
 ToolCall imageVerificationCall(const QString &imagePath)
 {
-    return call("/usr/bin/hdiutil", {"verify", imagePath});
+    return call(CallId::H1, imagePath);
 }
 
 ToolCall attachCall(const QString &imagePath)
 {
-    return call("/usr/bin/hdiutil", {"attach", "-readonly", "-nobrowse", "-plist", imagePath});
+    return call(CallId::H2, imagePath);
 }
 
 ToolCall detachCall(const QString &mountPointPath)
 {
-    return call("/usr/bin/hdiutil", {"detach", mountPointPath});
+    return call(CallId::H3, mountPointPath);
 }
 
 QString executableUnderRoot(const QString &toolRoot, const QString &executable)

@@ -19,13 +19,18 @@ InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const 
 }
 
 namespace {
-QString undecidedDetail(HostQuestion question)
+QString undecidedDetail(const HostLimits &limits, HostQuestion question)
 {
     switch (question) {
     case HostQuestion::gatekeeperAssessment:
+        if (limits.undecidable.contains(HostQuestion::certificateRevocation))
+            return QStringLiteral("Gatekeeper cannot assess this package on this host, nor can the revocation of its "
+                                  "certificates be checked; assess it on a Mac before shipping.");
         return QStringLiteral("Gatekeeper cannot assess this package on this host; assess it on a Mac before shipping.");
     case HostQuestion::ticketAuthenticity:
         return QStringLiteral("A notarization ticket is stapled; its signature can only be confirmed on a Mac.");
+    case HostQuestion::certificateRevocation:
+        break; // asked as part of Gatekeeper's assessment
     }
     return QString();
 }
@@ -36,7 +41,7 @@ InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, c
 {
     if (!leftUndecided(limits, question, result.exitCode))
         return toolCheck(title, std::move(result), passFallback, failFallback);
-    InspectionCheck check = makeCheck(title, CheckStatus::warning, undecidedDetail(question));
+    InspectionCheck check = makeCheck(title, CheckStatus::warning, undecidedDetail(limits, question));
     check.decidedOnHost = false;
     return check;
 }

@@ -14,7 +14,8 @@ ToolRoot platformToolRoot()
 
 ToolRoot standInToolRoot(const QString &path)
 {
-    return ToolRoot{path, HostLimits{{HostQuestion::gatekeeperAssessment, HostQuestion::ticketAuthenticity},
+    return ToolRoot{path, HostLimits{{HostQuestion::gatekeeperAssessment, HostQuestion::ticketAuthenticity,
+                                      HostQuestion::certificateRevocation},
                                      kUndecidedStatus, true, recordedAnswersRequested()}};
 }
 

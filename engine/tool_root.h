@@ -11,8 +11,10 @@
 #include <QString>
 
 // The questions only a Mac can answer: Gatekeeper's assessment needs the
-// Mac's policy, a ticket's authenticity Apple's services.
-enum class HostQuestion { gatekeeperAssessment, ticketAuthenticity };
+// Mac's policy, a ticket's authenticity and a certificate's revocation
+// Apple's services. Revocation is part of Gatekeeper's answer on a Mac, so
+// where it cannot be checked the assessment's warning says so.
+enum class HostQuestion { gatekeeperAssessment, ticketAuthenticity, certificateRevocation };
 
 struct HostLimits {
     // What the tools under this root may leave undecided, and the exit status

@@ -207,8 +207,9 @@ private slots:
             << example
             << checks({found}, {{2, "WARN Stapled notarization ticket: A notarization ticket is stapled; its signature "
                                     "can only be confirmed on a Mac."},
-                                {3, "WARN Gatekeeper assessment: Gatekeeper cannot assess this package on this host; "
-                                    "assess it on a Mac before shipping."}})
+                                {3, "WARN Gatekeeper assessment: Gatekeeper cannot assess this package on this host, "
+                                    "nor can the revocation of its certificates be checked; assess it on a Mac "
+                                    "before shipping."}})
             << "PPWWPW" << "Example";
     }
     // The image's: each stage reported before the next call, stage 5 after the app's

@@ -118,7 +118,8 @@ private slots:
             "3 " + fixture("dmgs/") + "Unrecorded.dmg: rejected source=no usable signature");
         // Made on Macs and read from their bytes: at best a review, since only a Mac can assess them.
         row("real Developer ID app", "real/DevSignedApp.app", "PPWPW",
-            "4 Gatekeeper cannot assess this package on this host; assess it on a Mac before shipping.",
+            "4 Gatekeeper cannot assess this package on this host, nor can the revocation of its certificates be "
+            "checked; assess it on a Mac before shipping.",
             "DevSignedApp com.zoo.SignedApp 1.0 1 13.1 SignedApp");
         row("real image, unsigned app", "real/SparkleTestCodeSign_apfs.dmg", "PWFFP PWFFPF",
             "4 SparkleTestCodeSignApp.app" + found);
