@@ -67,8 +67,8 @@ ContentRoot contentRoot(const BundleLayout &layout)
 {
     // The stapled ticket (a top-level CodeResources file) is added after signing.
     return ContentRoot{layout.contentRoot,
-                       {QStringLiteral("_CodeSignature"), QStringLiteral("CodeResources"), QStringLiteral("Info.plist"),
-                        layout.infoPlistInRoot, layout.executableInRoot}};
+                       {QStringLiteral("_CodeSignature"), QStringLiteral("CodeResources"), layout.infoPlistInRoot,
+                        layout.executableInRoot}};
 }
 
 class SealComparison {
