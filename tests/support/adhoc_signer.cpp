@@ -204,7 +204,7 @@ class Sealer {
 public:
     Sealer(const Bundle &bundle, const SignOptions &options) : m_bundle(bundle), m_options(options)
     {
-        m_mainExecutable = QDir(bundle.contentRoot()).relativeFilePath(bundle.executable());
+        m_mainExecutable = bundle.executable().mid(bundle.contentRoot().size() + 1);
     }
 
     QByteArray seal()
