@@ -90,6 +90,32 @@ std::optional<BundleLayout> placed(const QString &bundlePath, QString &failure)
     return layout;
 }
 
+// The folder a failure names for the executable's place.
+QString executableFolder(const BundleLayout &layout, const QString &root)
+{
+    switch (layout.kind) {
+    case BundleLayout::Kind::contents: return QStringLiteral("Contents/MacOS");
+    case BundleLayout::Kind::framework: return root;
+    case BundleLayout::Kind::shallow: break;
+    }
+    return QStringLiteral("the bundle's top");
+}
+
+// Finds the main executable CFBundleExecutable names; empty when it is there.
+QString placeExecutable(BundleLayout &layout, const QString &name, const QString &root)
+{
+    const QString folder = executableFolder(layout, root);
+    if (name.isEmpty())
+        return QStringLiteral("the bundle's CFBundleExecutable does not name a file in %1").arg(folder);
+    const bool contents = layout.kind == BundleLayout::Kind::contents;
+    layout.executableInRoot = contents ? QStringLiteral("MacOS/") + name : name;
+    layout.executablePath = layout.contentRoot + u'/' + layout.executableInRoot;
+    if ((contents && !isPlain(layout.contentRoot + QStringLiteral("/MacOS"), S_IFDIR))
+        || !isPlain(layout.executablePath, S_IFREG))
+        return QStringLiteral("the main executable is not a regular file inside %1").arg(folder);
+    return {};
+}
+
 } // namespace
 
 BundleLayoutReading readBundleLayout(const QString &givenPath)
@@ -99,23 +125,16 @@ BundleLayoutReading readBundleLayout(const QString &givenPath)
     if (!layout)
         return refused(failure);
     const QString root = QDir(layout->bundlePath).relativeFilePath(layout->contentRoot);
-    const QString infoPath = layout->contentRoot + u'/' + layout->infoPlistInRoot;
+    // A framework's Resources is a folder of its version, never a link out of it.
     const bool infoFolderPlain = layout->kind != BundleLayout::Kind::framework
                                  || isPlain(layout->contentRoot + QStringLiteral("/Resources"), S_IFDIR);
-    const std::optional<QByteArray> info = infoFolderPlain ? readRegularFile(infoPath, kMaximumInfoSize) : std::nullopt;
+    const std::optional<QByteArray> info =
+        infoFolderPlain ? readRegularFile(layout->contentRoot + u'/' + layout->infoPlistInRoot, kMaximumInfoSize) : std::nullopt;
     if (!info)
         return refused(QStringLiteral("the bundle has no %1").arg((root == u"." ? QString() : root + u'/') + layout->infoPlistInRoot));
-    const QString name = executableName(*info);
-    const QString folder = layout->kind == BundleLayout::Kind::contents ? QStringLiteral("Contents/MacOS")
-                         : layout->kind == BundleLayout::Kind::framework ? root
-                                                                         : QStringLiteral("the bundle's top");
-    if (name.isEmpty())
-        return refused(QStringLiteral("the bundle's CFBundleExecutable does not name a file in %1").arg(folder));
-    layout->executableInRoot = layout->kind == BundleLayout::Kind::contents ? QStringLiteral("MacOS/") + name : name;
-    layout->executablePath = layout->contentRoot + u'/' + layout->executableInRoot;
-    if ((layout->kind == BundleLayout::Kind::contents && !isPlain(layout->contentRoot + QStringLiteral("/MacOS"), S_IFDIR))
-        || !isPlain(layout->executablePath, S_IFREG))
-        return refused(QStringLiteral("the main executable is not a regular file inside %1").arg(folder));
+    failure = placeExecutable(*layout, executableName(*info), root);
+    if (!failure.isEmpty())
+        return refused(failure);
     BundleLayoutReading reading;
     reading.layout = std::move(layout);
     reading.infoPlist = *info;

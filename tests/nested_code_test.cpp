@@ -64,10 +64,10 @@ void change(const QString &app, const QString &what)
         write(path, bytes);
     } else if (verb == u"write" || verb == u"append") {
         write(path, (verb == u"append" ? readAll(path) : QByteArray()) + "\n");
-    } else if (verb == u"remove") {
-        QVERIFY(QDir(path).removeRecursively() || QFile::remove(path));
-    } else if (verb == u"link") {
-        QVERIFY(QFile::remove(path) && QFile::link(words[2], path));
+    } else if (verb == u"remove" || verb == u"link") {
+        const QFileInfo info(path);
+        QVERIFY(info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path));
+        QVERIFY(verb == u"remove" || QFile::link(words[2], path));
     } else if (verb == u"unsign") {
         adhoc::writeMachO(path, "no signature", QString());
     } else if (verb == u"resign") {
@@ -108,6 +108,7 @@ void NestedCodeTest::nestedCode_data()
     const QString f = "@/" + kFramework;
     const QString inF = "In subcomponent: " + f;
     const QString arm64 = "In architecture: arm64";
+    const QString unsuitable = "bundle format unrecognized, invalid, or unsuitable";
     QTest::newRow("intact") << "" << QStringList();
     QTest::newRow("framework code changed") << "flip F/Versions/A/F" << QStringList{kModified, inF, arm64};
     QTest::newRow("framework resource changed") << "write F/Versions/A/Resources/r.txt"
@@ -119,8 +120,15 @@ void NestedCodeTest::nestedCode_data()
     QTest::newRow("second framework version") << "write F/Versions/B/F" << QStringList{kSealed, inF, "file added: " + f + "/Versions/B"};
     QTest::newRow("framework's current version leaves it")
         << "link F/Versions/Current ../.."
-        << QStringList{"bundle format unrecognized, invalid, or unsuitable", inF,
+        << QStringList{unsuitable, inF,
                        "the framework's Versions/Current does not name a version inside it"};
+    QTest::newRow("framework executable removed")
+        << "remove F/Versions/A/F" << QStringList{unsuitable, inF, "the main executable is not a regular file inside Versions/A"};
+    QTest::newRow("framework resources a link out")
+        << "link F/Versions/A/Resources /tmp" << QStringList{unsuitable, inF, "the bundle has no Versions/A/Resources/Info.plist"};
+    QTest::newRow("XPC service without Info.plist")
+        << "remove Contents/XPCServices/X.xpc/Contents/Info.plist"
+        << QStringList{unsuitable, "In subcomponent: @/Contents/XPCServices/X.xpc", "the bundle has no Contents/Info.plist"};
     QTest::newRow("helper inside the framework changed") << "flip F/Versions/A/Helpers/G.app/Contents/MacOS/G"
                                                          << QStringList{kModified, "In subcomponent: " + f + "/Versions/A/Helpers/G.app", arm64};
     QTest::newRow("XPC service changed") << "flip Contents/XPCServices/X.xpc/Contents/MacOS/X"
