@@ -1,50 +1,15 @@
+#include "codesig/bundle_layout.h"
 #include "codesig/bundle_seal.h"
+#include "codesig/bundle_tree.h"
 #include "codesig/code_reading_parts.h"
 #include "codesig/mapped_file.h"
-
-#include <QDir>
-#include <QFile>
-
-#include <plist/plist.h>
-#include <sys/stat.h>
-
-#include <memory>
 
 namespace codesig {
 namespace {
 
-// Property lists and seals larger than this are not a bundle's own.
-constexpr qint64 maxMetadataBytes = 64 * 1024 * 1024;
+// A seal larger than this is not a bundle's own.
+constexpr qint64 maxSealBytes = 64 * 1024 * 1024;
 const QString unsuitable = QStringLiteral("bundle format unrecognized, invalid, or unsuitable");
-
-struct PlistFree { void operator()(plist_t node) const { plist_free(node); } };
-
-bool isPlain(const QString &path, mode_t kind)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
-}
-
-// A regular file's bytes (never through a link); nullopt when absent or too large.
-std::optional<QByteArray> plainFileBytes(const QString &path)
-{
-    if (!isPlain(path, S_IFREG))
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxMetadataBytes)
-        return std::nullopt;
-    return file.readAll();
-}
-
-QString executableName(const QByteArray &infoPlist)
-{
-    plist_t parsed = nullptr;
-    plist_from_memory(infoPlist.constData(), uint32_t(infoPlist.size()), &parsed);
-    std::unique_ptr<void, PlistFree> root(parsed);
-    plist_t item = parsed && plist_get_node_type(parsed) == PLIST_DICT ? plist_dict_get_item(parsed, "CFBundleExecutable") : nullptr;
-    const char *name = item && plist_get_node_type(item) == PLIST_STRING ? plist_get_string_ptr(item, nullptr) : nullptr;
-    return name ? QString::fromUtf8(name) : QString();
-}
 
 CodeReading refused(const QString &why)
 {
@@ -69,27 +34,23 @@ NestedCode checkNestedCode(const QString &nestedPath, int depth)
 
 } // namespace
 
+// Apps, plug-ins, XPC services and helpers keep their code under Contents/,
+// a framework under its current version; the signature binds the Info.plist
+// and the seal found there.
 CodeReading readBundleCode(const QString &bundlePath, int depth)
 {
-    const QString contents = bundlePath + QStringLiteral("/Contents");
-    const QString macOS = contents + QStringLiteral("/MacOS");
-    const auto infoPlist = isPlain(contents, S_IFDIR) ? plainFileBytes(contents + QStringLiteral("/Info.plist")) : std::nullopt;
-    if (!infoPlist)
-        return refused(QStringLiteral("the bundle has no Contents/Info.plist"));
-    const QString name = executableName(*infoPlist);
-    if (name.isEmpty() || name.contains('/') || name.contains(QLatin1String("..")))
-        return refused(QStringLiteral("the bundle's CFBundleExecutable does not name a file in Contents/MacOS"));
-    const QString executable = macOS + '/' + name;
-    if (!isPlain(macOS, S_IFDIR) || !isPlain(executable, S_IFREG))
-        return refused(QStringLiteral("the main executable is not a regular file inside Contents/MacOS"));
-    MappedFile file(executable);
+    const BundleLayoutReading found = readBundleLayout(bundlePath);
+    if (!found.layout)
+        return refused(found.failure);
+    const BundleLayout &layout = *found.layout;
+    MappedFile file(layout.executablePath);
     if (!file.isOpen())
         return refused(QStringLiteral("the main executable cannot be read"));
     SlotSubjects subjects;
-    subjects.infoPlist = infoPlist;
+    subjects.infoPlist = found.infoPlist;
     subjects.inBundle = true;
-    subjects.resourceSeal = plainFileBytes(contents + QStringLiteral("/_CodeSignature/CodeResources"));
-    MachOCodeReading machO = readMachOCode(executable, file.bytes(), subjects);
+    subjects.resourceSeal = readRegularFile(layout.sealPath, maxSealBytes);
+    MachOCodeReading machO = readMachOCode(layout.executablePath, file.bytes(), subjects);
     CodeReading &reading = machO.reading;
     if (!reading.format.isEmpty())
         reading.format.prepend(bundlePath.endsWith(QLatin1String(".app")) ? QStringLiteral("app bundle with ")
@@ -100,7 +61,7 @@ CodeReading readBundleCode(const QString &bundlePath, int depth)
         return reading;
     }
     if (reading.failures.isEmpty() && machO.sealBound)
-        reading.failures = verifyBundleSeal(bundlePath, *subjects.resourceSeal,
+        reading.failures = verifyBundleSeal(layout, *subjects.resourceSeal,
                                             [depth](const QString &nested) { return checkNestedCode(nested, depth + 1); });
     return reading;
 }

@@ -1,13 +1,13 @@
 #include "codesig/bundle_seal.h"
 
+#include "codesig/bundle_layout.h"
 #include "codesig/bundle_tree.h"
 #include "codesig/seal_entries.h"
 #include "codesig/seal_rules.h"
 
 #include "engine/property_list.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -18,10 +18,8 @@ namespace codesig {
 
 namespace {
 
-// A seal lists one line per file; even a very large bundle's stays far below
-// this. Info.plist is a few kilobytes.
+// A seal lists one line per file; even a very large bundle's stays far below this.
 constexpr qint64 kMaximumSealSize = 64 * 1024 * 1024;
-constexpr qint64 kMaximumInfoSize = 4 * 1024 * 1024;
 
 QString headline()
 {
@@ -33,12 +31,11 @@ struct Seal {
     SealRules rules;
 };
 
-// The second version of the seal (files2, rules2) when the seal has it: it
-// covers every file, the first version only resources.
+// Only the second version of the seal (files2, rules2) covers every file;
+// the first covers Resources/ alone, so a seal without it vouches for too little.
 std::optional<Seal> readSeal(const QByteArray &bytes, QString &failure)
 {
-    const QStringList keys{QStringLiteral("files"), QStringLiteral("files2"), QStringLiteral("rules"),
-                           QStringLiteral("rules2")};
+    const QStringList keys{QStringLiteral("files2"), QStringLiteral("rules2")};
     const std::optional<QVariant> root =
         bytes.size() > kMaximumSealSize ? std::nullopt : parsePropertyListKeepingKeys(bytes, keys);
     if (!root || root->typeId() != QMetaType::QVariantMap) {
@@ -46,13 +43,14 @@ std::optional<Seal> readSeal(const QByteArray &bytes, QString &failure)
         return std::nullopt;
     }
     const QVariantMap map = root->toMap();
-    const bool second = map.contains(QStringLiteral("files2"));
-    std::optional<SealedEntries> entries =
-        readSealedEntries(map.value(second ? QStringLiteral("files2") : QStringLiteral("files")), failure);
+    if (!map.contains(keys[0]) || !map.contains(keys[1])) {
+        failure = QStringLiteral("the resource seal is of the first version (no files2, rules2), which seals Resources/ alone");
+        return std::nullopt;
+    }
+    std::optional<SealedEntries> entries = readSealedEntries(map.value(keys[0]), failure);
     if (!entries)
         return std::nullopt;
-    std::optional<SealRules> rules =
-        readSealRules(map.value(second ? QStringLiteral("rules2") : QStringLiteral("rules")), failure);
+    std::optional<SealRules> rules = readSealRules(map.value(keys[1]), failure);
     if (!rules)
         return std::nullopt;
     return Seal{std::move(*entries), std::move(*rules)};
@@ -62,33 +60,15 @@ std::optional<Seal> readSeal(const QByteArray &bytes, QString &failure)
 // there (the seal leaves them out: the CodeDirectory binds them).
 struct ContentRoot {
     QString path;
-    bool underContents = false;
     QStringList signatureCovered;
 };
 
-QString executableName(const QString &infoPlistPath)
+ContentRoot contentRoot(const BundleLayout &layout)
 {
-    const std::optional<QByteArray> bytes = readRegularFile(infoPlistPath, kMaximumInfoSize);
-    const std::optional<QVariant> info = bytes ? parsePropertyList(*bytes) : std::nullopt;
-    if (!info || info->typeId() != QMetaType::QVariantMap)
-        return QString();
-    const QString name = textValue(info->toMap().value(QStringLiteral("CFBundleExecutable"))).value_or(QString());
-    return name.contains(u'/') || name == u".." ? QString() : name;
-}
-
-ContentRoot contentRoot(const QString &bundlePath)
-{
-    const QFileInfo contents(bundlePath + QStringLiteral("/Contents"));
-    ContentRoot root;
-    root.underContents = contents.isDir() && !contents.isSymLink();
-    root.path = root.underContents ? contents.filePath() : bundlePath;
     // The stapled ticket (a top-level CodeResources file) is added after signing.
-    root.signatureCovered = {QStringLiteral("_CodeSignature"), QStringLiteral("CodeResources"),
-                             QStringLiteral("Info.plist")};
-    const QString executable = executableName(root.path + QStringLiteral("/Info.plist"));
-    if (!executable.isEmpty())
-        root.signatureCovered << (root.underContents ? QStringLiteral("MacOS/") + executable : executable);
-    return root;
+    return ContentRoot{layout.contentRoot,
+                       {QStringLiteral("_CodeSignature"), QStringLiteral("CodeResources"), layout.infoPlistInRoot,
+                        layout.executableInRoot}};
 }
 
 class SealComparison {
@@ -99,7 +79,7 @@ public:
     }
 
     void compare(const BundleTree &tree);
-    void reportAddedOutsideContents(const BundleTree &bundleTop);
+    void reportAdded(const QStringList &paths);
     bool keepWhole(const QString &relativePath) const;
     QStringList lines();
 
@@ -113,6 +93,7 @@ private:
     const ContentRoot &m_root;
     const NestedCodeCheck &m_checkNested;
     std::vector<std::pair<QString, QString>> m_lines; // (path, line)
+    QStringList m_nestedFailure; // the first invalid nested code's failures, its path placed
 };
 
 // A folder is one item when the seal lists it or when it is a bundle where
@@ -140,13 +121,10 @@ void SealComparison::compare(const BundleTree &tree)
     }
 }
 
-// Beside Contents a bundle holds nothing: whatever is there is unsealed.
-void SealComparison::reportAddedOutsideContents(const BundleTree &bundleTop)
+void SealComparison::reportAdded(const QStringList &paths)
 {
-    for (const auto &[path, item] : bundleTop.items) {
-        if (path != u"Contents")
-            report(QStringLiteral("file added: "), QFile::decodeName(item.nativePath));
-    }
+    for (const QString &path : paths)
+        report(QStringLiteral("file added: "), path);
 }
 
 void SealComparison::checkEntry(const QString &relativePath, const SealedEntry &entry, const TreeItem *item)
@@ -176,15 +154,25 @@ void SealComparison::checkEntry(const QString &relativePath, const SealedEntry &
         report(QStringLiteral("file modified: "), path);
 }
 
+// Invalid nested code answers for the whole bundle, as the platform reports
+// it: the nested code's headline, where it lies (the innermost place when it
+// is nested deeper), then what it found.
 void SealComparison::checkNestedCode(const QString &path, const SealedEntry &entry, const TreeItem &item)
 {
     const NestedCode nested = m_checkNested ? m_checkNested(QFile::decodeName(item.nativePath)) : NestedCode{};
-    if (!m_checkNested || !nested.failures.isEmpty() || !nested.cdHashes.contains(entry.cdHash))
+    if (!nested.failures.isEmpty() && m_nestedFailure.isEmpty()) {
+        m_nestedFailure = nested.failures;
+        if (!m_nestedFailure.value(1).startsWith(QLatin1String("In subcomponent: ")))
+            m_nestedFailure.insert(1, QStringLiteral("In subcomponent: ") + path);
+    }
+    if (!m_checkNested || !nested.cdHashes.contains(entry.cdHash))
         report(QStringLiteral("In subcomponent: "), path);
 }
 
 QStringList SealComparison::lines()
 {
+    if (!m_nestedFailure.isEmpty())
+        return m_nestedFailure;
     if (m_lines.empty())
         return {};
     std::stable_sort(m_lines.begin(), m_lines.end(),
@@ -197,23 +185,22 @@ QStringList SealComparison::lines()
 
 } // namespace
 
-QStringList verifyBundleSeal(const QString &givenPath, const QByteArray &codeResources,
+QStringList verifyBundleSeal(const BundleLayout &layout, const QByteArray &codeResources,
                              const NestedCodeCheck &checkNested)
 {
-    const QString bundlePath = QDir::cleanPath(givenPath);
     QString failure;
     const std::optional<Seal> seal = readSeal(codeResources, failure);
     if (!seal)
         return {headline(), failure};
-    const ContentRoot root = contentRoot(bundlePath);
+    const ContentRoot root = contentRoot(layout);
     SealComparison comparison(*seal, root, checkNested);
     const BundleTree tree =
         readBundleTree(root.path, [&comparison](const QString &path) { return comparison.keepWhole(path); });
-    if (!tree.failure.isEmpty())
-        return {headline(), tree.failure};
+    const QStringList outside = unsealedOutsideContent(layout, failure);
+    if (!tree.failure.isEmpty() || !failure.isEmpty())
+        return {headline(), tree.failure.isEmpty() ? failure : tree.failure};
     comparison.compare(tree);
-    if (root.underContents)
-        comparison.reportAddedOutsideContents(readBundleTree(bundlePath, [](const QString &) { return true; }));
+    comparison.reportAdded(outside);
     return comparison.lines();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// A bundle's resource seal (_CodeSignature/CodeResources): every file the seal
-// lists must be there with the digest it records, nothing unlisted may be
-// added, and nested code (frameworks, helpers, plug-ins) must carry the
-// code hash the seal records for it and be valid in its own right.
+// A bundle's resource seal (_CodeSignature/CodeResources, second version):
+// every file the seal lists must be there with the digest it records, nothing
+// unlisted may be added, in the content root or beside it, and nested code
+// (frameworks, helpers, plug-ins, XPC services, dylibs) must carry the code
+// hash the seal records for it and be valid in its own right.
 
 #include <QByteArray>
 #include <QList>
@@ -21,14 +22,17 @@ struct NestedCode {
 
 using NestedCodeCheck = std::function<NestedCode(const QString &nestedPath)>;
 
-// Checks the seal of the bundle at bundlePath (the folder holding Contents/)
-// against codeResources, the bytes of its CodeResources file (already bound by
-// the signature's special slot). Returns the failures in CodeReading's form:
-// empty when the seal holds; otherwise a headline ("a sealed resource is
-// missing or invalid") then one line per difference naming the absolute path
-// ("file modified: ...", "file added: ...", "file missing: ...").
-// checkNested is called for each nested code entry the seal lists.
-QStringList verifyBundleSeal(const QString &bundlePath, const QByteArray &codeResources,
+struct BundleLayout;
+
+// Checks the seal of the bundle laid out as layout says against codeResources,
+// the bytes of its CodeResources file (already bound by the signature's
+// special slot). Returns the failures in CodeReading's form: empty when the
+// seal holds; otherwise a headline ("a sealed resource is missing or
+// invalid") then one line per difference naming the absolute path ("file
+// modified: ...", "file added: ...", "file missing: ..."). checkNested is
+// called for each nested code entry the seal lists; the first that is invalid
+// answers instead: its headline, "In subcomponent: <its path>", its lines.
+QStringList verifyBundleSeal(const BundleLayout &layout, const QByteArray &codeResources,
                              const NestedCodeCheck &checkNested);
 
 } // namespace codesig

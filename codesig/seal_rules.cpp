@@ -30,12 +30,62 @@ std::optional<double> weight(const QVariantMap &rule)
     return std::isfinite(number) ? std::optional<double>(number) : std::nullopt;
 }
 
+// The seal's rules are POSIX extended expressions over the whole name: '$'
+// ends the name and '.' takes any character. In Qt's (PCRE) syntax '$' would
+// also match before a final line feed, so "Info.plist\n" would pass for the
+// omitted "Info.plist": every '$' outside a bracket becomes \z. Inside a
+// bracket a backslash is an ordinary character, as POSIX has it.
+// Copies the bracket expression at posix[i] ('['); returns the index after it.
+qsizetype copyBracket(const QString &posix, qsizetype i, QString &pattern)
+{
+    pattern += posix[i++];
+    if (i < posix.size() && posix[i] == u'^')
+        pattern += posix[i++];
+    // A ']' first in the bracket is a member, not its end.
+    if (i < posix.size() && posix[i] == u']') {
+        pattern += QStringLiteral("\\]");
+        ++i;
+    }
+    while (i < posix.size() && posix[i] != u']') {
+        if (posix[i] == u'[' && i + 1 < posix.size() && QStringView(u":.=").contains(posix[i + 1])) {
+            const qsizetype end = posix.indexOf(QString(posix[i + 1]) + u']', i + 2);
+            const qsizetype stop = end < 0 ? posix.size() : end + 2;
+            pattern += posix.mid(i, stop - i);
+            i = stop;
+            continue;
+        }
+        pattern += posix[i] == u'\\' ? QStringLiteral("\\\\") : QString(posix[i]);
+        ++i;
+    }
+    if (i < posix.size())
+        pattern += posix[i++];
+    return i;
+}
+
+QString wholeNamePattern(const QString &posix)
+{
+    QString pattern;
+    for (qsizetype i = 0; i < posix.size();) {
+        if (posix[i] == u'[') {
+            i = copyBracket(posix, i, pattern);
+        } else if (posix[i] == u'\\' && i + 1 < posix.size()) {
+            pattern += posix.mid(i, 2);
+            i += 2;
+        } else {
+            pattern += posix[i] == u'$' ? QStringLiteral("\\z") : QString(posix[i]);
+            ++i;
+        }
+    }
+    return pattern;
+}
+
 std::optional<SealRule> readRule(const QString &pattern, const QVariant &value)
 {
     if (pattern.size() > kMaximumPatternLength)
         return std::nullopt;
     SealRule rule;
-    rule.pattern = QRegularExpression(pattern, QRegularExpression::DontCaptureOption);
+    rule.pattern = QRegularExpression(wholeNamePattern(pattern), QRegularExpression::DontCaptureOption
+                                                                    | QRegularExpression::DotMatchesEverythingOption);
     if (!rule.pattern.isValid())
         return std::nullopt;
     rule.pattern.optimize();

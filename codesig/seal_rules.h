@@ -1,8 +1,8 @@
 #pragma once
-// The rules of a resource seal ("rules2", or "rules" in a seal of the first
-// version): regular expressions over paths below the bundle's content root,
-// each saying whether a matching file is left out of the seal (omit), may be
-// absent (optional) or is code checked in its own right (nested). The
+// The rules of a resource seal ("rules2"): POSIX extended expressions over
+// whole paths below the bundle's content root ('$' ends the path, never a line
+// within it), each saying whether a matching file is left out of the seal
+// (omit), may be absent (optional) or is code checked in its own right (nested). The
 // heaviest matching rule decides; a path no rule matches is not sealed.
 
 #include <QRegularExpression>

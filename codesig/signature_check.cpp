@@ -32,8 +32,13 @@ QStringList directoryFailures(const CodeDirectory &cd, ByteView code, const Embe
 {
     if (firstMismatchedPage(code, cd.pages, cd.kind, cd.codeSlots))
         return {modified};
-    if (subjects.infoPlist && slotBinding(cd, SpecialSlot::infoPlist, viewOf(subjects.infoPlist)) == Binding::differs)
+    const Binding info = subjects.infoPlist ? slotBinding(cd, SpecialSlot::infoPlist, viewOf(subjects.infoPlist)) : Binding::matches;
+    if (info == Binding::differs)
         return {QStringLiteral("invalid Info.plist (plist or signature have been modified)")};
+    // A bundle's Info.plist names its executable and identity: it must be bound.
+    if (info == Binding::unbound && subjects.inBundle)
+        return {QStringLiteral("invalid Info.plist (plist or signature have been modified)"),
+                QStringLiteral("the Info.plist is not bound by the signature")};
     if (slotBinding(cd, SpecialSlot::requirements, signature.requirements) == Binding::differs
         || slotBinding(cd, SpecialSlot::entitlements, signature.entitlements) == Binding::differs
         || slotBinding(cd, SpecialSlot::derEntitlements, signature.derEntitlements) == Binding::differs

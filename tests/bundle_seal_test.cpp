@@ -1,7 +1,10 @@
 // A real signed app's resource seal, intact and tampered with; stapled
-// tickets found in bundles and disk images, or not.
+// tickets found in bundles and disk images, or not. Nested code is checked
+// for real in nested_code_test.
+#include "codesig/bundle_layout.h"
 #include "codesig/bundle_seal.h"
 #include "codesig/code_reading.h"
+#include "codesig/seal_rules.h"
 
 #include <QDir>
 #include <QProcess>
@@ -13,7 +16,6 @@ using namespace codesig;
 
 namespace {
 const QString kSeal = QStringLiteral("/Contents/_CodeSignature/CodeResources");
-const QString kInner = QStringLiteral("/Contents/Frameworks/Inner.framework");
 const QByteArray kCode(20, 'c');
 
 void write(const QString &path, const QByteArray &bytes)
@@ -39,6 +41,8 @@ class BundleSealTest : public QObject {
 private slots:
     void seal_data();
     void seal();
+    void ruleMatch_data();
+    void ruleMatch();
     void ticket_data();
     void ticket();
 };
@@ -46,33 +50,38 @@ private slots:
 void BundleSealTest::seal_data()
 {
     QTest::addColumn<QString>("change"); // "write|remove|link <path below the app> [content]"
-    QTest::addColumn<QByteArray>("nestedReply"); // with a nested framework sealed with hash cccc…
-    QTest::addColumn<QStringList>("nestedFailures");
     QTest::addColumn<QStringList>("expected"); // @ stands for the app
     const QString h = "a sealed resource is missing or invalid";
     const QString nib = "Contents/Resources/Base.lproj/MainMenu.nib";
     const QString sealText = "write Contents/_CodeSignature/CodeResources <plist><dict><key>files2</key><dict>%1</dict>"
                              "<key>rules2</key><dict>%2</dict></dict></plist>";
-    QTest::newRow("intact") << "" << QByteArray() << QStringList() << QStringList();
-    QTest::newRow("resource changed") << "write " + nib << QByteArray() << QStringList() << QStringList{h, "file modified: @/" + nib};
-    QTest::newRow("resource now a link out") << "link " + nib + " /etc/passwd" << QByteArray() << QStringList() << QStringList{h, "file modified: @/" + nib};
-    QTest::newRow("sealed resource removed") << "remove " + nib << QByteArray() << QStringList() << QStringList{h, "file missing: @/" + nib};
-    QTest::newRow("resource added") << "write Contents/Resources/new.txt" << QByteArray() << QStringList() << QStringList{h, "file added: @/Contents/Resources/new.txt"};
-    QTest::newRow("omitted file added") << "write Contents/Resources/.DS_Store" << QByteArray() << QStringList() << QStringList();
-    QTest::newRow("added beside Contents") << "write extra" << QByteArray() << QStringList() << QStringList{h, "file added: @/extra"};
-    QTest::newRow("seal removed") << "remove " + kSeal.mid(1) << QByteArray() << QStringList() << QStringList{h, "the resource seal is not a readable property list"};
-    QTest::newRow("seal path leaves") << sealText.arg("<key>../x</key><data>AAAA</data>", "") << QByteArray() << QStringList() << QStringList{h, "the resource seal names a path outside the bundle: ../x"};
-    QTest::newRow("seal rule broken") << sealText.arg("", "<key>(</key><true/>") << QByteArray() << QStringList() << QStringList{h, "the resource seal holds an unusable rule: ("};
-    QTest::newRow("nested code valid") << "" << kCode << QStringList() << QStringList();
-    QTest::newRow("nested code re-signed") << "" << QByteArray(20, 'x') << QStringList() << QStringList{h, "In subcomponent: @" + kInner};
-    QTest::newRow("nested code invalid") << "" << kCode << QStringList{"code object is not signed at all"} << QStringList{h, "In subcomponent: @" + kInner};
+    QTest::newRow("intact") << "" << QStringList();
+    QTest::newRow("resource changed") << "write " + nib << QStringList{h, "file modified: @/" + nib};
+    QTest::newRow("resource now a link out") << "link " + nib + " /etc/passwd" << QStringList{h, "file modified: @/" + nib};
+    QTest::newRow("sealed resource removed") << "remove " + nib << QStringList{h, "file missing: @/" + nib};
+    QTest::newRow("resource added") << "write Contents/Resources/new.txt" << QStringList{h, "file added: @/Contents/Resources/new.txt"};
+    QTest::newRow("omitted file added") << "write Contents/Resources/.DS_Store" << QStringList();
+    QTest::newRow("added beside Contents") << "write extra" << QStringList{h, "file added: @/extra"};
+    // A rule's $ ends the whole name: a trailing line feed makes another, unsealed, name.
+    QTest::newRow("omitted name and a line feed") << "write Contents/MacOS/.DS_Store\n" << QStringList{h, "file added: @/Contents/MacOS/.DS_Store\n"};
+    QTest::newRow("Info.plist and a line feed") << "write Contents/Info.plist\n" << QStringList{h, "file added: @/Contents/Info.plist\n"};
+    QTest::newRow("PkgInfo and a line feed") << "write Contents/PkgInfo\n" << QStringList{h, "file added: @/Contents/PkgInfo\n"};
+    QTest::newRow("omitted resource and a line feed") << "write Contents/Resources/Base.lproj/locversion.plist\n"
+                                              << QStringList{h, "file added: @/Contents/Resources/Base.lproj/locversion.plist\n"};
+    QTest::newRow("seal removed") << "remove " + kSeal.mid(1) << QStringList{h, "the resource seal is not a readable property list"};
+    QTest::newRow("seal path leaves") << sealText.arg("<key>../x</key><data>AAAA</data>", "") << QStringList{h, "the resource seal names a path outside the bundle: ../x"};
+    QTest::newRow("seal rule broken") << sealText.arg("", "<key>(</key><true/>") << QStringList{h, "the resource seal holds an unusable rule: ("};
+    QTest::newRow("first-version seal")
+        << "write Contents/_CodeSignature/CodeResources <plist><dict><key>files</key><dict></dict><key>rules</key>"
+           "<dict><key>^Resources/</key><true/></dict></dict></plist>"
+        << QStringList{h, "the resource seal is of the first version (no files2, rules2), which seals Resources/ alone"};
+    QTest::newRow("files2 without rules2") << sealText.arg("", "").replace("<key>rules2</key><dict></dict>", "")
+                                           << QStringList{h, "the resource seal is of the first version (no files2, rules2), which seals Resources/ alone"};
 }
 
 void BundleSealTest::seal()
 {
     QFETCH(QString, change);
-    QFETCH(QByteArray, nestedReply);
-    QFETCH(QStringList, nestedFailures);
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
     const QString app = extractApp(dir);
@@ -85,14 +94,38 @@ void BundleSealTest::seal()
     if (words[0] == "link")
         QVERIFY(QFile::remove(target) && QFile::link(words[2], target));
     QFile sealFile(app + kSeal);
-    QByteArray seal = sealFile.open(QIODevice::ReadOnly) ? sealFile.readAll() : QByteArray();
-    if (!nestedReply.isEmpty()) {
-        write(app + kInner + "/Inner", "code");
-        seal.replace("<key>files2</key>\n\t<dict>", "<key>files2</key><dict><key>Frameworks/Inner.framework</key><dict><key>cdhash</key><data>"
-                     + kCode.toBase64() + "</data><key>requirement</key><string>x</string></dict>");
-    }
-    const NestedCodeCheck nested = [&](const QString &) { return NestedCode{nestedFailures, {nestedReply}}; };
-    QCOMPARE(verifyBundleSeal(app, seal, nested), expected.replaceInStrings("@", app));
+    const QByteArray seal = sealFile.open(QIODevice::ReadOnly) ? sealFile.readAll() : QByteArray();
+    const BundleLayoutReading layout = readBundleLayout(app);
+    QVERIFY(layout.layout);
+    QCOMPARE(verifyBundleSeal(*layout.layout, seal, {}), expected.replaceInStrings("@", app));
+}
+
+// A seal's rules are POSIX extended expressions matched against the whole name.
+void BundleSealTest::ruleMatch_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("name") << "^Info\\.plist$" << "Info.plist" << true;
+    QTest::newRow("name and a line feed") << "^Info\\.plist$" << "Info.plist\n" << false;
+    QTest::newRow("omitted anywhere, and a line feed") << "^(.*/)?\\.DS_Store$" << "MacOS/.DS_Store\n" << false;
+    QTest::newRow("any character, line feed too") << "^Resources/.*\\.lproj/" << "Resources/a\nb.lproj/x" << true;
+    QTest::newRow("dollar in a bracket") << "^[$]$" << "$" << true;
+    QTest::newRow("bracket opening with ]") << "^[]a]$" << "]" << true;
+    QTest::newRow("backslash in a bracket") << "^a[\\.]b$" << "a\\b" << true;
+    QTest::newRow("character class") << "^[[:digit:]]+$" << "123" << true;
+    QTest::newRow("character class, line feed after") << "^[[:digit:]]+$" << "123\n" << false;
+}
+
+void BundleSealTest::ruleMatch()
+{
+    QFETCH(QString, rule);
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+    QString failure;
+    const std::optional<SealRules> rules = readSealRules(QVariantMap{{rule, true}}, failure);
+    QVERIFY2(rules, qPrintable(failure));
+    QCOMPARE(rules->match(name) != nullptr, matches);
 }
 
 void BundleSealTest::ticket_data()
