@@ -1,0 +1,168 @@
+// What a signature must prove before its code reads valid: that it covers
+// every byte before it and nothing follows it, that its file and SuperBlob
+// are laid out once and without overlaps, and that it binds every
+// CodeDirectory it reports from. Hostile rows are made by an ad hoc signer of
+// the test's own and by changing a real Developer ID executable.
+
+#include "signed_code.h"
+
+#include "codesig/code_reading.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace signedcode;
+
+namespace {
+
+const QString modified = QStringLiteral("invalid signature (code or signature have been modified)");
+const QString strict = QStringLiteral("main executable failed strict validation");
+const QString arm64 = QStringLiteral("In architecture: arm64");
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+Directory directory(int hashType, std::optional<quint32> codeLimit = {}, std::optional<quint32> codeSlots = {})
+{
+    Directory made;
+    made.hashType = hashType;
+    made.codeLimit = codeLimit;
+    made.codeSlots = codeSlots;
+    return made;
+}
+
+QByteArray signedThin(quint32 codeSize, const QList<Directory> &directories, const QList<Blob> &more = {})
+{
+    QByteArray thin = thinImage(codeSize);
+    sign(thin, directories, more);
+    return thin;
+}
+
+// The real executable with its SuperBlob's blobs replaced; the space its
+// signing tool reserved holds the larger SuperBlob.
+QByteArray withBlobs(QByteArray macho, const QList<Blob> &blobs)
+{
+    const quint32 offset = le32(macho, signatureCommand(macho) + 8);
+    const QByteArray signature = superBlob(blobs);
+    macho.replace(offset, signature.size(), signature);
+    return macho;
+}
+
+// The real signature with an alternate SHA-384 CodeDirectory of another
+// identifier, and a CMS signature (by a foreign certificate) that lists no CDHashes.
+QByteArray unboundAlternate(const QByteArray &macho)
+{
+    const quint32 offset = le32(macho, signatureCommand(macho) + 8);
+    QList<Blob> blobs = blobsOf(macho.mid(offset));
+    const QByteArray primary = blobs.first().bytes;
+    for (Blob &blob : blobs)
+        if (blob.type == 0x10000)
+            blob.bytes = bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + foreignCms(primary).size())) + foreignCms(primary);
+    Directory forged = directory(4);
+    forged.identifier = "com.zoo.ForgedApp";
+    forged.flags = 0;
+    blobs.insert(1, Blob{0x1000, codeDirectory(macho.left(offset), forged)});
+    return withBlobs(macho, blobs);
+}
+
+} // namespace
+
+class SignatureTrustTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QByteArray m_developerId; // the real app's arm64 executable
+
+private slots:
+    void initTestCase()
+    {
+        QProcess tar;
+        tar.setWorkingDirectory(m_root.path());
+        tar.start(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip")});
+        QVERIFY(tar.waitForFinished());
+        m_developerId = readAll(m_root.filePath(QStringLiteral("DevSignedApp.app/Contents/MacOS/SignedApp")));
+        QVERIFY(!m_developerId.isEmpty());
+    }
+
+    void onlyWhatTheSignatureCoversReadsValid_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("failures");
+        QTest::addColumn<QString>("identifier"); // reported from the first slice; empty: not asked
+
+        const QByteArray arm = signedThin(8192, {{}});
+        QByteArray intel = thinImage(8192);
+        putLe32(intel, 4, 0x01000007);
+        sign(intel, {{}});
+        QByteArray shortLimit = signedThin(8192, {directory(2, 4096)});
+        shortLimit[6000] = char(shortLimit[6000] ^ 1);
+        const QByteArray secondSignatureCommand = QByteArray::fromHex("1d00000010000000") + QByteArray::fromHex("0020000000100000");
+        QByteArray twoCommands = thinImage(8192, secondSignatureCommand, 1);
+        sign(twoCommands, {{}});
+        QByteArray slackTable = thinImage(8192, {}, 0, 24);
+        sign(slackTable, {{}});
+        const QByteArray data(8192, 'd');
+
+        QTest::newRow("ad hoc, whole") << arm << QStringList() << "com.example.tool";
+        QTest::newRow("ad hoc, SHA-1 and SHA-256") << signedThin(8192, {directory(1), directory(2)}) << QStringList() << "";
+        QTest::newRow("universal, whole") << universal({{arm, 16384}, {intel, 32768}}) << QStringList() << "";
+        QTest::newRow("Developer ID, whole") << m_developerId << QStringList() << "com.zoo.SignedApp";
+        QTest::newRow("disk image, whole") << diskImage(data, {}) << QStringList() << "";
+
+        const QStringList notCovered = {modified, arm64, "the code signature does not cover the whole executable"};
+        QTest::newRow("limit short, byte past it changed") << shortLimit << notCovered << "";
+        QTest::newRow("limit zero") << signedThin(8192, {directory(2, 0)}) << notCovered << "";
+        QTest::newRow("alternate's limit short") << signedThin(8192, {{}, directory(1, 4096)}) << notCovered << "";
+        QTest::newRow("one slot for two pages") << signedThin(8192, {directory(2, {}, 1)})
+            << QStringList{modified, arm64, "the CodeDirectory's page count does not match its code limit"} << "";
+        QTest::newRow("disk image limit short") << diskImage(data, directory(2, 4096))
+            << QStringList{modified, "the code signature does not cover the whole image"} << "";
+        QTest::newRow("Developer ID, bytes appended") << m_developerId + QByteArray(16, '\0')
+            << QStringList{strict, "data follows the code signature"} << "";
+        QTest::newRow("ad hoc, bytes appended") << arm + "x" << QStringList{strict, "data follows the code signature"} << "";
+
+        QTest::newRow("two signature commands") << twoCommands
+            << QStringList{strict, "the Mach-O file has more than one code signature command"} << "";
+        QTest::newRow("load commands short of their table") << slackTable
+            << QStringList{strict, "the load commands do not fill their table"} << "";
+        QTest::newRow("architectures overlap") << universal({{arm, 16384}, {intel, 16384}})
+            << QStringList{strict, "two architectures of the universal file overlap"} << "";
+        QTest::newRow("architecture twice") << universal({{arm, 16384}, {arm, 32768}})
+            << QStringList{strict, "the universal file holds an architecture twice"} << "";
+        QTest::newRow("two blobs of one type") << signedThin(8192, {{}}, {{0x10000, emptyCms()}})
+            << QStringList{modified, arm64, "the embedded signature holds two blobs of type 0x10000"} << "";
+        QTest::newRow("blob over the CodeDirectory") << signedThin(8192, {{}}, {{0x20, {}, 12 + 3 * 8}})
+            << QStringList{modified, arm64, "two blobs of the embedded signature overlap"} << "";
+        QTest::newRow("blob over the index") << signedThin(8192, {{}}, {{0x20, {}, 0}})
+            << QStringList{modified, arm64, "two blobs of the embedded signature overlap"} << "";
+
+        QTest::newRow("alternate not bound by the CMS") << unboundAlternate(m_developerId)
+            << QStringList{modified, arm64, "the signature does not bind its alternate CodeDirectories"} << "com.zoo.SignedApp";
+    }
+
+    void onlyWhatTheSignatureCoversReadsValid()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, failures);
+        QFETCH(QString, identifier);
+        const QString path = m_root.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
+        QVERIFY(writeAll(path, bytes));
+        const codesig::CodeReading reading = codesig::readCode(path);
+        QCOMPARE(reading.failures, failures);
+        if (!identifier.isEmpty())
+            QCOMPARE(reading.slices.at(0).identifier, identifier);
+    }
+};
+
+QTEST_GUILESS_MAIN(SignatureTrustTest)
+#include "signature_trust_test.moc"
