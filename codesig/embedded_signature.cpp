@@ -1,5 +1,7 @@
 #include "codesig/embedded_signature.h"
 
+#include <algorithm>
+
 namespace codesig {
 namespace {
 
@@ -35,8 +37,6 @@ QString readEntry(EmbeddedSignature &signature, ByteView superBlob, std::uint32_
         CodeDirectoryReading reading = bytes ? readCodeDirectory(*bytes) : CodeDirectoryReading{};
         if (!reading.directory)
             return reading.error.isEmpty() ? damaged : reading.error;
-        if (type == slotCodeDirectory && signature.hasPrimary)
-            return QStringLiteral("the embedded signature holds two primary CodeDirectories");
         signature.hasPrimary = signature.hasPrimary || type == slotCodeDirectory;
         auto at = type == slotCodeDirectory ? signature.directories.begin() : signature.directories.end();
         signature.directories.insert(at, *reading.directory);
@@ -59,6 +59,31 @@ QString readEntry(EmbeddedSignature &signature, ByteView superBlob, std::uint32_
     return {};
 }
 
+// Every index entry names its own type once and a blob of its own, apart
+// from the header, the index and every other blob: where two entries share
+// bytes or a type, which one a check reads and which one the platform reads
+// could differ.
+QString indexFailure(ByteView blob, std::uint32_t count)
+{
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> extents{{0, 12 + std::uint64_t(count) * 8}};
+    std::vector<std::uint32_t> types;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t type = *blob.be32(12 + i * 8);
+        const std::uint32_t offset = *blob.be32(16 + i * 8);
+        const auto length = blob.be32(std::uint64_t(offset) + 4);
+        if (!length || *length < 8 || !blob.sub(offset, *length))
+            return QStringLiteral("the signature's blob of type 0x%1 is damaged").arg(type, 0, 16);
+        if (std::find(types.begin(), types.end(), type) != types.end())
+            return QStringLiteral("the embedded signature holds two blobs of type 0x%1").arg(type, 0, 16);
+        for (const auto &[start, end] : extents)
+            if (offset < end && start < std::uint64_t(offset) + *length)
+                return QStringLiteral("two blobs of the embedded signature overlap");
+        types.push_back(type);
+        extents.emplace_back(offset, std::uint64_t(offset) + *length);
+    }
+    return {};
+}
+
 } // namespace
 
 EmbeddedSignature readEmbeddedSignature(ByteView superBlob)
@@ -73,6 +98,10 @@ EmbeddedSignature readEmbeddedSignature(ByteView superBlob)
         return signature;
     }
     const ByteView blob = *superBlob.sub(0, *length);
+    if (QString error = indexFailure(blob, *count); !error.isEmpty()) {
+        signature.error = error;
+        return signature;
+    }
     for (std::uint32_t i = 0; i < *count; ++i) {
         const std::uint32_t type = *blob.be32(12 + i * 8);
         const std::uint32_t offset = *blob.be32(16 + i * 8);

@@ -53,7 +53,8 @@ MachOCodeReading readMachOCode(const QString &path, ByteView file, const SlotSub
             if (const auto embedded = slice.bytes.sub(slice.infoPlist->offset, slice.infoPlist->length))
                 own.infoPlist = embedded->toByteArray();
         const auto superBlob = slice.bytes.sub(slice.signature->offset, slice.signature->length);
-        SignatureCheck check = superBlob ? checkSignature(slice.bytes, *superBlob, own) : SignatureCheck{};
+        SignatureCheck check = superBlob ? checkSignature(*slice.bytes.sub(0, slice.signature->offset), *superBlob, own)
+                                         : SignatureCheck{};
         if (!superBlob)
             check.failures << QStringLiteral("invalid signature (code or signature have been modified)")
                            << QStringLiteral("the signature lies outside the file");
