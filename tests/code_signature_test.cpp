@@ -142,6 +142,7 @@ private slots:
         QCOMPARE(slice.hashType, QStringLiteral("sha256"));
         QCOMPARE(slice.authorities, QStringList{QStringLiteral("Developer ID Application: Mayur Pawashe (ZCK58M894E)")} + developerIdChain);
         QCOMPARE(slice.validityRule, ValidityRule::secureTimestamp);
+        QVERIFY(slice.developerId);
         QCOMPARE(slice.secureTimestamp->date(), QDate(2023, 3, 12));
         QCOMPARE(slice.signingTime->date(), QDate(2023, 3, 12));
         QVERIFY(slice.entitlementsXml.contains("<key>com.apple.security.app-sandbox</key>"));

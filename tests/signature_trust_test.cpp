@@ -6,6 +6,7 @@
 
 #include "signed_code.h"
 
+#include "codesig/certificate_chain.h"
 #include "codesig/code_reading.h"
 
 #include <QProcess>
@@ -64,10 +65,10 @@ QByteArray unboundAlternate(const QByteArray &macho)
 {
     const quint32 offset = le32(macho, signatureCommand(macho) + 8);
     QList<Blob> blobs = blobsOf(macho.mid(offset));
-    const QByteArray primary = blobs.first().bytes;
+    const QByteArray cms = foreignCms(blobs.first().bytes);
     for (Blob &blob : blobs)
         if (blob.type == 0x10000)
-            blob.bytes = bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + foreignCms(primary).size())) + foreignCms(primary);
+            blob.bytes = bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + cms.size())) + cms;
     Directory forged = directory(4);
     forged.identifier = "com.zoo.ForgedApp";
     forged.flags = 0;
@@ -82,6 +83,14 @@ class SignatureTrustTest : public QObject {
 
     QTemporaryDir m_root;
     QByteArray m_developerId; // the real app's arm64 executable
+    // A stand-in for Apple's authorities: one root, a Developer ID CA, another CA, a timestamp CA.
+    const QStringList m_authority{"basicConstraints=critical,CA:TRUE", "keyUsage=critical,keyCertSign"};
+    Issued m_root_ca = issue("Test Root CA", nullptr, m_authority);
+    QMap<QString, Issued> m_issuers{
+        {"Developer ID CA", issue("Developer ID Certification Authority", &m_root_ca,
+                                  m_authority + QStringList{"1.2.840.113635.100.6.2.6=DER:05:00"})},
+        {"other CA", issue("Developer Relations CA", &m_root_ca, m_authority)},
+        {"timestamp CA", issue("Timestamp CA", &m_root_ca, m_authority)}};
 
 private slots:
     void initTestCase()
@@ -161,6 +170,53 @@ private slots:
         QCOMPARE(reading.failures, failures);
         if (!identifier.isEmpty())
             QCOMPARE(reading.slices.at(0).identifier, identifier);
+    }
+
+    void chainsAreHeldToTheirPurpose_data()
+    {
+        QTest::addColumn<QString>("issuer");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QStringList>("leafExtensions");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<bool>("developerId");
+        const QByteArray developerId = "Developer ID Application: Test (TEAMID1234)";
+        const QString codeSigning = "extendedKeyUsage=critical,codeSigning";
+        const QString mark = "1.2.840.113635.100.6.1.13=critical,DER:05:00";
+        QTest::newRow("Developer ID") << "Developer ID CA" << developerId << QStringList{codeSigning, mark} << "" << true;
+        QTest::newRow("development") << "other CA" << QByteArray("Apple Development: Test (TEAMID1234)")
+                                     << QStringList{codeSigning} << "" << false;
+        const QString notForCode = "the signing certificate is not meant for signing code";
+        QTest::newRow("no key usage") << "Developer ID CA" << developerId << QStringList{mark} << notForCode << false;
+        QTest::newRow("server key usage") << "Developer ID CA" << developerId
+                                          << QStringList{"extendedKeyUsage=critical,serverAuth", mark} << notForCode << false;
+        QTest::newRow("Developer ID name, no mark") << "Developer ID CA" << developerId << QStringList{codeSigning}
+            << "the signing certificate is named Developer ID but is not a Developer ID Application certificate" << false;
+        QTest::newRow("Developer ID under another CA") << "other CA" << developerId << QStringList{codeSigning, mark}
+            << "the signing certificate is named Developer ID but not issued by a Developer ID Certification Authority" << false;
+        QTest::newRow("through the timestamp CA") << "timestamp CA" << developerId << QStringList{codeSigning, mark}
+            << "the signature's certificate chain does not reach an Apple root certificate" << false;
+    }
+
+    // The issuer travels with the leaf, as a signature carries its intermediates.
+    void chainsAreHeldToTheirPurpose()
+    {
+        QFETCH(QString, issuer);
+        QFETCH(QByteArray, name);
+        QFETCH(QStringList, leafExtensions);
+        QFETCH(QString, failure);
+        QFETCH(bool, developerId);
+        const Issued &authority = m_issuers[issuer];
+        const Issued leaf = issue(name.constData(), &authority, leafExtensions);
+        codesig::AppleAnchors anchors;
+        anchors.roots = {m_root_ca.certificate};
+        anchors.intermediates = {m_issuers["Developer ID CA"].certificate, m_issuers["other CA"].certificate};
+        anchors.timestampAuthority = m_issuers["timestamp CA"].certificate;
+        codesig::CertificateStack supplied(sk_X509_new_null());
+        QVERIFY(X509_add_cert(supplied.get(), authority.certificate.get(), X509_ADD_FLAG_UP_REF) == 1);
+        const codesig::ChainCheck chain = codesig::checkChain(leaf.certificate.get(), supplied.get(), std::time(nullptr),
+                                                              "signing time", codesig::ChainPurpose::code, anchors);
+        QCOMPARE(chain.failure, failure);
+        QCOMPARE(chain.developerId, developerId);
     }
 };
 

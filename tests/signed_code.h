@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QStringList>
 #include <QtEndian>
 
 #include <memory>
@@ -201,11 +202,11 @@ struct Issued {
     std::shared_ptr<X509> certificate;
 };
 
-// extensions: name (or dotted OID) -> value in OpenSSL's configuration syntax,
-// e.g. {"extendedKeyUsage", "critical,codeSigning"}, {"1.2.840.113635.100.6.1.13", "critical,DER:05:00"}.
-inline Issued issue(const char *commonName, const Issued *issuer, const QList<std::pair<const char *, const char *>> &extensions)
+// extensions: "name=value" (name or dotted OID, value in OpenSSL's configuration syntax),
+// e.g. "extendedKeyUsage=critical,codeSigning", "1.2.840.113635.100.6.1.13=critical,DER:05:00".
+inline Issued issue(const char *commonName, const Issued *issuer, const QStringList &extensions)
 {
-    Issued made{std::shared_ptr<EVP_PKEY>(EVP_RSA_gen(2048), KeyFree{}), std::shared_ptr<X509>(X509_new(), CertificateFree{})};
+    Issued made{std::shared_ptr<EVP_PKEY>(EVP_EC_gen("P-256"), KeyFree{}), std::shared_ptr<X509>(X509_new(), CertificateFree{})};
     X509 *certificate = made.certificate.get();
     X509_set_version(certificate, 2);
     ASN1_INTEGER_set(X509_get_serialNumber(certificate), long(qHash(QByteArray(commonName)) & 0x7fffffff));
@@ -218,8 +219,9 @@ inline Issued issue(const char *commonName, const Issued *issuer, const QList<st
     X509_set_pubkey(certificate, made.key.get());
     X509V3_CTX context;
     X509V3_set_ctx(&context, signer, certificate, nullptr, nullptr, 0);
-    for (const auto &[name, value] : extensions) {
-        X509_EXTENSION *extension = X509V3_EXT_nconf(nullptr, &context, name, value);
+    for (const QString &spec : extensions) {
+        const QByteArray name = spec.section('=', 0, 0).toLatin1(), value = spec.section('=', 1).toLatin1();
+        X509_EXTENSION *extension = X509V3_EXT_nconf(nullptr, &context, name.constData(), value.constData());
         X509_add_ext(certificate, extension, -1);
         X509_EXTENSION_free(extension);
     }
@@ -232,7 +234,7 @@ inline Issued issue(const char *commonName, const Issued *issuer, const QList<st
 inline QByteArray foreignCms(const QByteArray &content)
 {
     const Issued signer = issue("Developer ID Application: Test (TEAMID1234)", nullptr,
-                                {{"extendedKeyUsage", "critical,codeSigning"}});
+                                {"extendedKeyUsage=critical,codeSigning"});
     BIO *input = BIO_new_mem_buf(content.constData(), int(content.size()));
     CMS_ContentInfo *cms = CMS_sign(signer.certificate.get(), signer.key.get(), nullptr, input,
                                     CMS_DETACHED | CMS_BINARY | CMS_NOSMIMECAP);
