@@ -59,27 +59,34 @@ QString readEntry(EmbeddedSignature &signature, ByteView superBlob, std::uint32_
     return {};
 }
 
-// Every index entry names its own type once and a blob of its own, apart
-// from the header, the index and every other blob: where two entries share
-// bytes or a type, which one a check reads and which one the platform reads
-// could differ.
+// The index gives offsets, not lengths: each blob has the room up to the
+// next one. Every entry names its own type once and its own room, past the
+// header and the index, and a blob (magic 0xfade....) must fit its room;
+// where two entries share bytes or a type, which one a check reads and which
+// one the platform reads could differ. Other bytes (a stapled ticket) have
+// no length of their own.
 QString indexFailure(ByteView blob, std::uint32_t count)
 {
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> extents{{0, 12 + std::uint64_t(count) * 8}};
-    std::vector<std::uint32_t> types;
+    const QString overlap = QStringLiteral("two blobs of the embedded signature overlap");
+    std::vector<std::uint32_t> types, sorted;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t type = *blob.be32(12 + i * 8);
-        const std::uint32_t offset = *blob.be32(16 + i * 8);
-        const auto length = blob.be32(std::uint64_t(offset) + 4);
-        if (!length || *length < 8 || !blob.sub(offset, *length))
-            return QStringLiteral("the signature's blob of type 0x%1 is damaged").arg(type, 0, 16);
         if (std::find(types.begin(), types.end(), type) != types.end())
             return QStringLiteral("the embedded signature holds two blobs of type 0x%1").arg(type, 0, 16);
-        for (const auto &[start, end] : extents)
-            if (offset < end && start < std::uint64_t(offset) + *length)
-                return QStringLiteral("two blobs of the embedded signature overlap");
         types.push_back(type);
-        extents.emplace_back(offset, std::uint64_t(offset) + *length);
+        sorted.push_back(*blob.be32(16 + i * 8));
+    }
+    std::sort(sorted.begin(), sorted.end());
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        const std::uint64_t next = i + 1 < sorted.size() ? sorted[i + 1] : blob.size();
+        const auto magic = blob.be32(sorted[i]);
+        const auto length = blob.be32(std::uint64_t(sorted[i]) + 4);
+        if (sorted[i] >= blob.size())
+            return QStringLiteral("the embedded signature's index points outside it");
+        if (sorted[i] < 12 + std::uint64_t(count) * 8 || next == sorted[i])
+            return overlap;
+        if (magic && length && (*magic >> 16) == 0xfade && *length > next - sorted[i])
+            return overlap;
     }
     return {};
 }
