@@ -2,6 +2,8 @@
 
 #include <openssl/x509v3.h>
 
+#include <algorithm>
+
 namespace codesig {
 namespace {
 
@@ -118,6 +120,11 @@ ChainCheck builtChain(X509 *leaf, STACK_OF(X509) *supplied, std::time_t at, cons
         check.chain.push_back(shareCertificate(sk_X509_value(built, i)));
     if (check.chain.empty())
         check.chain.push_back(shareCertificate(leaf));
+    if (std::find(check.chain.begin(), check.chain.end(), nullptr) != check.chain.end()) {
+        check.chain.clear();
+        check.failure = QStringLiteral("the signature's certificate chain could not be checked");
+        return check;
+    }
     check.reachesAppleRoot = verified && holds(anchors.roots, check.chain.back().get());
     if (!verified)
         check.failure = failureFor(X509_STORE_CTX_get_error(context.get()),
@@ -154,6 +161,8 @@ ChainCheck checkChain(X509 *leaf, STACK_OF(X509) *supplied, std::time_t at, cons
     ChainCheck check = builtChain(leaf, supplied, at, moment, purpose, anchors);
     if (check.failure.isEmpty())
         check.failure = purposeFailure(check, purpose);
+    if (check.chain.empty())
+        return check;
     if (const QString extension = unknownCriticalExtension(check.chain); !extension.isEmpty())
         check.failure = extension;
     if (!check.failure.isEmpty())
