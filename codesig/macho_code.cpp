@@ -35,6 +35,7 @@ MachOCodeReading readMachOCode(const QString &path, ByteView file, const SlotSub
     reading.executablePath = path;
     const MachOFile machO = readMachO(file);
     if (!machO.error.isEmpty()) {
+        reading.isSigned = machO.signatureCommandSeen;
         reading.failures << QStringLiteral("main executable failed strict validation") << machO.error;
         return result;
     }

@@ -111,16 +111,20 @@ QString readThin(MachOSlice &slice)
     return {};
 }
 
-// The universal header's table and every architecture each lie apart: one
-// byte read as two architectures, or as the table, would be checked twice
-// or not as what runs.
-QString overlapFailure(const std::vector<ByteRange> &ranges)
+// The universal header's table and every architecture each lie apart, one
+// slice per architecture: a byte read as two architectures, or as the table,
+// would be checked twice or not as what runs, and the loader picks one slice
+// per architecture, so a second would never be the one checked.
+QString layoutFailure(const std::vector<ByteRange> &ranges, const std::vector<std::uint64_t> &cpus)
 {
     for (std::size_t i = 0; i < ranges.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
             if (ranges[i].offset < ranges[j].offset + ranges[j].length
                 && ranges[j].offset < ranges[i].offset + ranges[i].length)
                 return QStringLiteral("two architectures of the universal file overlap");
+    for (std::size_t i = 0; i < cpus.size(); ++i)
+        if (std::find(cpus.begin(), cpus.begin() + std::ptrdiff_t(i), cpus[i]) != cpus.begin() + std::ptrdiff_t(i))
+            return QStringLiteral("the universal file holds an architecture twice");
     return {};
 }
 
@@ -147,23 +151,20 @@ MachOFile readUniversal(ByteView file, bool is64)
             return result;
         }
         ranges.push_back(ByteRange{*offset, *size});
-        // The loader picks one slice per architecture; a second would never be the one checked.
-        const std::uint64_t cpu = (*cpuType << 32) | (*cpuSubtype & 0xffffff);
-        if (std::find(cpus.begin(), cpus.end(), cpu) != cpus.end())
-            result.error = QStringLiteral("the universal file holds an architecture twice");
-        cpus.push_back(cpu);
-        if (const QString overlap = overlapFailure(ranges); !overlap.isEmpty())
-            result.error = overlap;
-        if (!result.error.isEmpty())
-            return result;
+        cpus.push_back((*cpuType << 32) | (*cpuSubtype & 0xffffff));
         MachOSlice slice;
         slice.bytes = *bytes;
-        if (const QString error = readThin(slice); !error.isEmpty()) {
+        const QString error = readThin(slice);
+        result.signatureCommandSeen = result.signatureCommandSeen || slice.signature;
+        if (!error.isEmpty()) {
             result.error = error;
             return result;
         }
         result.slices.push_back(slice);
     }
+    result.error = layoutFailure(ranges, cpus);
+    if (!result.error.isEmpty())
+        result.slices.clear();
     return result;
 }
 
@@ -186,6 +187,7 @@ MachOFile readMachO(ByteView file)
     MachOSlice slice;
     slice.bytes = file;
     result.error = readThin(slice);
+    result.signatureCommandSeen = slice.signature.has_value();
     if (result.error.isEmpty())
         result.slices.push_back(slice);
     return result;
