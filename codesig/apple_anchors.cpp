@@ -53,10 +53,8 @@ AppleAnchors loadAnchors()
         switch (pin->role) {
         case Role::root: anchors.roots.push_back(certificate); break;
         case Role::intermediate: anchors.intermediates.push_back(certificate); break;
-        case Role::timestampAuthority:
-            anchors.timestampAuthority = certificate;
-            anchors.intermediates.push_back(certificate);
-            break;
+        // Kept apart from the intermediates: it issues timestamp servers, never code signers.
+        case Role::timestampAuthority: anchors.timestampAuthority = certificate; break;
         }
     }
     return anchors;
@@ -68,12 +66,6 @@ const AppleAnchors &appleAnchors()
 {
     static const AppleAnchors anchors = loadAnchors();
     return anchors;
-}
-
-bool isAppleRoot(X509 *certificate)
-{
-    const Pin *pin = pinFor(certificate);
-    return pin && pin->role == Role::root;
 }
 
 } // namespace codesig

@@ -17,6 +17,4 @@ struct AppleAnchors {
 
 const AppleAnchors &appleAnchors();
 
-bool isAppleRoot(X509 *certificate);
-
 } // namespace codesig

@@ -5,6 +5,8 @@
 
 #include <plist/plist.h>
 
+#include <climits>
+
 namespace codesig {
 namespace {
 
@@ -30,14 +32,16 @@ std::optional<QList<QByteArray>> listedCdHashes(CMS_SignerInfo *signer, bool &ok
 {
     ok = true;
     std::unique_ptr<ASN1_OBJECT, ObjectFree> oid(OBJ_txt2obj(cdHashesAttribute, 1));
-    const int index = CMS_signed_get_attr_by_OBJ(signer, oid.get(), -1);
-    if (index < 0)
+    const int index = oid ? CMS_signed_get_attr_by_OBJ(signer, oid.get(), -1) : -2;
+    if (index == -1)
         return std::nullopt;
-    ASN1_TYPE *value = X509_ATTRIBUTE_get0_type(CMS_signed_get_attr(signer, index), 0);
-    ok = value && value->type == V_ASN1_OCTET_STRING;
+    X509_ATTRIBUTE *attribute = index >= 0 ? CMS_signed_get_attr(signer, index) : nullptr;
+    ASN1_TYPE *value = attribute ? X509_ATTRIBUTE_get0_type(attribute, 0) : nullptr;
+    ok = value && value->type == V_ASN1_OCTET_STRING && value->value.octet_string->length > 0;
     if (!ok)
         return QList<QByteArray>{};
     plist_t parsed = nullptr;
+    // This libplist answers nothing but the node: a null one is the failure.
     plist_from_memory(reinterpret_cast<const char *>(value->value.octet_string->data),
                       uint32_t(value->value.octet_string->length), &parsed);
     std::unique_ptr<void, PlistFree> root(parsed);
@@ -74,9 +78,10 @@ void judgeChain(CmsCheck &check, CMS_ContentInfo *cms, X509 *leaf, CMS_SignerInf
         check.validityRule = ValidityRule::signingTime;
     }
     CertificateStack supplied(CMS_get1_certs(cms));
-    const ChainCheck chain = checkChain(leaf, supplied.get(), at.toSecsSinceEpoch(), moment);
+    const ChainCheck chain = checkChain(leaf, supplied.get(), at.toSecsSinceEpoch(), moment, ChainPurpose::code);
     check.chain = chain.chain;
     check.reachesAppleRoot = chain.reachesAppleRoot;
+    check.developerId = chain.developerId;
     check.authorities = commonNames(chain.chain);
     if (!chain.failure.isEmpty())
         check.failures.prepend(chain.failure);
@@ -88,7 +93,9 @@ CmsCheck checkCmsSignature(ByteView cms, ByteView primaryDirectory, const QList<
 {
     CmsCheck check;
     const unsigned char *cursor = cms.data();
-    CmsPtr parsed(cms.size() > 0 ? d2i_CMS_ContentInfo(nullptr, &cursor, long(cms.size())) : nullptr);
+    // The wrapper's length is 32 bits wide; OpenSSL counts in int and long.
+    const bool sized = cms.size() > 0 && primaryDirectory.size() <= std::size_t(INT_MAX) && cms.size() <= std::size_t(INT_MAX);
+    CmsPtr parsed(sized ? d2i_CMS_ContentInfo(nullptr, &cursor, long(cms.size())) : nullptr);
     STACK_OF(CMS_SignerInfo) *signers = parsed ? CMS_get0_SignerInfos(parsed.get()) : nullptr;
     if (!signers || sk_CMS_SignerInfo_num(signers) != 1) {
         check.failures << modified << QStringLiteral("the CMS signature is damaged");
@@ -98,8 +105,10 @@ CmsCheck checkCmsSignature(ByteView cms, ByteView primaryDirectory, const QList<
     // leaks that copy on some failures; behind a null filter it is read in place.
     std::unique_ptr<BIO, BioChainFree> content(BIO_new(BIO_f_null()));
     BIO *memory = content ? BIO_new_mem_buf(primaryDirectory.data(), int(primaryDirectory.size())) : nullptr;
-    if (memory)
-        BIO_push(content.get(), memory);
+    if (memory && !BIO_push(content.get(), memory)) {
+        BIO_free(memory);
+        memory = nullptr;
+    }
     if (!memory || CMS_verify(parsed.get(), nullptr, nullptr, content.get(), nullptr,
                                CMS_NO_SIGNER_CERT_VERIFY | CMS_BINARY | CMS_DETACHED) != 1) {
         check.failures << modified << QStringLiteral("the CMS signature does not match the CodeDirectory");
@@ -107,15 +116,22 @@ CmsCheck checkCmsSignature(ByteView cms, ByteView primaryDirectory, const QList<
     }
     CMS_SignerInfo *signer = sk_CMS_SignerInfo_value(signers, 0);
     X509 *leaf = nullptr;
-    CMS_SignerInfo_get0_algs(signer, nullptr, &leaf, nullptr, nullptr);
+    if (signer)
+        CMS_SignerInfo_get0_algs(signer, nullptr, &leaf, nullptr, nullptr);
     bool readable = true;
-    const auto listed = listedCdHashes(signer, readable);
-    if (!readable || (listed && (listed->size() != cdHashes.size()
+    const auto listed = signer ? listedCdHashes(signer, readable) : std::nullopt;
+    if (!signer || !readable || (listed && (listed->size() != cdHashes.size()
                                  || !std::all_of(cdHashes.begin(), cdHashes.end(),
                                                  [&](const QByteArray &hash) { return listed->contains(hash); })))) {
         check.failures << modified << QStringLiteral("the signed CDHashes do not match the CodeDirectories");
         return check;
     }
+    // The CMS signs the primary CodeDirectory alone; an alternate is bound only through that list.
+    if (!listed && cdHashes.size() > 1) {
+        check.failures << modified << QStringLiteral("the signature does not bind its alternate CodeDirectories");
+        return check;
+    }
+    check.everyDirectoryBound = true;
     judgeChain(check, parsed.get(), leaf, signer);
     return check;
 }

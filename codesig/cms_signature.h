@@ -19,6 +19,8 @@ struct CmsCheck {
     QStringList failures; // headline first; empty when the signature holds
     std::vector<X509Ptr> chain;
     bool reachesAppleRoot = false;
+    bool developerId = false;         // see ChainCheck
+    bool everyDirectoryBound = false; // the signature binds every CodeDirectory, alternates included
     QStringList authorities;
     std::optional<QDateTime> secureTimestamp;
     std::optional<QDateTime> signingTime;
@@ -26,7 +28,8 @@ struct CmsCheck {
 };
 
 // cdHashes: every CodeDirectory's digest truncated to 20 bytes, in the
-// SuperBlob's order, which the CDHashes attribute must list when present.
+// SuperBlob's order, which the CDHashes attribute must list; it may be
+// absent only where there is no alternate CodeDirectory to bind.
 CmsCheck checkCmsSignature(ByteView cms, ByteView primaryDirectory, const QList<QByteArray> &cdHashes);
 
 } // namespace codesig

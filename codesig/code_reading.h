@@ -35,6 +35,7 @@ struct SliceSignature {
     int pageSize = 0;
     QByteArray entitlementsXml;  // the signed entitlements as stored; empty when none
     QStringList authorities;     // certificate common names, leaf first; empty when ad hoc
+    bool developerId = false;    // the chain holds with a Developer ID Application leaf under a Developer ID CA
     std::optional<QDateTime> secureTimestamp; // UTC
     std::optional<QDateTime> signingTime;     // UTC
     ValidityRule validityRule = ValidityRule::none;

@@ -42,6 +42,7 @@ std::optional<CodeReading> readDiskImageCode(ByteView file)
     signedTrailer.replace(qsizetype(signatureLengthField), 8, QByteArray(8, '\0'));
     SlotSubjects subjects;
     subjects.repSpecific = signedTrailer;
+    subjects.codeName = QStringLiteral("image");
     const SignatureCheck check = checkSignature(*file.sub(0, offset), *superBlob, subjects);
     reading.slices.push_back(check.slice);
     reading.failures = check.failures;

@@ -1,5 +1,7 @@
 #include "codesig/embedded_signature.h"
 
+#include <algorithm>
+
 namespace codesig {
 namespace {
 
@@ -35,8 +37,6 @@ QString readEntry(EmbeddedSignature &signature, ByteView superBlob, std::uint32_
         CodeDirectoryReading reading = bytes ? readCodeDirectory(*bytes) : CodeDirectoryReading{};
         if (!reading.directory)
             return reading.error.isEmpty() ? damaged : reading.error;
-        if (type == slotCodeDirectory && signature.hasPrimary)
-            return QStringLiteral("the embedded signature holds two primary CodeDirectories");
         signature.hasPrimary = signature.hasPrimary || type == slotCodeDirectory;
         auto at = type == slotCodeDirectory ? signature.directories.begin() : signature.directories.end();
         signature.directories.insert(at, *reading.directory);
@@ -59,6 +59,38 @@ QString readEntry(EmbeddedSignature &signature, ByteView superBlob, std::uint32_
     return {};
 }
 
+// The index gives offsets, not lengths: each blob has the room up to the
+// next one. Every entry names its own type once and its own room, past the
+// header and the index, and a blob (magic 0xfade....) must fit its room;
+// where two entries share bytes or a type, which one a check reads and which
+// one the platform reads could differ. Other bytes (a stapled ticket) have
+// no length of their own.
+QString indexFailure(ByteView blob, std::uint32_t count)
+{
+    const QString overlap = QStringLiteral("two blobs of the embedded signature overlap");
+    std::vector<std::uint32_t> types, sorted;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t type = *blob.be32(12 + i * 8);
+        if (std::find(types.begin(), types.end(), type) != types.end())
+            return QStringLiteral("the embedded signature holds two blobs of type 0x%1").arg(type, 0, 16);
+        types.push_back(type);
+        sorted.push_back(*blob.be32(16 + i * 8));
+    }
+    std::sort(sorted.begin(), sorted.end());
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        const std::uint64_t next = i + 1 < sorted.size() ? sorted[i + 1] : blob.size();
+        const auto magic = blob.be32(sorted[i]);
+        const auto length = blob.be32(std::uint64_t(sorted[i]) + 4);
+        if (sorted[i] >= blob.size())
+            return QStringLiteral("the embedded signature's index points outside it");
+        if (sorted[i] < 12 + std::uint64_t(count) * 8 || next == sorted[i])
+            return overlap;
+        if (magic && length && (*magic >> 16) == 0xfade && *length > next - sorted[i])
+            return overlap;
+    }
+    return {};
+}
+
 } // namespace
 
 EmbeddedSignature readEmbeddedSignature(ByteView superBlob)
@@ -73,6 +105,10 @@ EmbeddedSignature readEmbeddedSignature(ByteView superBlob)
         return signature;
     }
     const ByteView blob = *superBlob.sub(0, *length);
+    if (QString error = indexFailure(blob, *count); !error.isEmpty()) {
+        signature.error = error;
+        return signature;
+    }
     for (std::uint32_t i = 0; i < *count; ++i) {
         const std::uint32_t type = *blob.be32(12 + i * 8);
         const std::uint32_t offset = *blob.be32(16 + i * 8);

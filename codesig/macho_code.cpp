@@ -35,6 +35,7 @@ MachOCodeReading readMachOCode(const QString &path, ByteView file, const SlotSub
     reading.executablePath = path;
     const MachOFile machO = readMachO(file);
     if (!machO.error.isEmpty()) {
+        reading.isSigned = machO.signatureCommandSeen;
         reading.failures << QStringLiteral("main executable failed strict validation") << machO.error;
         return result;
     }
@@ -53,7 +54,8 @@ MachOCodeReading readMachOCode(const QString &path, ByteView file, const SlotSub
             if (const auto embedded = slice.bytes.sub(slice.infoPlist->offset, slice.infoPlist->length))
                 own.infoPlist = embedded->toByteArray();
         const auto superBlob = slice.bytes.sub(slice.signature->offset, slice.signature->length);
-        SignatureCheck check = superBlob ? checkSignature(slice.bytes, *superBlob, own) : SignatureCheck{};
+        SignatureCheck check = superBlob ? checkSignature(*slice.bytes.sub(0, slice.signature->offset), *superBlob, own)
+                                         : SignatureCheck{};
         if (!superBlob)
             check.failures << QStringLiteral("invalid signature (code or signature have been modified)")
                            << QStringLiteral("the signature lies outside the file");

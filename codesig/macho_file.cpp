@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace codesig {
 namespace {
 
@@ -91,12 +93,38 @@ QString readThin(MachOSlice &slice)
             const auto dataSize = command->le32(12);
             if (!dataOffset || !dataSize)
                 return QStringLiteral("the code signature command is truncated");
+            // A second one would leave the reader and the loader to choose between signatures.
+            if (slice.signature)
+                return QStringLiteral("the Mach-O file has more than one code signature command");
             slice.signature = ByteRange{*dataOffset, *dataSize};
         } else if (*kind == (is64 ? loadSegment64 : loadSegment32) && !slice.infoPlist) {
             slice.infoPlist = infoPlistSection(*command, is64);
         }
         offset += *size;
     }
+    // Room in the table no command accounts for could hide one from this reader.
+    if (offset != *commandsSize)
+        return QStringLiteral("the load commands do not fill their table");
+    // Bytes past the signature are covered by nothing; strict verification refuses them.
+    if (slice.signature && slice.signature->offset + slice.signature->length < slice.bytes.size())
+        return QStringLiteral("data follows the code signature");
+    return {};
+}
+
+// The universal header's table and every architecture each lie apart, one
+// slice per architecture: a byte read as two architectures, or as the table,
+// would be checked twice or not as what runs, and the loader picks one slice
+// per architecture, so a second would never be the one checked.
+QString layoutFailure(const std::vector<ByteRange> &ranges, const std::vector<std::uint64_t> &cpus)
+{
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (ranges[i].offset < ranges[j].offset + ranges[j].length
+                && ranges[j].offset < ranges[i].offset + ranges[i].length)
+                return QStringLiteral("two architectures of the universal file overlap");
+    for (std::size_t i = 0; i < cpus.size(); ++i)
+        if (std::find(cpus.begin(), cpus.begin() + std::ptrdiff_t(i), cpus[i]) != cpus.begin() + std::ptrdiff_t(i))
+            return QStringLiteral("the universal file holds an architecture twice");
     return {};
 }
 
@@ -110,23 +138,33 @@ MachOFile readUniversal(ByteView file, bool is64)
         return result;
     }
     const std::uint64_t entrySize = is64 ? 32 : 20;
+    std::vector<ByteRange> ranges{{0, 8 + *count * entrySize}};
+    std::vector<std::uint64_t> cpus;
     for (std::uint32_t i = 0; i < *count; ++i) {
         const std::uint64_t entry = 8 + i * entrySize;
+        const auto cpuType = file.be32Wide(entry), cpuSubtype = file.be32Wide(entry + 4);
         const auto offset = is64 ? file.be64(entry + 8) : file.be32Wide(entry + 8);
         const auto size = is64 ? file.be64(entry + 16) : file.be32Wide(entry + 12);
-        const auto bytes = (offset && size) ? file.sub(*offset, *size) : std::nullopt;
+        const auto bytes = (cpuType && cpuSubtype && offset && size) ? file.sub(*offset, *size) : std::nullopt;
         if (!bytes) {
             result.error = QStringLiteral("an architecture lies outside the file");
             return result;
         }
+        ranges.push_back(ByteRange{*offset, *size});
+        cpus.push_back((*cpuType << 32) | (*cpuSubtype & 0xffffff));
         MachOSlice slice;
         slice.bytes = *bytes;
-        if (const QString error = readThin(slice); !error.isEmpty()) {
+        const QString error = readThin(slice);
+        result.signatureCommandSeen = result.signatureCommandSeen || slice.signature;
+        if (!error.isEmpty()) {
             result.error = error;
             return result;
         }
         result.slices.push_back(slice);
     }
+    result.error = layoutFailure(ranges, cpus);
+    if (!result.error.isEmpty())
+        result.slices.clear();
     return result;
 }
 
@@ -149,6 +187,7 @@ MachOFile readMachO(ByteView file)
     MachOSlice slice;
     slice.bytes = file;
     result.error = readThin(slice);
+    result.signatureCommandSeen = slice.signature.has_value();
     if (result.error.isEmpty())
         result.slices.push_back(slice);
     return result;

@@ -29,6 +29,7 @@ struct MachOFile {
     bool universal = false;
     std::vector<MachOSlice> slices;
     QString error; // non-empty when the bytes are a damaged Mach-O file
+    bool signatureCommandSeen = false; // even in a file refused: the fault is then in signed code
 };
 
 // Whether the bytes start like a thin or universal Mach-O file.

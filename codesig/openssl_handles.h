@@ -23,10 +23,12 @@ using X509Ptr = std::shared_ptr<X509>;
 using CmsPtr = std::unique_ptr<CMS_ContentInfo, CmsFree>;
 using CertificateStack = std::unique_ptr<STACK_OF(X509), StackFree>;
 
-// A shared handle on a certificate someone else owns (takes a reference).
+// A shared handle on a certificate someone else owns (takes a reference);
+// null when there is none or no reference can be taken.
 inline X509Ptr shareCertificate(X509 *certificate)
 {
-    X509_up_ref(certificate);
+    if (!certificate || X509_up_ref(certificate) != 1)
+        return {};
     return X509Ptr(certificate, X509Free{});
 }
 

@@ -14,18 +14,21 @@ struct ContextFree {
 
 bool layoutFits(ByteView code, const PageLayout &layout, const HashKind &kind, ByteView expected)
 {
-    if (layout.codeLimit > code.size() || layout.pageShift > 30)
-        return false;
     const std::uint64_t expectedBytes = std::uint64_t(layout.pageCount) * std::uint64_t(kind.size);
-    if (expected.size() != expectedBytes)
+    return layout.codeLimit <= code.size() && expected.size() == expectedBytes && pageCountMatches(layout);
+}
+
+} // namespace
+
+bool pageCountMatches(const PageLayout &layout)
+{
+    if (layout.pageShift > 30)
         return false;
     if (layout.pageShift == 0)
         return layout.pageCount == (layout.codeLimit ? 1u : 0u);
     const std::uint64_t pageSize = std::uint64_t(1) << layout.pageShift;
     return layout.pageCount == (layout.codeLimit + pageSize - 1) / pageSize;
 }
-
-} // namespace
 
 std::optional<std::uint32_t> firstMismatchedPage(ByteView code, const PageLayout &layout,
                                                  const HashKind &kind, ByteView expected)

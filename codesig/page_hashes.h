@@ -16,6 +16,10 @@ struct PageLayout {
     std::uint32_t pageCount = 0;
 };
 
+// Whether pageCount is the number of pages codeLimit spans: one per page,
+// the last one short, or a single digest of the whole when pageShift is 0.
+bool pageCountMatches(const PageLayout &layout);
+
 // Index of the first page whose digest differs from expected (pageCount
 // digests of kind.size bytes); nullopt when every page matches. A layout the
 // code cannot hold (limit past the end, wrong page count) is page 0.

@@ -30,6 +30,10 @@ std::optional<ByteView> viewOf(const std::optional<QByteArray> &bytes)
 QStringList directoryFailures(const CodeDirectory &cd, ByteView code, const EmbeddedSignature &signature,
                               const SlotSubjects &subjects, bool &sealBound)
 {
+    if (cd.pages.codeLimit != code.size())
+        return {modified, QStringLiteral("the code signature does not cover the whole %1").arg(subjects.codeName)};
+    if (!pageCountMatches(cd.pages))
+        return {modified, QStringLiteral("the CodeDirectory's page count does not match its code limit")};
     if (firstMismatchedPage(code, cd.pages, cd.kind, cd.codeSlots))
         return {modified};
     const Binding info = subjects.infoPlist ? slotBinding(cd, SpecialSlot::infoPlist, viewOf(subjects.infoPlist)) : Binding::matches;
@@ -58,9 +62,19 @@ QStringList directoryFailures(const CodeDirectory &cd, ByteView code, const Embe
     return {};
 }
 
-void describe(SliceSignature &slice, const EmbeddedSignature &signature)
+QList<QByteArray> truncatedHashes(const EmbeddedSignature &signature)
 {
-    const CodeDirectory &best = bestDirectory(signature);
+    QList<QByteArray> hashes;
+    for (const CodeDirectory &directory : signature.directories)
+        hashes << directory.cdHash.left(20);
+    return hashes;
+}
+
+// What the display reports, from the strongest CodeDirectory only when the
+// signature binds them all; otherwise from the one it signs.
+void describe(SliceSignature &slice, const EmbeddedSignature &signature, bool everyDirectoryBound)
+{
+    const CodeDirectory &best = everyDirectoryBound ? bestDirectory(signature) : signature.directories.front();
     slice.codeDirectoryVersion = best.version;
     slice.flags = best.flags;
     slice.hashType = best.kind.name;
@@ -69,8 +83,7 @@ void describe(SliceSignature &slice, const EmbeddedSignature &signature)
     slice.cdHash = best.cdHash;
     // A shift the page check refuses (over 30) reports no page size rather than a wrapped one.
     slice.pageSize = best.pages.pageShift && best.pages.pageShift <= 30 ? 1 << best.pages.pageShift : 0;
-    for (const CodeDirectory &directory : signature.directories)
-        slice.cdHashes << directory.cdHash.left(20);
+    slice.cdHashes = everyDirectoryBound ? truncatedHashes(signature) : QList<QByteArray>{best.cdHash.left(20)};
     if (signature.entitlements)
         slice.entitlementsXml = signature.entitlements->from(8)->toByteArray();
 }
@@ -100,7 +113,7 @@ SignatureCheck checkSignature(ByteView code, ByteView superBlob, const SlotSubje
         check.failures << modified << signature.error;
         return check;
     }
-    describe(check.slice, signature);
+    describe(check.slice, signature, false);
     for (const CodeDirectory &directory : signature.directories) {
         check.failures = directoryFailures(directory, code, signature, subjects, check.sealBound);
         if (!check.failures.isEmpty())
@@ -108,12 +121,17 @@ SignatureCheck checkSignature(ByteView code, ByteView superBlob, const SlotSubje
     }
     const bool adhoc = signature.directories.front().flags & cdFlag::adhoc;
     if (!signature.cms || signature.cms->empty()) {
+        // Ad hoc code has no signer to bind anything: every CodeDirectory held against the code.
+        describe(check.slice, signature, true);
         if (!adhoc)
             check.failures << modified << QStringLiteral("the signature is not ad hoc but carries no CMS signature");
         check.failures << requirementFailures(check.slice, signature, CmsCheck{});
         return check;
     }
-    const CmsCheck cms = checkCmsSignature(*signature.cms, signature.directories.front().bytes, check.slice.cdHashes);
+    const CmsCheck cms = checkCmsSignature(*signature.cms, signature.directories.front().bytes, truncatedHashes(signature));
+    if (cms.everyDirectoryBound)
+        describe(check.slice, signature, true);
+    check.slice.developerId = cms.developerId;
     check.slice.authorities = cms.authorities;
     check.slice.secureTimestamp = cms.secureTimestamp;
     check.slice.signingTime = cms.signingTime;

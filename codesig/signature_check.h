@@ -18,6 +18,7 @@ struct SlotSubjects {
     bool inBundle = false;                  // slot 3 then must match resourceSeal, which must exist
     std::optional<QByteArray> resourceSeal; // the bundle's _CodeSignature/CodeResources
     std::optional<QByteArray> repSpecific;  // slot 6 (a disk image's trailer as signed)
+    QString codeName = QStringLiteral("executable"); // what the covered bytes are, in failures
 };
 
 struct SignatureCheck {
@@ -26,7 +27,8 @@ struct SignatureCheck {
     bool sealBound = false;     // slot 3 binds the resource seal given, and matches it
 };
 
-// code: the bytes the page digests cover (a Mach-O slice, a disk image);
+// code: every byte before the signature (of a Mach-O slice, of a disk
+// image), which each CodeDirectory's code limit must reach exactly;
 // superBlob: the embedded signature, wherever it lies.
 SignatureCheck checkSignature(ByteView code, ByteView superBlob, const SlotSubjects &subjects);
 

@@ -17,7 +17,7 @@ struct ObjectFree { void operator()(ASN1_OBJECT *object) const { ASN1_OBJECT_fre
 QByteArray tokenBytes(CMS_SignerInfo *signer)
 {
     std::unique_ptr<ASN1_OBJECT, ObjectFree> oid(OBJ_txt2obj(timestampTokenAttribute, 1));
-    const int index = CMS_unsigned_get_attr_by_OBJ(signer, oid.get(), -1);
+    const int index = oid ? CMS_unsigned_get_attr_by_OBJ(signer, oid.get(), -1) : -1;
     X509_ATTRIBUTE *attribute = index >= 0 ? CMS_unsigned_get_attr(signer, index) : nullptr;
     ASN1_TYPE *value = attribute ? X509_ATTRIBUTE_get0_type(attribute, 0) : nullptr;
     if (!value || value->type != V_ASN1_SEQUENCE)
@@ -28,9 +28,10 @@ QByteArray tokenBytes(CMS_SignerInfo *signer)
 bool imprintCovers(TS_TST_INFO *info, CMS_SignerInfo *signer)
 {
     TS_MSG_IMPRINT *imprint = TS_TST_INFO_get_msg_imprint(info);
-    const EVP_MD *digest = EVP_get_digestbyobj(TS_MSG_IMPRINT_get_algo(imprint)->algorithm);
+    X509_ALGOR *algorithm = imprint ? TS_MSG_IMPRINT_get_algo(imprint) : nullptr;
+    const EVP_MD *digest = algorithm ? EVP_get_digestbyobj(algorithm->algorithm) : nullptr;
     ASN1_OCTET_STRING *signature = CMS_SignerInfo_get0_signature(signer);
-    ASN1_OCTET_STRING *expected = TS_MSG_IMPRINT_get_msg(imprint);
+    ASN1_OCTET_STRING *expected = imprint ? TS_MSG_IMPRINT_get_msg(imprint) : nullptr;
     unsigned char computed[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     return digest && signature && expected
@@ -81,7 +82,8 @@ TimestampCheck checkTimestamp(CMS_SignerInfo *signer)
     X509 *authority = signers && sk_X509_num(signers) == 1 ? sk_X509_value(signers, 0) : nullptr;
     sk_X509_free(signers);
     CertificateStack supplied(CMS_get1_certs(token.get()));
-    const ChainCheck chain = checkChain(authority, supplied.get(), time->toSecsSinceEpoch(), QStringLiteral("secure timestamp"));
+    const ChainCheck chain = checkChain(authority, supplied.get(), time->toSecsSinceEpoch(), QStringLiteral("secure timestamp"),
+                                        ChainPurpose::timestamp);
     if (!chain.failure.isEmpty() || !passesThroughTimestampCa(chain.chain)) {
         check.failure = QStringLiteral("the signature's secure timestamp does not chain to the Apple Timestamp CA");
         return check;

@@ -142,6 +142,7 @@ private slots:
         QCOMPARE(slice.hashType, QStringLiteral("sha256"));
         QCOMPARE(slice.authorities, QStringList{QStringLiteral("Developer ID Application: Mayur Pawashe (ZCK58M894E)")} + developerIdChain);
         QCOMPARE(slice.validityRule, ValidityRule::secureTimestamp);
+        QVERIFY(slice.developerId);
         QCOMPARE(slice.secureTimestamp->date(), QDate(2023, 3, 12));
         QCOMPARE(slice.signingTime->date(), QDate(2023, 3, 12));
         QVERIFY(slice.entitlementsXml.contains("<key>com.apple.security.app-sandbox</key>"));
@@ -186,6 +187,8 @@ private slots:
             "invalid resource directory (directory or signature have been modified)", "In architecture: arm64"};
         QTest::newRow("seal removed") << "seal removed" << QStringList{
             "code has no resources but signature indicates they must be present", "In architecture: arm64"};
+        QTest::newRow("bytes appended") << "bytes appended" << QStringList{
+            "main executable failed strict validation", "data follows the code signature"};
         QTest::newRow("foreign certificate") << "foreign certificate" << QStringList{
             "the signature's certificate chain does not reach an Apple root certificate", "In architecture: arm64"};
     }
@@ -198,7 +201,9 @@ private slots:
         const QString executable = app + QStringLiteral("/Contents/MacOS/SignedApp");
         const QString seal = app + QStringLiteral("/Contents/_CodeSignature/CodeResources");
         QByteArray macho = readAll(executable);
-        if (change == QLatin1String("code page")) {
+        if (change == QLatin1String("bytes appended")) {
+            macho.append("appended");
+        } else if (change == QLatin1String("code page")) {
             macho[0x3000] = char(macho[0x3000] ^ 0x01);
         } else if (change == QLatin1String("Info.plist")) {
             QVERIFY(writeAll(app + "/Contents/Info.plist",

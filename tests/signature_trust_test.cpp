@@ -1,0 +1,216 @@
+// What a signature must prove before its code reads valid: that it covers
+// every byte before it and nothing follows it, that its file and SuperBlob
+// are laid out once and without overlaps, that it binds every
+// CodeDirectory it reports from, and that its chain is held to its purpose.
+// Hostile rows are made by an ad hoc signer of
+// the test's own and by changing a real Developer ID executable.
+
+#include "signed_code.h"
+
+#include "codesig/certificate_chain.h"
+#include "codesig/code_reading.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace signedcode;
+
+namespace {
+
+const QString modified = QStringLiteral("invalid signature (code or signature have been modified)");
+const QString strict = QStringLiteral("main executable failed strict validation");
+const QString arm64 = QStringLiteral("In architecture: arm64");
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+Directory directory(int hashType, std::optional<quint32> codeLimit = {}, std::optional<quint32> codeSlots = {})
+{
+    Directory made;
+    made.hashType = hashType;
+    made.codeLimit = codeLimit;
+    made.codeSlots = codeSlots;
+    return made;
+}
+
+QByteArray signedThin(quint32 codeSize, const QList<Directory> &directories, const QList<Blob> &more = {})
+{
+    QByteArray thin = thinImage(codeSize);
+    sign(thin, directories, more);
+    return thin;
+}
+
+// The real signature with an alternate SHA-384 CodeDirectory of another
+// identifier, and a CMS signature (by a foreign certificate) that lists no
+// CDHashes; the room its signing tool reserved holds the larger SuperBlob.
+QByteArray unboundAlternate(QByteArray macho)
+{
+    const quint32 offset = le32(macho, signatureCommand(macho) + 8);
+    QList<Blob> blobs = blobsOf(macho.mid(offset));
+    const QByteArray cms = foreignCms(blobs.first().bytes);
+    for (Blob &blob : blobs)
+        if (blob.type == 0x10000)
+            blob.bytes = bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + cms.size())) + cms;
+    Directory forged = directory(4);
+    forged.identifier = "com.zoo.ForgedApp";
+    forged.flags = 0;
+    blobs.insert(1, Blob{0x1000, codeDirectory(macho.left(offset), forged)});
+    const QByteArray signature = superBlob(blobs);
+    return macho.replace(offset, signature.size(), signature);
+}
+
+} // namespace
+
+class SignatureTrustTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QByteArray m_developerId; // the real app's arm64 executable
+    // A stand-in for Apple's authorities: one root, a Developer ID CA, another CA, a timestamp CA.
+    const QStringList m_authority{"basicConstraints=critical,CA:TRUE", "keyUsage=critical,keyCertSign"};
+    Issued m_root_ca = issue("Test Root CA", nullptr, m_authority);
+    QMap<QString, Issued> m_issuers{
+        {"Developer ID CA", issue("Developer ID Certification Authority", &m_root_ca,
+                                  m_authority + QStringList{"1.2.840.113635.100.6.2.6=DER:05:00"})},
+        {"other CA", issue("Developer Relations CA", &m_root_ca, m_authority)},
+        {"timestamp CA", issue("Timestamp CA", &m_root_ca, m_authority)}};
+
+private slots:
+    void initTestCase()
+    {
+        QProcess tar;
+        tar.setWorkingDirectory(m_root.path());
+        tar.start(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip")});
+        QVERIFY(tar.waitForFinished());
+        m_developerId = readAll(m_root.filePath(QStringLiteral("DevSignedApp.app/Contents/MacOS/SignedApp")));
+        QVERIFY(!m_developerId.isEmpty());
+    }
+
+    void onlyWhatTheSignatureCoversReadsValid_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("failures");
+        QTest::addColumn<QString>("identifier"); // reported from the first slice; empty: not asked
+
+        const QByteArray arm = signedThin(8192, {{}});
+        QByteArray intel = thinImage(8192);
+        putLe32(intel, 4, 0x01000007);
+        sign(intel, {{}});
+        QByteArray shortLimit = signedThin(8192, {directory(2, 4096)});
+        shortLimit[6000] = char(shortLimit[6000] ^ 1);
+        const QByteArray secondSignatureCommand = QByteArray::fromHex("1d00000010000000") + QByteArray::fromHex("0020000000100000");
+        QByteArray twoCommands = thinImage(8192, secondSignatureCommand, 1);
+        sign(twoCommands, {{}});
+        QByteArray slackTable = thinImage(8192, {}, 0, 24);
+        sign(slackTable, {{}});
+        const QByteArray data(8192, 'd');
+
+        QTest::newRow("ad hoc, whole") << arm << QStringList() << "com.example.tool";
+        QTest::newRow("ad hoc, SHA-1 and SHA-256") << signedThin(8192, {directory(1), directory(2)}) << QStringList() << "";
+        QTest::newRow("universal, whole") << universal({{arm, 16384}, {intel, 32768}}) << QStringList() << "";
+        QTest::newRow("Developer ID, whole") << m_developerId << QStringList() << "com.zoo.SignedApp";
+        QTest::newRow("disk image, whole") << diskImage(data, {}) << QStringList() << "";
+
+        const QStringList notCovered = {modified, arm64, "the code signature does not cover the whole executable"};
+        QTest::newRow("limit short, byte past it changed") << shortLimit << notCovered << "";
+        QTest::newRow("limit zero") << signedThin(8192, {directory(2, 0)}) << notCovered << "";
+        QTest::newRow("alternate's limit short") << signedThin(8192, {{}, directory(1, 4096)}) << notCovered << "";
+        QTest::newRow("one slot for two pages") << signedThin(8192, {directory(2, {}, 1)})
+            << QStringList{modified, arm64, "the CodeDirectory's page count does not match its code limit"} << "";
+        QTest::newRow("disk image limit short") << diskImage(data, directory(2, 4096))
+            << QStringList{modified, "the code signature does not cover the whole image"} << "";
+        QTest::newRow("Developer ID, bytes appended") << m_developerId + QByteArray(16, '\0')
+            << QStringList{strict, "data follows the code signature"} << "";
+
+        QTest::newRow("two signature commands") << twoCommands
+            << QStringList{strict, "the Mach-O file has more than one code signature command"} << "";
+        QTest::newRow("load commands short of their table") << slackTable
+            << QStringList{strict, "the load commands do not fill their table"} << "";
+        QTest::newRow("architectures overlap") << universal({{arm, 16384}, {intel, 16384}})
+            << QStringList{strict, "two architectures of the universal file overlap"} << "";
+        QTest::newRow("architecture twice") << universal({{arm, 16384}, {arm, 32768}})
+            << QStringList{strict, "the universal file holds an architecture twice"} << "";
+        QTest::newRow("two blobs of one type") << signedThin(8192, {{}}, {{0x10000, emptyCms()}})
+            << QStringList{modified, arm64, "the embedded signature holds two blobs of type 0x10000"} << "";
+        QTest::newRow("blob over the CodeDirectory") << signedThin(8192, {{}}, {{0x20, {}, 12 + 3 * 8}})
+            << QStringList{modified, arm64, "two blobs of the embedded signature overlap"} << "";
+        QTest::newRow("blob over the index") << signedThin(8192, {{}}, {{0x20, {}, 0}})
+            << QStringList{modified, arm64, "two blobs of the embedded signature overlap"} << "";
+
+        QTest::newRow("alternate not bound by the CMS") << unboundAlternate(m_developerId)
+            << QStringList{modified, arm64, "the signature does not bind its alternate CodeDirectories"} << "com.zoo.SignedApp";
+    }
+
+    void onlyWhatTheSignatureCoversReadsValid()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, failures);
+        QFETCH(QString, identifier);
+        const QString path = m_root.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
+        QVERIFY(writeAll(path, bytes));
+        const codesig::CodeReading reading = codesig::readCode(path);
+        QCOMPARE(reading.failures, failures);
+        if (!identifier.isEmpty())
+            QCOMPARE(reading.slices.at(0).identifier, identifier);
+    }
+
+    void chainsAreHeldToTheirPurpose_data()
+    {
+        QTest::addColumn<QString>("issuer");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QStringList>("leafExtensions");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<bool>("developerId");
+        const QByteArray developerId = "Developer ID Application: Test (TEAMID1234)";
+        const QString codeSigning = "extendedKeyUsage=critical,codeSigning";
+        const QString mark = "1.2.840.113635.100.6.1.13=critical,DER:05:00";
+        QTest::newRow("Developer ID") << "Developer ID CA" << developerId << QStringList{codeSigning, mark} << "" << true;
+        QTest::newRow("development") << "other CA" << QByteArray("Apple Development: Test (TEAMID1234)")
+                                     << QStringList{codeSigning} << "" << false;
+        const QString notForCode = "the signing certificate is not meant for signing code";
+        QTest::newRow("no key usage") << "Developer ID CA" << developerId << QStringList{mark} << notForCode << false;
+        QTest::newRow("server key usage") << "Developer ID CA" << developerId
+                                          << QStringList{"extendedKeyUsage=critical,serverAuth", mark} << notForCode << false;
+        QTest::newRow("Developer ID name, no mark") << "Developer ID CA" << developerId << QStringList{codeSigning}
+            << "the signing certificate is named Developer ID but is not a Developer ID Application certificate" << false;
+        QTest::newRow("Developer ID under another CA") << "other CA" << developerId << QStringList{codeSigning, mark}
+            << "the signing certificate is named Developer ID but not issued by a Developer ID Certification Authority" << false;
+        QTest::newRow("through the timestamp CA") << "timestamp CA" << developerId << QStringList{codeSigning, mark}
+            << "the signature's certificate chain does not reach an Apple root certificate" << false;
+    }
+
+    // The issuer travels with the leaf, as a signature carries its intermediates.
+    void chainsAreHeldToTheirPurpose()
+    {
+        QFETCH(QString, issuer);
+        QFETCH(QByteArray, name);
+        QFETCH(QStringList, leafExtensions);
+        QFETCH(QString, failure);
+        QFETCH(bool, developerId);
+        const Issued &authority = m_issuers[issuer];
+        const Issued leaf = issue(name.constData(), &authority, leafExtensions);
+        codesig::AppleAnchors anchors;
+        anchors.roots = {m_root_ca.certificate};
+        anchors.intermediates = {m_issuers["Developer ID CA"].certificate, m_issuers["other CA"].certificate};
+        anchors.timestampAuthority = m_issuers["timestamp CA"].certificate;
+        codesig::CertificateStack supplied(sk_X509_new_null());
+        QVERIFY(X509_add_cert(supplied.get(), authority.certificate.get(), X509_ADD_FLAG_UP_REF) == 1);
+        const codesig::ChainCheck chain = codesig::checkChain(leaf.certificate.get(), supplied.get(), std::time(nullptr),
+                                                              "signing time", codesig::ChainPurpose::code, anchors);
+        QCOMPARE(chain.failure, failure);
+        QCOMPARE(chain.developerId, developerId);
+    }
+};
+
+QTEST_GUILESS_MAIN(SignatureTrustTest)
+#include "signature_trust_test.moc"
