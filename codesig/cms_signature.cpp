@@ -82,8 +82,11 @@ void judgeChain(CmsCheck &check, CMS_ContentInfo *cms, X509 *leaf, CMS_SignerInf
     check.chain = chain.chain;
     check.reachesAppleRoot = chain.reachesAppleRoot;
     check.developerId = chain.developerId;
-    check.authorities = commonNames(chain.chain);
-    if (!chain.failure.isEmpty())
+    // Names are shown only for a chain that holds: a certificate that does not
+    // lead to Apple's root names nobody.
+    if (chain.failure.isEmpty())
+        check.authorities = commonNames(chain.chain);
+    else
         check.failures.prepend(chain.failure);
 }
 

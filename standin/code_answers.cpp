@@ -94,10 +94,10 @@ QStringList displayLines(const QString &path, const CodeReading &code, const Sli
     return texts;
 }
 
+// From the certificates' own extensions, never from their names.
 bool hasDeveloperId(const CodeReading &code)
 {
-    return !code.slices.empty() && !code.slices.front().authorities.isEmpty()
-           && code.slices.front().authorities.front().startsWith(QLatin1String("Developer ID Application:"));
+    return !code.slices.empty() && code.slices.front().developerId;
 }
 
 Outcome rejected(const QString &path, const QString &source)
