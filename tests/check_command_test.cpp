@@ -111,8 +111,9 @@ private slots:
         const QStringList packages{fixture("apps/Ready.app"), missing, archive, fixture("dmgs/Notarized.dmg")};
         const CheckRun run = check(QStringList{"--release-set"} + packages);
         QCOMPARE(run.exitCode, 66);
-        QCOMPARE(run.err, "veristamp-check: " + missing + ": No such file or directory\nveristamp-check: " + archive
-                              + ": not an .app bundle or a .dmg disk image\n"); // not a terminal: no stage lines
+        QCOMPARE(run.err, "veristamp-check: answers recorded inside the packages are replayed: a demonstration, not a "
+                          "judgement\nveristamp-check: " + missing + ": No such file or directory\nveristamp-check: "
+                              + archive + ": not an .app bundle or a .dmg disk image\n"); // not a terminal: no stage lines
         QCOMPARE(undated(run.out),
                  windowReport("apps/Ready.app") + '\n' + windowReport("dmgs/Notarized.dmg")
                      + "\nRELEASE SET\n-----------\n"

@@ -100,7 +100,7 @@ private slots:
         row("licence before the plist", "dmgs/LicenseBeforePlist.dmg", "PPPPP PPPPPP", "4 Ready.app" + found);
         row("detach fails", "dmgs/DetachFails.dmg", "PPPPPW PPPPPP",
             "5 hdiutil: couldn't unmount \"disk4\" - Resource busy");
-        row("Developer ID mark without an authority line", "dmgs/DeveloperIdNoAuthority.dmg", "PWPPP PPPPPP",
+        row("Developer ID mark without an authority line", "dmgs/DeveloperIdNoAuthority.dmg", "PWPPP PWPPPP",
             "1 Veristamp did not find a Developer ID Application signature on the DMG.");
         row("documents only", "dmgs/DocumentsOnly.dmg", "PPPPF PPPPPF",
             "4 No .app bundle was found at the top level of the mounted DMG.");
