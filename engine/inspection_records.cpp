@@ -1,16 +1,5 @@
 #include "engine/inspection_records.h"
 
-QString rawValue(CheckStatus status)
-{
-    switch (status) {
-    case CheckStatus::pass: return QStringLiteral("pass");
-    case CheckStatus::warning: return QStringLiteral("warning");
-    case CheckStatus::fail: return QStringLiteral("fail");
-    case CheckStatus::pending: return QStringLiteral("pending");
-    }
-    return {};
-}
-
 QString label(CheckStatus status)
 {
     switch (status) {

@@ -15,7 +15,6 @@
 
 enum class CheckStatus { pass, warning, fail, pending };
 
-QString rawValue(CheckStatus status);
 // The four-letter label the report and the results screen print: "PASS", "WARN", "FAIL", "NEXT".
 QString label(CheckStatus status);
 

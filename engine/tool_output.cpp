@@ -53,14 +53,6 @@ QList<QStringView> lineViews(const QString &text)
     return lines;
 }
 
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    for (QStringView line : lineViews(text))
-        lines << line.toString();
-    return lines;
-}
-
 QString condensedDetail(QString text, const QString &fallback)
 {
     // Folded in place: every kept character moves only towards the front,

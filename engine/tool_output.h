@@ -11,11 +11,10 @@ QString combinedOutput(const Shell::TextResult &result);
 // The same, taking the streams over instead of copying them.
 QString combinedOutput(Shell::TextResult &&result);
 
-// Lines split at every newline character: LF, CR, VT, FF, U+0085, U+2028, U+2029.
-// CR LF therefore yields an empty line between them. Lines are not trimmed.
-QStringList splitLines(const QString &text);
-// The same lines as views into `text`, which must outlive them: a tool's
-// output can be large, and most lines are only looked at.
+// Lines split at every newline character: LF, CR, VT, FF, U+0085, U+2028,
+// U+2029 (CR LF therefore yields an empty line between them; lines are not
+// trimmed), as views into `text`, which must outlive them: a tool's output
+// can be large, and most lines are only looked at.
 QList<QStringView> lineViews(const QString &text);
 
 // The output folded into one line: lines trimmed, empty ones dropped, joined by
