@@ -21,7 +21,7 @@ void runnerOnTrivialProgram(benchmark::State &state)
     const QString program = QString::fromUtf8(kProgram);
     for (auto _ : state) {
         const Shell::DataResult result = Shell::runData(program, {});
-        if (result.exitCode != 0)
+        if (!result.outcome.succeeded())
             state.SkipWithError("the program failed");
         benchmark::DoNotOptimize(result);
     }
@@ -35,7 +35,7 @@ void runnerWithStopFlag(benchmark::State &state)
     const std::atomic<bool> stop{false};
     for (auto _ : state) {
         const Shell::DataResult result = Shell::runData(program, {}, &stop);
-        if (result.exitCode != 0)
+        if (!result.outcome.succeeded())
             state.SkipWithError("the program failed");
         benchmark::DoNotOptimize(result);
     }

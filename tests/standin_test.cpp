@@ -119,7 +119,7 @@ private slots:
             member.data.replace("%1", m_temp->path().toUtf8());
         writeImage(path("Unsafe.dmg"), QList<Member>{{"volume/", {}, 'd'}} + members);
         const Shell::DataResult result = run(attachCall(path("Unsafe.dmg")));
-        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(describe(result.outcome), "exited with 1");
         QCOMPARE(result.stdoutData, QByteArray());
         if (reason.isEmpty())
             QVERIFY2(result.stderrData.startsWith("hdiutil: attach failed - "), result.stderrData);
@@ -139,12 +139,12 @@ private slots:
             QVERIFY(QFile::copy(mount + "/" + name, path("Elsewhere/") + name));
         for (const QString &target : {volumes() + "/Stranger", volumes(), volumes() + "/Link", path("Elsewhere")}) {
             const Shell::DataResult result = run(detachCall(target));
-            QVERIFY2(result.exitCode == 1 && QFileInfo::exists(target), qPrintable(target));
+            QVERIFY2(result.outcome.exitedWith(1) && QFileInfo::exists(target), qPrintable(target));
             QCOMPARE(result.stdoutData + result.stderrData, QByteArray("hdiutil: detach failed - No such file or directory\n"));
         }
         QVERIFY(QFileInfo::exists(mount + "/Ready.app/Contents/Info.plist"));
         QVERIFY(QFile::remove(volumes() + "/Link") && QDir(volumes() + "/Stranger").removeRecursively());
-        QCOMPARE(run(detachCall(mount)).exitCode, 0);
+        QCOMPARE(describe(run(detachCall(mount)).outcome), "exited with 0");
     }
 
     // The partition lines and checksums are the image's own, as 7-Zip lists them too.
@@ -153,7 +153,7 @@ private slots:
         const QString image = QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg");
         const Shell::DataResult result = run(imageVerificationCall(image));
         QCOMPARE(result.stderrData, QByteArray());
-        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(describe(result.outcome), "exited with 0");
         QCOMPARE(result.stdoutData, "Checksumming Driver Descriptor Map (DDM : 0)\xE2\x80\xA6\n"
                                     "     Driver Descriptor Map (DDM : 0): verified   CRC32 $633CFFFF\n"
                                     "Checksumming Apple (Apple_partition_map : 1)\xE2\x80\xA6\n"
@@ -195,8 +195,8 @@ private slots:
         const Shell::DataResult result = run(imageVerificationCall(copy));
         QCOMPARE(result.stdoutData, QByteArray());
         QCOMPARE(result.stderrData, error.replace("%1", copy.toUtf8()));
-        QCOMPARE(result.exitCode, 1);
-        QCOMPARE(run(attachCall(copy)).exitCode, 1); // and leaves no volume (cleanup)
+        QCOMPARE(describe(result.outcome), "exited with 1");
+        QCOMPARE(describe(run(attachCall(copy)).outcome), "exited with 1"); // and leaves no volume (cleanup)
     }
 
     void saysHowToGet7zzWhenItIsMissing()
@@ -207,7 +207,7 @@ private slots:
         qputenv("PATH", path);
         QCOMPARE(result.stderrData, QByteArray("hdiutil: verify failed - 7zz (7-Zip) was not found on PATH; install it "
                                                "(Debian package 7zip: apt-get install 7zip, or scripts/install-deps)\n"));
-        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(describe(result.outcome), "exited with 1");
     }
 
     // The mount point holds the volume's root, not a folder named after the volume.
@@ -223,7 +223,7 @@ private slots:
         QFETCH(QString, image);
         QFETCH(QString, kind);
         const Shell::DataResult result = run(attachCall(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + image + ".dmg"));
-        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(describe(result.outcome), "exited with 0");
         const QVariantMap volume = volumeEntity(result.stdoutData);
         const QString mount = volume.value("mount-point").toString();
         QCOMPARE(mount, volumes() + "/" + image);
