@@ -9,6 +9,8 @@
 //   signal N            writes "dying" on standard error, then raises signal N
 //   touch PATH          creates PATH: proof that it was started
 //   stdin               copies standard input to standard output
+//   run PROGRAM A...    runs PROGRAM with the arguments and exits as it did:
+//                       a parent a test can kill
 //   hang PATH [term]    creates PATH, then sleeps two minutes and exits 0; with
 //                       "term" it ignores SIGTERM meanwhile
 // Under any other name (a link in a test's tool root, say usr/bin/hdiutil) it
@@ -21,9 +23,13 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+extern char **environ;
 
 static void writeAll(int fd, const char *data, size_t size)
 {
@@ -81,6 +87,17 @@ static int copyStandardInput()
     return n == 0 ? 0 : 1;
 }
 
+static int runChild(char *argv[])
+{
+    pid_t child = 0;
+    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ) != 0)
+        return 127;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 static int playTool(const std::string &name, int argc, char *argv[])
 {
     std::string line = name;
@@ -129,6 +146,8 @@ int main(int argc, char *argv[])
         return touch(first);
     } else if (mode == "stdin") {
         return copyStandardInput();
+    } else if (mode == "run" && argc > 2) {
+        return runChild(argv + 2);
     } else if (mode == "hang") {
         return hang(first, std::strcmp(second, "term") == 0);
     }
