@@ -28,7 +28,8 @@ void runnerOnTrivialProgram(benchmark::State &state)
 }
 BENCHMARK(runnerOnTrivialProgram)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-// With a stop flag the runner polls instead of blocking: what the polling adds.
+// With a stop flag the runner watches the program (pidfd, kqueue) and the
+// flag instead of blocking in waitpid: what that adds.
 void runnerWithStopFlag(benchmark::State &state)
 {
     const QString program = QString::fromUtf8(kProgram);
