@@ -43,6 +43,21 @@ void runnerWithStopFlag(benchmark::State &state)
 }
 BENCHMARK(runnerWithStopFlag)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// A program that runs for 50 ms, as a tool reading a package does: how late
+// the runner learns of its end, with the stop flag and without (blocking).
+void runnerOnFiftyMilliseconds(benchmark::State &state)
+{
+    const QString program = QString::fromUtf8(kProgram);
+    const std::atomic<bool> stop{false};
+    for (auto _ : state) {
+        const Shell::DataResult result = Shell::runData(program, {"sleep", "50"}, state.range(0) ? &stop : nullptr);
+        if (!result.outcome.succeeded())
+            state.SkipWithError("the program failed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(runnerOnFiftyMilliseconds)->ArgName("stopFlag")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void bareSpawnAndWait(benchmark::State &state)
 {
     char *argv[] = {const_cast<char *>(kProgram), nullptr};

@@ -9,6 +9,7 @@
 //   signal N            writes "dying" on standard error, then raises signal N
 //   touch PATH          creates PATH: proof that it was started
 //   stdin               copies standard input to standard output
+//   sleep MS            sleeps MS milliseconds, then exits 0
 //   run PROGRAM A...    runs PROGRAM with the arguments and exits as it did:
 //                       a parent a test can kill
 //   hang PATH [term]    creates PATH, then sleeps two minutes and exits 0; with
@@ -146,6 +147,10 @@ int main(int argc, char *argv[])
         return touch(first);
     } else if (mode == "stdin") {
         return copyStandardInput();
+    } else if (mode == "sleep") {
+        timespec left{std::atol(first) / 1000, std::atol(first) % 1000 * 1000000};
+        while (nanosleep(&left, &left) != 0) {
+        }
     } else if (mode == "run" && argc > 2) {
         return runChild(argv + 2);
     } else if (mode == "hang") {
