@@ -21,26 +21,42 @@ void runnerOnTrivialProgram(benchmark::State &state)
     const QString program = QString::fromUtf8(kProgram);
     for (auto _ : state) {
         const Shell::DataResult result = Shell::runData(program, {});
-        if (result.exitCode != 0)
+        if (!result.outcome.succeeded())
             state.SkipWithError("the program failed");
         benchmark::DoNotOptimize(result);
     }
 }
 BENCHMARK(runnerOnTrivialProgram)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-// With a stop flag the runner polls instead of blocking: what the polling adds.
+// With a stop flag the runner watches the program (pidfd, kqueue) and the
+// flag instead of blocking in waitpid: what that adds.
 void runnerWithStopFlag(benchmark::State &state)
 {
     const QString program = QString::fromUtf8(kProgram);
     const std::atomic<bool> stop{false};
     for (auto _ : state) {
         const Shell::DataResult result = Shell::runData(program, {}, &stop);
-        if (result.exitCode != 0)
+        if (!result.outcome.succeeded())
             state.SkipWithError("the program failed");
         benchmark::DoNotOptimize(result);
     }
 }
 BENCHMARK(runnerWithStopFlag)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// A program that runs for 50 ms, as a tool reading a package does: how late
+// the runner learns of its end, with the stop flag and without (blocking).
+void runnerOnFiftyMilliseconds(benchmark::State &state)
+{
+    const QString program = QString::fromUtf8(kProgram);
+    const std::atomic<bool> stop{false};
+    for (auto _ : state) {
+        const Shell::DataResult result = Shell::runData(program, {"sleep", "50"}, state.range(0) ? &stop : nullptr);
+        if (!result.outcome.succeeded())
+            state.SkipWithError("the program failed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(runnerOnFiftyMilliseconds)->ArgName("stopFlag")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void bareSpawnAndWait(benchmark::State &state)
 {

@@ -19,12 +19,6 @@ extern "C" void noteSignal(int number)
     stopRequested.store(true);
 }
 
-bool isDetach(const ToolCall &call)
-{
-    const ToolCall detach = detachCall(QString());
-    return call.executable == detach.executable && call.arguments.value(0) == detach.arguments.value(0);
-}
-
 } // namespace
 
 void watchForInterruptions()
@@ -58,9 +52,5 @@ QString signalName(int number)
 
 ReleaseTools interruptibleToolsAt(const ToolRoot &toolRoot)
 {
-    return ReleaseTools{[path = toolRoot.path](const ToolCall &call) {
-                            return Shell::runData(executableUnderRoot(path, call.executable), call.arguments,
-                                                  isDetach(call) ? nullptr : &stopRequested);
-                        },
-                        toolRoot.limits};
+    return stoppedBy(releaseToolsAt(toolRoot), &stopRequested);
 }

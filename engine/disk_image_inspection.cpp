@@ -129,7 +129,7 @@ InspectionResult inspectDiskImage(const QUrl &image, const ReleaseTools &tools, 
 
         // One attempt, never forced: a busy volume stays mounted and is reported.
         const Shell::TextResult detach = detachDiskImage(*mount.mountPoint, tools);
-        if (detach.exitCode != 0)
+        if (!detach.outcome.succeeded())
             inspection.checks << cleanupCheck(detach);
     }
 

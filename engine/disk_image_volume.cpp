@@ -98,7 +98,7 @@ QCollator fileManagerCollator()
 InspectionResult::MountResult mountDiskImage(const QUrl &image, const ReleaseTools &tools)
 {
     const Shell::DataResult attach = runToolData(tools, attachCall(image.toLocalFile()));
-    if (attach.exitCode != 0) {
+    if (!attach.outcome.succeeded()) {
         const QString error = Shell::decoded(attach).stderr;
         return notMounted(condensedDetail(error, attachFailedFallback));
     }

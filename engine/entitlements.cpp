@@ -87,13 +87,13 @@ QString extractEntitlementsPlist(QString output)
 SignedEntitlements readSignedEntitlements(const Shell::DataResult &call)
 {
     SignedEntitlements read;
-    if (call.exitCode == 0 && !reportsAnything(call.stdoutData))
+    if (call.outcome.succeeded() && !reportsAnything(call.stdoutData))
         return read;
     read.reading = SignedEntitlements::Reading::unreadable;
     // Text that is not UTF-8 decodes to nothing; a NUL would hide the rest of
     // the text from anyone reading it.
     read.text = extractEntitlementsPlist(Shell::decoded(call).stdout);
-    if (call.exitCode != 0 || read.text.isEmpty() || call.stdoutData.contains('\0'))
+    if (!call.outcome.succeeded() || read.text.isEmpty() || call.stdoutData.contains('\0'))
         return read;
     const std::optional<QVariantMap> dictionary = rootDictionary(plistBytes(call.stdoutData), riskyEntitlementKeys());
     if (!dictionary)

@@ -1,5 +1,7 @@
 #include "engine/process_wait.h"
 
+#include "engine/child_exit_watch.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -13,8 +15,13 @@ using Clock = std::chrono::steady_clock;
 
 // A program that ignores SIGTERM gets this long to tidy up before SIGKILL.
 constexpr auto kGrace = std::chrono::seconds(2);
+// How often the stop flag is looked at while the program runs. The program's
+// own end wakes the wait at once, whatever this is.
+constexpr auto kStopLook = std::chrono::milliseconds(25);
+// Without a watch the end itself is only seen this often.
+constexpr auto kFallbackLook = std::chrono::milliseconds(2);
 
-void pause(std::chrono::microseconds interval)
+void pause(std::chrono::milliseconds interval)
 {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(interval);
     timespec delay{static_cast<time_t>(seconds.count()),
@@ -33,6 +40,18 @@ pid_t reaped(pid_t pid, int *status, int options)
     return waited;
 }
 
+// As reaped(), after waiting at most `timeout` for the program to end.
+pid_t reapedWithin(ChildExitWatch &watch, pid_t pid, int *status, std::chrono::milliseconds timeout)
+{
+    if (const pid_t waited = reaped(pid, status, WNOHANG); waited != 0)
+        return waited;
+    if (watch.usable())
+        watch.waitFor(timeout);
+    else
+        pause(std::min(timeout, std::chrono::milliseconds(kFallbackLook)));
+    return reaped(pid, status, WNOHANG);
+}
+
 std::optional<int> statusOf(pid_t waited, pid_t pid, int status)
 {
     return waited == pid ? std::optional<int>(status) : std::nullopt;
@@ -40,14 +59,14 @@ std::optional<int> statusOf(pid_t waited, pid_t pid, int status)
 
 // Sends the signal and waits until the deadline for the program to go.
 // Zero when it is still there.
-pid_t endedBy(pid_t pid, int signal, Clock::time_point deadline, int *status)
+pid_t endedBy(ChildExitWatch &watch, pid_t pid, int signal, Clock::time_point deadline, int *status)
 {
     ::kill(pid, signal);
     for (;;) {
-        const pid_t waited = reaped(pid, status, WNOHANG);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        const pid_t waited = reapedWithin(watch, pid, status, std::clamp(left, std::chrono::milliseconds(0), kStopLook));
         if (waited != 0 || Clock::now() >= deadline)
             return waited;
-        pause(std::chrono::milliseconds(10));
     }
 }
 
@@ -61,19 +80,15 @@ ProcessEnd waitForProcess(pid_t pid, const std::atomic<bool> *stop)
         return ProcessEnd{statusOf(waited, pid, status), false};
     }
 
-    // Most tools are done within milliseconds: look often at first, then
-    // settle at a pace that costs nothing and still answers a stop at once.
-    auto interval = std::chrono::microseconds(250);
+    ChildExitWatch watch(pid);
     for (;;) {
-        const pid_t waited = reaped(pid, &status, WNOHANG);
+        const pid_t waited = reapedWithin(watch, pid, &status, kStopLook);
         if (waited != 0)
             return ProcessEnd{statusOf(waited, pid, status), false};
         if (stop->load())
             break;
-        pause(interval);
-        interval = std::min<std::chrono::microseconds>(interval * 2, std::chrono::milliseconds(20));
     }
-    pid_t waited = endedBy(pid, SIGTERM, Clock::now() + kGrace, &status);
+    pid_t waited = endedBy(watch, pid, SIGTERM, Clock::now() + kGrace, &status);
     if (waited == 0) {
         ::kill(pid, SIGKILL);
         waited = reaped(pid, &status, 0);

@@ -1,7 +1,8 @@
 #pragma once
 // Waiting for a program the command runner started. Without a stop flag the
-// wait simply blocks until the program exits. With one, the wait looks at the
-// flag while the program runs; once it is raised the program is asked to end
+// wait simply blocks until the program exits. With one, the wait still wakes
+// the moment the program ends (see ChildExitWatch) and looks at the flag in
+// between; once it is raised the program is asked to end
 // (SIGTERM), killed (SIGKILL) if it is still there after a grace period, and
 // reaped either way, so no program outlives a stopped run.
 

@@ -65,10 +65,24 @@ QString executableUnderRoot(const QString &toolRoot, const QString &executable)
 
 ReleaseTools releaseToolsAt(const ToolRoot &toolRoot)
 {
-    return ReleaseTools{[path = toolRoot.path](const ToolCall &call) {
-                            return Shell::runData(executableUnderRoot(path, call.executable), call.arguments);
-                        },
-                        toolRoot.limits};
+    auto run = [path = toolRoot.path](const ToolCall &call, const std::atomic<bool> *stop) {
+        return Shell::runData(executableUnderRoot(path, call.executable), call.arguments, stop);
+    };
+    ReleaseTools tools{[run](const ToolCall &call) { return run(call, nullptr); }, toolRoot.limits};
+    tools.stoppableRunner = run;
+    return tools;
+}
+
+ReleaseTools stoppedBy(ReleaseTools tools, const std::atomic<bool> *stop)
+{
+    if (!tools.stoppableRunner)
+        return tools;
+    tools.runner = [run = tools.stoppableRunner, stop](const ToolCall &call) {
+        const ToolCall detach = detachCall(QString());
+        const bool isDetach = call.executable == detach.executable && call.arguments.value(0) == detach.arguments.value(0);
+        return run(call, isDetach ? nullptr : stop);
+    };
+    return tools;
 }
 
 Shell::DataResult runToolData(const ReleaseTools &tools, const ToolCall &call)

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 struct ToolCall {
@@ -29,6 +30,7 @@ ToolCall attachCall(const QString &imagePath);                // H2
 ToolCall detachCall(const QString &mountPointPath);           // H3
 
 using ToolRunner = std::function<Shell::DataResult(const ToolCall &)>;
+using StoppableToolRunner = std::function<Shell::DataResult(const ToolCall &, const std::atomic<bool> *stop)>;
 
 // How an inspection reaches the tools. Copyable, shared by nothing.
 struct ReleaseTools {
@@ -37,10 +39,18 @@ struct ReleaseTools {
 
     ToolRunner runner;
     HostLimits limits;
+    // Real tools can also be run under a stop flag (see stoppedBy); scripted ones leave this empty.
+    StoppableToolRunner stoppableRunner;
 };
 
 // The tools under a root: each call runs as root + its absolute path through Shell::runData.
 ReleaseTools releaseToolsAt(const ToolRoot &toolRoot);
+
+// The same tools, run so that raising the flag ends the tool that runs and
+// starts no other, except a detach: that still runs, so that no image stays
+// attached. Tools that cannot be stopped (scripted ones) come back unchanged.
+// The flag must outlive every call made through the result.
+ReleaseTools stoppedBy(ReleaseTools tools, const std::atomic<bool> *stop);
 
 // The executable a call runs under a root ("/" leaves the path unchanged).
 QString executableUnderRoot(const QString &toolRoot, const QString &executable);

@@ -11,6 +11,7 @@
 #include <QUuid>
 
 #include <csignal>
+#include <fcntl.h>
 #include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -24,9 +25,9 @@ namespace {
 
 const char kCaptureFailure[] = "Veristamp could not create temporary command-output files.";
 
-DataResult failure(const QByteArray &reason)
+DataResult failure(Outcome outcome, const QByteArray &reason)
 {
-    return DataResult{-1, QByteArray(), reason};
+    return DataResult{outcome, QByteArray(), reason};
 }
 
 DataResult stoppedRun(const QString &executablePath, bool started)
@@ -34,7 +35,7 @@ DataResult stoppedRun(const QString &executablePath, bool started)
     const QString reason = started
         ? QStringLiteral("The program \u201C%1\u201D was stopped before it finished.")
         : QStringLiteral("The program \u201C%1\u201D was not started: the inspection was stopped.");
-    return failure(reason.arg(executablePath).toUtf8());
+    return failure(Outcome::stopped(), reason.arg(executablePath).toUtf8());
 }
 
 // The argument vector as the program receives it: its own path first, then
@@ -61,11 +62,13 @@ private:
 // Starts the program by its path alone (posix_spawn, never posix_spawnp: no
 // search path) with its two streams on the capture files. The program gets a
 // clean signal mask and the default SIGPIPE action, whatever the calling
-// thread had; it inherits environment, working directory and standard input.
+// thread had; it inherits environment and working directory, and reads
+// /dev/null: nothing any program Veristamp runs may wait for input.
 int spawn(const QByteArray &program, ArgumentVector &argv, int outFd, int errFd, pid_t *pid)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
 
@@ -84,18 +87,17 @@ int spawn(const QByteArray &program, ArgumentVector &argv, int outFd, int errFd,
     return error;
 }
 
-// A death by signal is no exit of the program: it reads as the shell's
-// 128 + N, never 0, and the reason is added to what the program wrote on
-// standard error, since that is what the user reads of a failed tool.
-// A status that could not be collected at all reads as -1, with that reason.
+// A death by signal is no exit of the program, and its reason is added to
+// what the program wrote on standard error, since that is what the user
+// reads of a failed tool. So is the reason when no end could be collected.
 void applyWaitStatus(std::optional<int> waitStatus, const QString &executablePath, DataResult *result)
 {
     if (waitStatus && WIFEXITED(*waitStatus)) {
-        result->exitCode = WEXITSTATUS(*waitStatus);
+        result->outcome = Outcome::exited(WEXITSTATUS(*waitStatus));
         return;
     }
     const int number = waitStatus && WIFSIGNALED(*waitStatus) ? WTERMSIG(*waitStatus) : 0;
-    result->exitCode = number > 0 ? 128 + number : -1;
+    result->outcome = number > 0 ? Outcome::endedBySignal(number) : Outcome::endUnknown();
     const QString reason = number > 0
         ? QStringLiteral("The program \u201C%1\u201D was ended by signal %2 (%3).")
               .arg(executablePath, QString::number(number), signalText(number))
@@ -113,19 +115,19 @@ DataResult runData(const QString &executablePath, const QStringList &arguments, 
         return stoppedRun(executablePath, false);
     const QString folder = captureFolder();
     if (folder.isEmpty())
-        return failure(QByteArray(kCaptureFailure));
+        return failure(Outcome::notStarted(), QByteArray(kCaptureFailure));
     const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const QString base = QDir(folder).filePath(QStringLiteral("veristamp-") + token);
     CaptureFile out(base + QStringLiteral("-stdout"));
     CaptureFile err(base + QStringLiteral("-stderr"));
     if (!out.isOpen() || !err.isOpen())
-        return failure(QByteArray(kCaptureFailure));
+        return failure(Outcome::notStarted(), QByteArray(kCaptureFailure));
 
     const QByteArray program = QFile::encodeName(executablePath);
     ArgumentVector argv(program, arguments);
     pid_t pid = 0;
     if (const int error = spawn(program, argv, out.fd(), err.fd(), &pid); error != 0) {
-        return failure(QStringLiteral("The program \u201C%1\u201D could not be started: %2.")
+        return failure(Outcome::notStarted(), QStringLiteral("The program \u201C%1\u201D could not be started: %2.")
                            .arg(executablePath, systemErrorText(error))
                            .toUtf8());
     }
@@ -151,7 +153,7 @@ TextResult decoded(const DataResult &result)
         QString text = decoder(bytes);
         return decoder.hasError() ? QString() : text;
     };
-    return TextResult{result.exitCode, decode(result.stdoutData), decode(result.stderrData)};
+    return TextResult{result.outcome, decode(result.stdoutData), decode(result.stderrData)};
 }
 
 TextResult run(const QString &executablePath, const QStringList &arguments)

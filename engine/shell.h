@@ -1,36 +1,40 @@
 #pragma once
 // The one place Veristamp starts an external program: by absolute path, with
 // an argument list, no shell and no search path. Output is captured in two
-// private temporary files that exist only while the program runs. The runner
-// never fails: a program that cannot be started, or capture files that cannot
-// be made, come back as exit code -1 with the reason in the standard-error bytes.
+// private temporary files that exist only while the program runs; standard
+// input is /dev/null, so a program that asks a question gets no answer rather
+// than waiting on a terminal. The runner never fails: how the run ended is its
+// outcome, and every end that is no exit of the program (could not start, no
+// capture files, ended by a signal, stopped) has its reason in the
+// standard-error bytes.
+
+#include "engine/run_outcome.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
-#include <cstdint>
 
 namespace Shell {
 
 struct DataResult {
-    std::int32_t exitCode = 0;
+    Outcome outcome;
     QByteArray stdoutData;
     QByteArray stderrData;
 };
 
 struct TextResult {
-    std::int32_t exitCode = 0;
+    Outcome outcome;
     QString stdout;
     QString stderr;
 };
 
 // With a stop flag, a run whose flag is already raised starts nothing, and
 // raising it while the program runs ends the program (SIGTERM, then SIGKILL
-// after a grace of two seconds); either way the result is exit code -1 with
-// the reason, and the capture files are gone as on every other path. A
-// program that still exits by itself keeps its own outcome.
+// after a grace of two seconds); either way the outcome is stopped, with the
+// reason, and the capture files are gone as on every other path. A program
+// that still exits by itself keeps its own outcome.
 DataResult runData(const QString &executablePath, const QStringList &arguments,
                    const std::atomic<bool> *stop = nullptr);
 TextResult run(const QString &executablePath, const QStringList &arguments);

@@ -5,7 +5,7 @@
 InspectionCheck exitStatusCheck(const QString &title, Shell::TextResult result, const QString &passDetail,
                                 const QString &failFallback)
 {
-    if (result.exitCode == 0)
+    if (result.outcome.succeeded())
         return makeCheck(title, CheckStatus::pass, passDetail);
     return makeCheck(title, CheckStatus::fail, condensedDetail(combinedOutput(std::move(result)), failFallback));
 }
@@ -13,7 +13,7 @@ InspectionCheck exitStatusCheck(const QString &title, Shell::TextResult result, 
 InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const QString &passFallback,
                           const QString &failFallback)
 {
-    const bool passed = result.exitCode == 0;
+    const bool passed = result.outcome.succeeded();
     return makeCheck(title, passed ? CheckStatus::pass : CheckStatus::fail,
                      condensedDetail(combinedOutput(std::move(result)), passed ? passFallback : failFallback));
 }
@@ -39,7 +39,9 @@ QString undecidedDetail(const HostLimits &limits, HostQuestion question)
 InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, const QString &title,
                               Shell::TextResult result, const QString &passFallback, const QString &failFallback)
 {
-    if (!leftUndecided(limits, question, result.exitCode))
+    // Only an exit can be the tools' own "undecided": a signal's 128 + N is no answer.
+    if (result.outcome.kind() != Shell::Outcome::Kind::exited
+        || !leftUndecided(limits, question, result.outcome.number()))
         return toolCheck(title, std::move(result), passFallback, failFallback);
     InspectionCheck check = makeCheck(title, CheckStatus::warning, undecidedDetail(limits, question));
     check.decidedOnHost = false;

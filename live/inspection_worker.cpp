@@ -6,9 +6,9 @@ InspectionWorker *InspectionWorker::start(PackageInspectionCall inspection)
 {
     auto *worker = new InspectionWorker(QCoreApplication::instance());
     worker->m_thread = std::thread([worker, inspection = std::move(inspection)] {
-        InspectionResult result = inspection([worker](int stageIndex, LiveStageStatus status) {
-            worker->post(StageReport{stageIndex, status});
-        });
+        InspectionResult result = inspection(
+            [worker](int stageIndex, LiveStageStatus status) { worker->post(StageReport{stageIndex, status}); },
+            worker->m_stop);
         worker->post(std::move(result));
     });
     return worker;
@@ -17,11 +17,13 @@ InspectionWorker *InspectionWorker::start(PackageInspectionCall inspection)
 InspectionWorker::InspectionWorker(QObject *parent) : QObject(parent) {}
 
 // Only the application object's end (or a finished run) gets here; an
-// inspection still under way is let finish, tools and detach included.
+// inspection still under way is stopped, and its detach let finish.
 InspectionWorker::~InspectionWorker()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    if (!m_thread.joinable())
+        return;
+    m_stop.store(true);
+    m_thread.join();
 }
 
 void InspectionWorker::post(Report report)

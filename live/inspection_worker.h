@@ -6,20 +6,25 @@
 // The worker belongs to the application object, not to the window that
 // started it: a window that closes, or a reset, only stops listening, and
 // the inspection still runs to its end, so an image it mounted is detached.
-// When the application object goes, it waits for the inspection to end.
+// When the application object goes, it raises the inspection's stop, as an
+// interruption does for the command line (the tool that runs is ended, no
+// other starts, a detach still runs), and waits for the inspection to end.
 
 #include "engine/inspection_records.h"
 #include "engine/stage_progress.h"
 
 #include <QObject>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <variant>
 #include <vector>
 
-using PackageInspectionCall = std::function<InspectionResult(const StageProgress &progress)>;
+// `stop` lives as long as the inspection: run the tools under it (stoppedBy).
+using PackageInspectionCall =
+    std::function<InspectionResult(const StageProgress &progress, const std::atomic<bool> &stop)>;
 
 class InspectionWorker : public QObject {
     Q_OBJECT
@@ -51,5 +56,6 @@ private:
     // Reports cross from the inspection's thread to the main thread here.
     std::mutex m_mutex;
     std::vector<Report> m_mailbox;
+    std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -2,12 +2,13 @@
 
 #include "volume_folders.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/select.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 namespace {
 
@@ -63,25 +64,27 @@ bool interruptionPending()
     return caughtSignal != 0;
 }
 
-void waitUntilInputCloses()
+void holdUntilStopped()
 {
     for (;;) {
         stopIfInterrupted();
+        if (wakeUp[0] < 0) {
+            ::pause();
+            continue;
+        }
         fd_set ready;
         FD_ZERO(&ready);
-        FD_SET(STDIN_FILENO, &ready);
-        if (wakeUp[0] >= 0)
-            FD_SET(wakeUp[0], &ready);
-        if (::select(std::max(STDIN_FILENO, wakeUp[0]) + 1, &ready, nullptr, nullptr, nullptr) < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        if (!FD_ISSET(STDIN_FILENO, &ready))
-            continue;
-        char buffer[512];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
-            return;
+        FD_SET(wakeUp[0], &ready);
+        ::select(wakeUp[0] + 1, &ready, nullptr, nullptr, nullptr);
     }
+}
+
+void endWithParent()
+{
+#ifdef __linux__
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) // it ended before the request was in place
+        ::raise(SIGTERM);
+#endif
 }

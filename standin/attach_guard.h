@@ -3,7 +3,7 @@
 // leaves no volume behind, as the platform's tool leaves no half-mounted
 // image: the folder it unpacked is removed, and the stand-in then ends by
 // that very signal. The handler only notes the signal; the attach acts on it
-// at its next checkpoint, or at once while it waits for its input.
+// at its next checkpoint (each member it unpacks), or at once while it holds.
 
 #include <QString>
 
@@ -20,7 +20,11 @@ void stopIfInterrupted();
 // first, so that nothing writes into the volume once it is removed.
 bool interruptionPending();
 
-// Returns once standard input is closed: a record that says so makes a call
-// wait like a tool stuck on a prompt or the network. Stops as above when a
-// signal arrives meanwhile (without the guard, the signal's default ends it).
-void waitUntilInputCloses();
+// Never returns: a record that says so makes a call hang like a tool stuck
+// on a prompt or the network, until a signal ends it: as above under the
+// guard, by the signal's default action without it.
+[[noreturn]] void holdUntilStopped();
+
+// Has the stand-in sent SIGTERM when the program that started it ends, so
+// that no stand-in goes on unpacking for nobody (Linux; elsewhere nothing).
+void endWithParent();

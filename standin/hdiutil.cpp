@@ -121,6 +121,7 @@ std::optional<AttachedVolume> mountVolume(const QString &path, QByteArray *probl
     stopIfInterrupted();
     if (volume && !unpack(volume->mountPoint, problem)) {
         removeVolumeFolder(volume->mountPoint);
+        stopIfInterrupted(); // an unpack given up for a signal ends by it
         return std::nullopt;
     }
     stopIfInterrupted();
@@ -129,7 +130,9 @@ std::optional<AttachedVolume> mountVolume(const QString &path, QByteArray *probl
 
 Unpacker tarUnpacker(const QString &path)
 {
-    return [path](const QString &folder, QByteArray *problem) { return unpackVolume(path, folder, markerName(), problem); };
+    return [path](const QString &folder, QByteArray *problem) {
+        return unpackVolume(path, folder, markerName(), problem, interruptionPending);
+    };
 }
 
 // An image made on a Mac: 7zz's listing decides first whether its volume may

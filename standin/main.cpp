@@ -30,6 +30,7 @@ Outcome answer(const RecognisedCall &call, const QString &tool, const RecordFile
 
 int main(int argc, char *argv[])
 {
+    endWithParent();
     const QString tool = argc > 0 ? QFileInfo(QFile::decodeName(argv[0])).fileName() : QString();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
@@ -39,13 +40,11 @@ int main(int argc, char *argv[])
         return deliver(errorOutcome(2, usageLine(tool)));
     const RecordFiles records = recordFilesOf(call->path);
     const Outcome outcome = answer(*call, tool, records);
-    // A record "<call>.waits" hangs the call: standard error first, the rest
-    // once standard input closes.
+    // A record "<call>.waits" hangs the call after its standard error, until
+    // it is stopped.
     if (records.contains(callName(call->id) + QStringLiteral(".waits"))) {
         deliver(Outcome{0, QByteArray(), outcome.err});
-        waitUntilInputCloses();
-        stopIfInterrupted();
-        return deliver(Outcome{outcome.status, outcome.out, QByteArray()});
+        holdUntilStopped();
     }
     stopIfInterrupted();
     return deliver(outcome);

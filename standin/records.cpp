@@ -12,16 +12,36 @@ namespace {
 
 const char *const kSuffixes[] = {".status", ".stdout", ".stderr"};
 
+// A record file too large to read turns its whole record into a refusal
+// that names it, rather than into an answer the tool never gave.
+RecordFiles refusing(RecordFiles files, const QStringList &oversize)
+{
+    for (const QString &name : oversize) {
+        const QString stem = name.left(name.lastIndexOf(QLatin1Char('.')));
+        files.remove(stem + QLatin1String(".stdout"));
+        files.insert(stem + QLatin1String(".status"), "1");
+        files.insert(stem + QLatin1String(".stderr"), "stand-in: the record file " + name.toUtf8() + " is larger than "
+                                                          + QByteArray::number(kLargestRecordFile >> 20)
+                                                          + " MiB and was not read\n");
+    }
+    return files;
+}
+
 RecordFiles bundleRecordFiles(const QString &bundlePath)
 {
     RecordFiles files;
+    QStringList oversize;
     const QDir folder(QDir(bundlePath).filePath(QStringLiteral("Contents/_ReleaseToolRecords")));
     for (const QFileInfo &info : folder.entryInfoList(QDir::Files | QDir::Hidden)) {
         QFile file(info.filePath());
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(info.fileName(), file.readAll());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        if (file.size() > kLargestRecordFile)
+            oversize << info.fileName();
+        else
+            files.insert(info.fileName(), file.read(kLargestRecordFile));
     }
-    return files;
+    return refusing(std::move(files), oversize);
 }
 
 std::optional<int> parsedStatus(QByteArray text)
@@ -50,7 +70,7 @@ RecordFiles recordFilesOf(const QString &packagePath)
     if (info.isFile()) {
         const ImageScan scan = scanImage(packagePath);
         if (scan.state == ImageState::intact)
-            return scan.records;
+            return refusing(scan.records, scan.oversizeRecords);
     }
     return {};
 }

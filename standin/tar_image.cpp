@@ -128,10 +128,13 @@ ImageScan scanImage(const QString &imagePath)
         const QString name = memberName(entry);
         const bool isRecord = name.startsWith(kRecords) && archive_entry_filetype(entry) == AE_IFREG
                               && !name.mid(kRecords.size()).contains(QLatin1Char('/'));
+        const bool oversize = isRecord && archive_entry_size(entry) > kLargestRecordFile;
         QByteArray data;
-        if (!readWholeData(reader.get(), isRecord ? &data : nullptr))
+        if (!readWholeData(reader.get(), isRecord && !oversize ? &data : nullptr))
             return damaged(wordsOf(reader.get()));
-        if (isRecord)
+        if (oversize)
+            scan.oversizeRecords << name.mid(kRecords.size());
+        else if (isRecord)
             scan.records.insert(name.mid(kRecords.size()), data);
     }
     if (scan.memberCount == 0) {
@@ -183,12 +186,16 @@ bool placeMember(archive_entry *entry, const QString &skipped, QString *relative
     return true;
 }
 
-bool copyData(archive *reader, archive *writer, QByteArray *problem)
+bool copyData(archive *reader, archive *writer, QByteArray *problem, const std::function<bool()> &interrupted)
 {
     const void *block = nullptr;
     size_t size = 0;
     la_int64_t offset = 0;
     for (;;) {
+        if (interrupted()) {
+            *problem = "interrupted";
+            return false;
+        }
         const int status = archive_read_data_block(reader, &block, &size, &offset);
         if (status == ARCHIVE_EOF)
             return true;
@@ -203,10 +210,15 @@ bool copyData(archive *reader, archive *writer, QByteArray *problem)
     }
 }
 
-bool unpackInto(archive *reader, archive *writer, const QString &skipped, QByteArray *problem)
+bool unpackInto(archive *reader, archive *writer, const QString &skipped, QByteArray *problem,
+                const std::function<bool()> &interrupted)
 {
     archive_entry *entry = nullptr;
     for (;;) {
+        if (interrupted()) {
+            *problem = "interrupted";
+            return false;
+        }
         const int status = archive_read_next_header(reader, &entry);
         if (status == ARCHIVE_EOF)
             return true;
@@ -223,7 +235,7 @@ bool unpackInto(archive *reader, archive *writer, const QString &skipped, QByteA
             *problem = "image member \"" + relative.toUtf8() + "\": " + wordsOf(writer);
             return false;
         }
-        if (!copyData(reader, writer, problem) || archive_write_finish_entry(writer) != ARCHIVE_OK) {
+        if (!copyData(reader, writer, problem, interrupted) || archive_write_finish_entry(writer) != ARCHIVE_OK) {
             if (problem->isEmpty())
                 *problem = wordsOf(writer);
             return false;
@@ -259,7 +271,8 @@ private:
 
 } // namespace
 
-bool unpackVolume(const QString &imagePath, const QString &folder, const QString &skipped, QByteArray *problem)
+bool unpackVolume(const QString &imagePath, const QString &folder, const QString &skipped, QByteArray *problem,
+                  const std::function<bool()> &interrupted)
 {
     Reader reader = openImage(imagePath);
     if (!reader) {
@@ -275,7 +288,7 @@ bool unpackVolume(const QString &imagePath, const QString &folder, const QString
         *problem = "cannot enter the mount point";
         return false;
     }
-    const bool unpacked = unpackInto(reader.get(), writer.get(), skipped, problem);
+    const bool unpacked = unpackInto(reader.get(), writer.get(), skipped, problem, interrupted);
     const bool closed = archive_write_close(writer.get()) == ARCHIVE_OK;
     if (unpacked && !closed)
         *problem = wordsOf(writer.get());

@@ -4,6 +4,7 @@
 #include "seven_zip_problems.h"
 #include "volume_folders.h"
 #include "volume_links.h"
+#include "volume_removal.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,10 +108,16 @@ bool unpackUdifVolume(const QString &imagePath, const VolumePlan &plan, const QS
     const QString unpacking = QDir(folder).filePath(markerName() + QStringLiteral(".unpacking"));
     if (!extract(imagePath, unpacking, problem))
         return false;
+    // A name the volume stores but this system cannot spell in UTF-8 (a lone
+    // UTF-16 surrogate, say) could be neither reported nor placed faithfully.
+    if (const std::optional<QByteArray> name = nameNotInUtf8(QFile::encodeName(unpacking))) {
+        *problem = "image member \"" + QString::fromUtf8(*name).toUtf8() + "\" has a name this system cannot write";
+        return false;
+    }
     const QString root = plan.listing.kind == VolumeKind::hfs ? QDir(unpacking).filePath(plan.listing.topFolder) : unpacking;
     if (!moveRootUp(root, folder, unpacking, problem))
         return false;
-    QDir(unpacking).removeRecursively();
+    removeTree(QFile::encodeName(unpacking));
     *problem = settleVolumeLinks(folder, unpacking);
     return problem->isEmpty();
 }

@@ -1,5 +1,7 @@
 #include "volume_folders.h"
 
+#include "volume_removal.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -114,6 +116,5 @@ std::optional<AttachedVolume> attachedVolumeAt(const QString &mountPoint)
 
 bool removeVolumeFolder(const QString &mountPoint)
 {
-    // QDir removes a symbolic link itself, never what it points to.
-    return QDir(mountPoint).removeRecursively();
+    return removeTree(QFile::encodeName(mountPoint));
 }

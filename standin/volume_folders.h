@@ -25,5 +25,6 @@ std::optional<AttachedVolume> createVolumeFolder(const QString &imagePath, QByte
 // The volume attached at a path, when the path is one of the folders above.
 std::optional<AttachedVolume> attachedVolumeAt(const QString &mountPoint);
 
-// Removes the folder and everything in it, following no symbolic link.
+// Removes the folder and everything in it, following no symbolic link,
+// whatever names and permissions it holds (see volume_removal.h).
 bool removeVolumeFolder(const QString &mountPoint);

@@ -7,7 +7,9 @@
 #include "ui/content_view_state.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono;
@@ -58,6 +60,18 @@ int quitDuringARun(int argc, char **argv)
     }
     std::printf("%s\n", qPrintable(script.calls().join(", ")));
     return 0;
+}
+
+// The child of quitWhileAToolHangsStopsIt: real tools under the root given,
+// the first of which hangs; the application ends while it does.
+int quitWhileAToolHangs(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    ContentViewState state;
+    state.setReleaseTools(releaseToolsAt(ToolRoot{QString::fromLocal8Bit(argv[2]), {}}));
+    state.beginInspection(QUrl::fromLocalFile("/tmp/Example.dmg"));
+    const QString hanging = qEnvironmentVariable("VERISTAMP_HELPER_LOG") + ".hanging";
+    return QTest::qWaitFor([&] { return QFileInfo::exists(hanging); }, 60000) ? 0 : 1;
 }
 
 } // namespace
@@ -153,12 +167,35 @@ private slots:
         QCOMPARE(child.exitCode(), 0);
         QVERIFY2(child.readAllStandardOutput().contains(detach.toUtf8()), "no detach");
     }
+
+    // Quitting while a real tool hangs ends that tool and starts no other,
+    // instead of waiting for it for ever.
+    void quitWhileAToolHangsStopsIt()
+    {
+        QTemporaryDir root;
+        QVERIFY(QDir().mkpath(root.filePath("usr/bin")) && QDir().mkpath(root.filePath("usr/sbin")));
+        for (const char *tool : {"usr/bin/hdiutil", "usr/bin/codesign", "usr/bin/xcrun", "usr/sbin/spctl"})
+            QVERIFY(QFile::link(QStringLiteral(VERISTAMP_HELPER), root.filePath(tool)));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VERISTAMP_HELPER_LOG", root.filePath("log"));
+        environment.insert("VERISTAMP_HELPER_HANG", "verify");
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-while-a-tool-hangs"), root.path()});
+        QVERIFY2(child.waitForFinished(60000), "the application waited for the hanging tool");
+        QCOMPARE(child.exitCode(), 0);
+        QFile log(root.filePath("log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), QByteArray("hdiutil verify /tmp/Example.dmg\n"));
+    }
 };
 
 int main(int argc, char **argv)
 {
     if (argc > 1 && qstrcmp(argv[1], "--quit-during-a-run") == 0)
         return quitDuringARun(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], "--quit-while-a-tool-hangs") == 0)
+        return quitWhileAToolHangs(argc, argv);
     QCoreApplication application(argc, argv);
     LiveRunTest test;
     return QTest::qExec(&test, argc, argv);

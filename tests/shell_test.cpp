@@ -3,6 +3,7 @@
 // capture file may be left in it.
 
 #include "engine/capture_file.h"
+#include "engine/release_tools.h"
 #include "engine/shell.h"
 
 #include <QDir>
@@ -10,8 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -24,7 +28,25 @@ QByteArray pattern(qsizetype size) // byte i is i % 251
     return bytes;
 }
 
+// Runs the program under a stop flag raised as `stopAt` says: "never",
+// "before" it starts, or once `marker` exists (the program is running).
+Shell::DataResult runStopped(const QStringList &arguments, const QString &stopAt, const QString &marker)
+{
+    std::atomic<bool> stop{stopAt == "before"};
+    Shell::DataResult result;
+    std::thread run([&] { result = Shell::runData(kHelper, arguments, &stop); });
+    if (stopAt == "running") {
+        for (int i = 0; i < 600 && !QFile::exists(marker); ++i)
+            QTest::qWait(100);
+        stop.store(true);
+    }
+    run.join();
+    return result;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(ToolCall)
 
 class ShellTest : public QObject {
     Q_OBJECT
@@ -43,36 +65,36 @@ private slots:
 
     // runData keeps the bytes of both streams; run decodes each on its own and
     // empties one that is not UTF-8. A program that cannot start, or whose
-    // output has nowhere to go, is a status of -1 with the reason, never an exit.
+    // output has nowhere to go, is not started, with the reason, never an exit.
     void records_data()
     {
         QTest::addColumn<QString>("program"); // the helper when empty
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("outcome");
         QTest::addColumn<QByteArrayList>("bytes"); // standard output, standard error; %1 the program
         QTest::addColumn<QStringList>("text");     // as run decodes them, when not the bytes as they are
         const QString arguments[] = {"", "two words", " a", "b ", "\"d\"", "'s'", "b\\s", "$HOME", "*", "; touch no",
                                      "`id`", "a|b>c", "--verbose=4", "na\u00EFve", "\u201C\u65E5\u201D", ""};
         const QByteArray received = QStringList(std::begin(arguments), std::end(arguments)).join(QChar()).toUtf8() + '\0';
-        QTest::newRow("trailing line breaks kept") << "" << QStringList{"hex", "610a0a", "620d0a"} << 0
+        QTest::newRow("trailing line breaks kept") << "" << QStringList{"hex", "610a0a", "620d0a"} << "exited with 0"
                                                    << QByteArrayList{"a\n\n", "b\r\n"} << QStringList{};
         QTest::newRow("byte-order mark, multi-byte characters, status 255")
-            << "" << QStringList{"hex", "efbbbf6ec3af766520e29c930a", "", "255"} << 255
+            << "" << QStringList{"hex", "efbbbf6ec3af766520e29c930a", "", "255"} << "exited with 255"
             << QByteArrayList{"\xEF\xBB\xBFn\xC3\xAFve \xE2\x9C\x93\n", ""}
             << QStringList{QStringLiteral("\uFEFFn\u00EFve \u2713\n"), ""};
-        QTest::newRow("invalid UTF-8 on standard output") << "" << QStringList{"hex", "61ff62", "66696e650a", "3"} << 3
+        QTest::newRow("invalid UTF-8 on standard output") << "" << QStringList{"hex", "61ff62", "66696e650a", "3"} << "exited with 3"
                                                           << QByteArrayList{"a\xFF" "b", "fine\n"} << QStringList{"", "fine\n"};
-        QTest::newRow("sequence cut off on standard error") << "" << QStringList{"hex", "007a", "6575726f20e282"} << 0
+        QTest::newRow("sequence cut off on standard error") << "" << QStringList{"hex", "007a", "6575726f20e282"} << "exited with 0"
             << QByteArrayList{QByteArray("\0z", 2), "euro \xE2\x82"} << QStringList{QString(QChar()) + "z", ""};
         QTest::newRow("arguments one for one, no shell")
-            << "" << QStringList("arguments") + QStringList(std::begin(arguments), std::end(arguments)) << 0
+            << "" << QStringList("arguments") + QStringList(std::begin(arguments), std::end(arguments)) << "exited with 0"
             << QByteArrayList{received, ""} << QStringList{};
         const QByteArrayList absent{"", "The program \u201C%1\u201D could not be started: No such file or directory."};
-        QTest::newRow("missing program") << m_temp.filePath("no-such-program") << QStringList{} << -1 << absent << QStringList{};
-        QTest::newRow("not executable") << m_temp.filePath("plain-file") << QStringList{} << -1
+        QTest::newRow("missing program") << m_temp.filePath("no-such-program") << QStringList{} << "not started" << absent << QStringList{};
+        QTest::newRow("not executable") << m_temp.filePath("plain-file") << QStringList{} << "not started"
             << QByteArrayList{"", "The program \u201C%1\u201D could not be started: Permission denied."} << QStringList{};
-        QTest::newRow("bare name of a program on PATH") << QFileInfo(kHelper).fileName() << QStringList{} << -1 << absent
-                                                        << QStringList{};
+        QTest::newRow("bare name of a program on PATH") << QFileInfo(kHelper).fileName() << QStringList{} << "not started"
+                                                        << absent << QStringList{};
     }
     void records()
     {
@@ -84,23 +106,108 @@ private slots:
         bytes[1].replace("%1", program.toUtf8());
         const Shell::DataResult data = Shell::runData(program, arguments);
         QCOMPARE(QByteArrayList({data.stdoutData, data.stderrData}), bytes);
-        QTEST(data.exitCode, "status");
+        QTEST(describe(data.outcome), "outcome");
         const Shell::TextResult decoded = Shell::run(program, arguments);
-        QTEST(decoded.exitCode, "status");
+        QTEST(describe(decoded.outcome), "outcome");
         if (text.isEmpty())
             text = QStringList{QString::fromUtf8(bytes[0]), QString::fromUtf8(bytes[1])};
         QCOMPARE(QStringList({decoded.stdout, decoded.stderr}), text);
     }
 
-    void readsLargeOutputWholeAndNamesADeathBySignal()
+    void readsLargeOutputWhole()
     {
         const Shell::DataResult large = Shell::runData(kHelper, {"megabytes", "40", "8"});
-        QVERIFY(large.exitCode == 0 && large.stdoutData == pattern(40 << 20) && large.stderrData == pattern(8 << 20));
-        const Shell::DataResult killed = Shell::runData(kHelper, {"signal", QString::number(SIGKILL)});
-        QCOMPARE(killed.exitCode, 128 + SIGKILL);
-        // The signal's name in parentheses is the system's own wording.
-        QVERIFY(QString::fromUtf8(killed.stderrData)
-                    .startsWith(QStringLiteral("dying\nThe program \u201C%1\u201D was ended by signal 9 (").arg(kHelper)));
+        QVERIFY(large.outcome.succeeded() && large.stdoutData == pattern(40 << 20) && large.stderrData == pattern(8 << 20));
+    }
+
+    // Each way a run ends is its own outcome, with and without a stop flag:
+    // an exit of 137 is no death by signal 9, and a stopped program is
+    // neither. The shell's one number stays for those who need one. A
+    // program that ignores SIGTERM is killed after the grace.
+    void endings_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // %1 a marker file
+        QTest::addColumn<QString>("stopAt");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<int>("shellStatus");
+        QTest::addColumn<QString>("stderr"); // how standard error starts; %1 the helper
+        const QString byNine = "dying\nThe program \u201C%1\u201D was ended by signal 9 (";
+        const QString stopped = "The program \u201C%1\u201D was stopped before it finished.";
+        QTest::newRow("exits with 137") << QStringList{"hex", "", "", "137"} << "never" << "exited with 137" << 137 << "";
+        QTest::newRow("exits with 137 under a flag") << QStringList{"hex", "", "", "137"} << "" << "exited with 137"
+                                                     << 137 << "";
+        QTest::newRow("killed by signal 9") << QStringList{"signal", "9"} << "never" << "ended by signal 9" << 137 << byNine;
+        QTest::newRow("killed by signal 9 under a flag") << QStringList{"signal", "9"} << "" << "ended by signal 9" << 137
+                                                         << byNine;
+        QTest::newRow("ended by SIGTERM") << QStringList{"signal", "15"} << "" << "ended by signal 15" << 143
+                                          << "dying\nThe program \u201C%1\u201D was ended by signal 15 (";
+        QTest::newRow("stopped before it starts") << QStringList{"touch", "%1"} << "before" << "stopped" << -1
+            << "The program \u201C%1\u201D was not started: the inspection was stopped.";
+        QTest::newRow("stopped while it runs") << QStringList{"hang", "%1"} << "running" << "stopped" << -1 << stopped;
+        QTest::newRow("stopped, ignoring SIGTERM") << QStringList{"hang", "%1", "term"} << "running" << "stopped" << -1
+                                                   << stopped;
+    }
+    void endings()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, stopAt);
+        QFETCH(QString, stderr);
+        const QString marker = m_temp.filePath("running");
+        QFile::remove(marker);
+        arguments.replaceInStrings("%1", marker);
+        const Shell::DataResult result = stopAt == "never" ? Shell::runData(kHelper, arguments)
+                                                           : runStopped(arguments, stopAt, marker);
+        QTEST(describe(result.outcome), "outcome");
+        QTEST(result.outcome.shellStatus(), "shellStatus");
+        QVERIFY2(QString::fromUtf8(result.stderrData).startsWith(stderr.arg(kHelper)), result.stderrData.constData());
+        QCOMPARE(QFile::exists(marker), stopAt == "running");
+    }
+
+    // A tool that reads standard input must not read the user's terminal (or
+    // whatever Veristamp itself was given): it reads /dev/null.
+    void programsReadNothing()
+    {
+        int typed[2];
+        QVERIFY(::pipe(typed) == 0);
+        QVERIFY(::write(typed[1], "typed\n", 6) == 6 && ::close(typed[1]) == 0);
+        const int ownInput = ::dup(STDIN_FILENO);
+        QVERIFY(::dup2(typed[0], STDIN_FILENO) == STDIN_FILENO);
+        const Shell::DataResult result = Shell::runData(kHelper, {"stdin"});
+        QVERIFY(::dup2(ownInput, STDIN_FILENO) == STDIN_FILENO);
+        ::close(ownInput);
+        ::close(typed[0]);
+        QCOMPARE(describe(result.outcome), "exited with 0");
+        QCOMPARE(result.stdoutData, QByteArray());
+    }
+
+    // Under a raised stop the tools start nothing but a detach, which must
+    // still run so that no image stays attached.
+    void aRaisedStopStartsOnlyDetach_data()
+    {
+        QTest::addColumn<ToolCall>("call");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("log");
+        QTest::newRow("detach") << detachCall("/Volumes/A") << "exited with 0" << "hdiutil detach /Volumes/A\n";
+        QTest::newRow("attach") << attachCall("/A.dmg") << "stopped" << "";
+        QTest::newRow("verify") << imageVerificationCall("/A.dmg") << "stopped" << "";
+        QTest::newRow("codesign") << signatureVerificationCall("/A.app") << "stopped" << "";
+    }
+    void aRaisedStopStartsOnlyDetach()
+    {
+        QFETCH(ToolCall, call);
+        const QString root = m_temp.filePath("tool-root");
+        QVERIFY(QDir().mkpath(root + "/usr/bin"));
+        QFile::link(kHelper, root + "/usr/bin/hdiutil");
+        QFile::link(kHelper, root + "/usr/bin/codesign");
+        const QString log = m_temp.filePath("tool-log");
+        QFile::remove(log);
+        qputenv("VERISTAMP_HELPER_LOG", QFile::encodeName(log));
+        const std::atomic<bool> stop{true};
+        const Shell::DataResult result = stoppedBy(releaseToolsAt(ToolRoot{root, {}}), &stop).runner(call);
+        qunsetenv("VERISTAMP_HELPER_LOG");
+        QTEST(describe(result.outcome), "outcome");
+        QFile written(log);
+        QTEST(QString::fromUtf8(written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray()), "log");
     }
 
     // Capture files are made in TMPDIR: below a plain file nobody can make one, whoever runs the test.
@@ -110,7 +217,7 @@ private slots:
         qputenv("TMPDIR", QFile::encodeName(m_temp.filePath("plain-file/folder")));
         const Shell::DataResult result = Shell::runData(kHelper, {"touch", marker});
         qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
-        QCOMPARE(result.exitCode, -1);
+        QCOMPARE(describe(result.outcome), "not started");
         QCOMPARE(result.stdoutData + result.stderrData, "Veristamp could not create temporary command-output files.");
         QVERIFY(!QFile::exists(marker));
     }

@@ -10,13 +10,18 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +65,38 @@ QVariantMap volumeEntity(const QByteArray &plist)
 }
 
 QString attached(const QString &image) { return volumeEntity(run(attachCall(image)).stdoutData).value("mount-point").toString(); }
+
+const QString kHdiutil = QStringLiteral(VERISTAMP_TOOL_ROOT "/usr/bin/hdiutil");
+
+// Plants a file named `name` (bytes) `depth` folders below `folder`, inside
+// a further folder given `lockedMode` afterwards unless that is negative.
+bool plant(const QString &folder, const QByteArray &name, int depth, int lockedMode)
+{
+    int at = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; at >= 0 && level < depth + (lockedMode >= 0 ? 1 : 0); ++level) {
+        const char *inner = level < depth ? "d" : "locked";
+        const int next = ::mkdirat(at, inner, 0755) == 0 ? ::openat(at, inner, O_RDONLY | O_DIRECTORY) : -1;
+        ::close(at);
+        at = next;
+    }
+    const int file = at >= 0 ? ::openat(at, name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644) : -1;
+    const bool planted = file >= 0 && ::close(file) == 0 && (lockedMode < 0 || ::fchmod(at, mode_t(lockedMode)) == 0);
+    if (at >= 0)
+        ::close(at);
+    return planted;
+}
+
+// Many small files: an unpack that is still under way when a test acts on it.
+QList<Member> manyFiles(int count)
+{
+    QList<Member> members{{"volume/", {}, 'd'}, {"volume/first/", {}, 'd'}, {"volume/first/file", "x"}};
+    for (int i = 0; i < count; ++i) {
+        if (i % 1000 == 0)
+            members.append({"volume/" + QByteArray::number(i / 1000) + "/", {}, 'd'});
+        members.append({"volume/" + QByteArray::number(i / 1000) + "/" + QByteArray::number(i), "x"});
+    }
+    return members;
+}
 
 } // namespace
 
@@ -119,7 +156,7 @@ private slots:
             member.data.replace("%1", m_temp->path().toUtf8());
         writeImage(path("Unsafe.dmg"), QList<Member>{{"volume/", {}, 'd'}} + members);
         const Shell::DataResult result = run(attachCall(path("Unsafe.dmg")));
-        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(describe(result.outcome), "exited with 1");
         QCOMPARE(result.stdoutData, QByteArray());
         if (reason.isEmpty())
             QVERIFY2(result.stderrData.startsWith("hdiutil: attach failed - "), result.stderrData);
@@ -127,6 +164,97 @@ private slots:
             QCOMPARE(result.stderrData, "hdiutil: attach failed - image member \"" + members.last().name + "\" " + reason + "\n");
         QVERIFY(!QFileInfo::exists(path("escaped")) && !QFileInfo::exists(volumes() + "/escaped"));
         QVERIFY(outside.seek(0) && outside.readAll() == "outside");
+    }
+
+    // Detach removes a volume whatever it holds: names as bytes, folders
+    // without permissions, a tree deeper than a path may be long.
+    void detachRemovesWhateverTheVolumeHolds_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("lockedMode"); // of a folder around the file; -1: none
+        QTest::newRow("name not in UTF-8") << QByteArray("\xff\xfe name") << 0 << -1;
+        QTest::newRow("lone surrogate spelt as bytes") << QByteArray("\xed\xa0\x80") << 0 << -1;
+        QTest::newRow("folder without write permission") << QByteArray("file") << 0 << 0500;
+        QTest::newRow("folder nobody may read") << QByteArray("file") << 0 << 0;
+        QTest::newRow("deeper than a path may be long") << QByteArray("file") << 2100 << -1;
+    }
+    void detachRemovesWhateverTheVolumeHolds()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(int, depth);
+        QFETCH(int, lockedMode);
+        writeImage(path("Plain.dmg"), {{"volume/", {}, 'd'}, {"volume/A.app/", {}, 'd'}, {"volume/A.app/Info.plist", "x"}});
+        const QString mount = attached(path("Plain.dmg"));
+        QVERIFY(plant(mount, name, depth, lockedMode));
+        const Shell::DataResult detached = run(detachCall(mount));
+        QCOMPARE(detached.stdoutData + detached.stderrData, QByteArray("\"disk4\" ejected.\n"));
+        QCOMPARE(describe(detached.outcome), "exited with 0");
+        QVERIFY(!QFileInfo::exists(mount));
+    }
+
+    // An attach that is stopped, or whose caller dies, leaves no volume: a
+    // signal stops the unpack and removes what it wrote, and the stand-in
+    // gets SIGTERM when its parent goes, unpacking or holding its answer.
+    void interruptedAttachLeavesNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("holds"); // the attach's record holds its answer once the volume is there
+        QTest::newRow("SIGTERM while unpacking") << "term" << false;
+        QTest::newRow("parent killed while unpacking") << "parent" << false;
+        QTest::newRow("parent killed while the answer is held") << "parent" << true;
+    }
+    void interruptedAttachLeavesNothing()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, holds);
+        QList<Member> members = manyFiles(holds ? 0 : 30000);
+        if (holds)
+            members << Member{"_ReleaseToolRecords/", {}, 'd'} << Member{"_ReleaseToolRecords/H2.waits", {}}
+                    << Member{"_ReleaseToolRecords/H2.stdout", "@MOUNT@"};
+        writeImage(path("Large.dmg"), members);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VERISTAMP_REPLAY_RECORDS", "1");
+        process.setProcessEnvironment(environment);
+        const QStringList attach = QStringList{kHdiutil} + attachCall(path("Large.dmg")).arguments;
+        process.start(how == "term" ? kHdiutil : QStringLiteral(VERISTAMP_HELPER),
+                      how == "term" ? attach.mid(1) : QStringList{"run"} + attach);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(volumes() + "/Large/first/file"), 60000);
+        ::kill(pid_t(process.processId()), how == "term" ? SIGTERM : SIGKILL);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(volumes()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), 60000);
+    }
+
+    // A record file is never read past 16 MiB, however large its member
+    // claims to be: the call says so and fails.
+    void oversizeRecordsAreRefused_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("record");
+        QTest::newRow("in an image") << "Records.dmg" << "H1.stdout";
+        QTest::newRow("in a bundle") << "Records.app" << "C1.stdout";
+    }
+    void oversizeRecordsAreRefused()
+    {
+        QFETCH(QString, package);
+        QFETCH(QString, record);
+        const qint64 size = (qint64(16) << 20) + 1;
+        if (package.endsWith(".dmg")) {
+            writeImage(path(package), {{"volume/", {}, 'd'}, {"_ReleaseToolRecords/", {}, 'd'},
+                                       {"_ReleaseToolRecords/" + record.toUtf8(), QByteArray(size, 'x')}});
+        } else {
+            QFile file(path(package + "/Contents/_ReleaseToolRecords/" + record));
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.resize(size));
+        }
+        qputenv("VERISTAMP_REPLAY_RECORDS", "1");
+        const Shell::DataResult result = run(package.endsWith(".dmg") ? imageVerificationCall(path(package))
+                                                                      : signatureVerificationCall(path(package)));
+        qunsetenv("VERISTAMP_REPLAY_RECORDS");
+        QCOMPARE(result.stdoutData, QByteArray());
+        QCOMPARE(result.stderrData, "stand-in: the record file " + record.toUtf8() + " is larger than 16 MiB and was not read\n");
+        QCOMPARE(describe(result.outcome), "exited with 1");
     }
 
     void detachRefusesWhatAttachDidNotMake()
@@ -139,12 +267,12 @@ private slots:
             QVERIFY(QFile::copy(mount + "/" + name, path("Elsewhere/") + name));
         for (const QString &target : {volumes() + "/Stranger", volumes(), volumes() + "/Link", path("Elsewhere")}) {
             const Shell::DataResult result = run(detachCall(target));
-            QVERIFY2(result.exitCode == 1 && QFileInfo::exists(target), qPrintable(target));
+            QVERIFY2(result.outcome.exitedWith(1) && QFileInfo::exists(target), qPrintable(target));
             QCOMPARE(result.stdoutData + result.stderrData, QByteArray("hdiutil: detach failed - No such file or directory\n"));
         }
         QVERIFY(QFileInfo::exists(mount + "/Ready.app/Contents/Info.plist"));
         QVERIFY(QFile::remove(volumes() + "/Link") && QDir(volumes() + "/Stranger").removeRecursively());
-        QCOMPARE(run(detachCall(mount)).exitCode, 0);
+        QCOMPARE(describe(run(detachCall(mount)).outcome), "exited with 0");
     }
 
     // The partition lines and checksums are the image's own, as 7-Zip lists them too.
@@ -153,7 +281,7 @@ private slots:
         const QString image = QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg");
         const Shell::DataResult result = run(imageVerificationCall(image));
         QCOMPARE(result.stderrData, QByteArray());
-        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(describe(result.outcome), "exited with 0");
         QCOMPARE(result.stdoutData, "Checksumming Driver Descriptor Map (DDM : 0)\xE2\x80\xA6\n"
                                     "     Driver Descriptor Map (DDM : 0): verified   CRC32 $633CFFFF\n"
                                     "Checksumming Apple (Apple_partition_map : 1)\xE2\x80\xA6\n"
@@ -195,8 +323,8 @@ private slots:
         const Shell::DataResult result = run(imageVerificationCall(copy));
         QCOMPARE(result.stdoutData, QByteArray());
         QCOMPARE(result.stderrData, error.replace("%1", copy.toUtf8()));
-        QCOMPARE(result.exitCode, 1);
-        QCOMPARE(run(attachCall(copy)).exitCode, 1); // and leaves no volume (cleanup)
+        QCOMPARE(describe(result.outcome), "exited with 1");
+        QCOMPARE(describe(run(attachCall(copy)).outcome), "exited with 1"); // and leaves no volume (cleanup)
     }
 
     void saysHowToGet7zzWhenItIsMissing()
@@ -207,7 +335,7 @@ private slots:
         qputenv("PATH", path);
         QCOMPARE(result.stderrData, QByteArray("hdiutil: verify failed - 7zz (7-Zip) was not found on PATH; install it "
                                                "(Debian package 7zip: apt-get install 7zip, or scripts/install-deps)\n"));
-        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(describe(result.outcome), "exited with 1");
     }
 
     // The mount point holds the volume's root, not a folder named after the volume.
@@ -223,7 +351,7 @@ private slots:
         QFETCH(QString, image);
         QFETCH(QString, kind);
         const Shell::DataResult result = run(attachCall(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + image + ".dmg"));
-        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(describe(result.outcome), "exited with 0");
         const QVariantMap volume = volumeEntity(result.stdoutData);
         const QString mount = volume.value("mount-point").toString();
         QCOMPARE(mount, volumes() + "/" + image);

@@ -248,8 +248,8 @@ void ContentViewState::startRun(const AcceptedPackage &accepted)
     auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this);
     m_pacer = pacer;
     const InspectionWorker *worker =
-        InspectionWorker::start([accepted, tools = m_tools](const StageProgress &progress) {
-            return inspectPackage(accepted.location, accepted.kind, tools, progress);
+        InspectionWorker::start([accepted, tools = m_tools](const StageProgress &progress, const std::atomic<bool> &stop) {
+            return inspectPackage(accepted.location, accepted.kind, stoppedBy(tools, &stop), progress);
         });
     connect(worker, &InspectionWorker::stageFinished, pacer, &StagePacer::stageFinished);
     connect(worker, &InspectionWorker::finished, pacer, &StagePacer::inspectionFinished);
