@@ -179,6 +179,7 @@ private slots:
         QTest::newRow("cancelled") << "";
         QTest::newRow("failed write") << "plain-file/report.txt";
         QTest::newRow("replaces an existing file") << "report.txt";
+        QTest::newRow("over the package being checked") << "Harbor-2.4.1.DMG";
     }
 
     // The name carries the time the dialog opened, the report the time the save
@@ -195,22 +196,30 @@ private slots:
         existing.close();
         const QDateTime confirmed(QDate(2024, 1, 1), QTime(0, 0, 5), Qt::OffsetFromUTC, 3600);
         m_saver->setClock([readings = QList{moment, confirmed}]() mutable { return readings.takeFirst(); });
-        const InspectionResult result = diskImage(checks({S::warning}), plist);
+        InspectionResult result = diskImage(checks({S::warning}), plist);
+        result.url = QUrl::fromLocalFile(folder.filePath("Harbor-2.4.1.DMG"));
         show(result);
         m_dialogs.answer = answer.isEmpty() ? std::nullopt : std::optional(folder.filePath(answer));
+        QVERIFY(QFile(folder.filePath("Harbor-2.4.1.DMG")).open(QIODevice::WriteOnly));
         const QString unsaved = QString::fromUtf8("Save Release Report\u2026");
         QCOMPARE(saveButtonShown(), unsaved);
         QTest::mouseClick(m_harness->window(), Qt::LeftButton, {},
                           WindowHarness::centreOf(m_harness->item("saveReportButton")).toPoint());
         QCOMPARE(m_dialogs.proposedNames, QStringList{"Harbor-2.4.1-Veristamp-2023-12-31-2359.txt"});
-        QCOMPARE(m_dialogs.failures.size(), answer.startsWith("plain-file") ? 1 : 0);
-        if (!m_dialogs.failures.isEmpty())
+        QCOMPARE(m_dialogs.failures.size(), answer.contains('/') || answer.endsWith(".DMG") ? 1 : 0);
+        if (answer.startsWith("plain-file"))
             QVERIFY2(m_dialogs.failures.first().contains(*m_dialogs.answer), qPrintable(m_dialogs.failures.first()));
+        if (answer.endsWith(".DMG"))
+            QCOMPARE(m_dialogs.failures.first(),
+                     QString::fromUtf8("The chosen location is inside \u201CHarbor-2.4.1.DMG\u201D, the package being "
+                                       "checked. Writing the report there would change the package and break its code "
+                                       "signature. Choose a folder outside it."));
         QCOMPARE(saveButtonShown(), saves ? "Saved disabled" : unsaved);
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList({"plain-file", "report.txt"}));
+                 QStringList({"Harbor-2.4.1.DMG", "plain-file", "report.txt"}));
+        QCOMPARE(QFileInfo(folder.filePath("Harbor-2.4.1.DMG")).size(), 0);
     }
 
     // Shown for real and answered as soon as they are up.

@@ -7,6 +7,8 @@ import Veristamp
 ApplicationWindow {
     id: window
 
+    // Not drawn on macOS (the title bar is hidden); the name screen readers give the window.
+    title: "Veristamp"
     width: 920
     height: 700
     minimumWidth: 760

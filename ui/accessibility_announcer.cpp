@@ -1,6 +1,7 @@
 #include "ui/accessibility_announcer.h"
 
 #include <QAccessible>
+#include <QTimer>
 
 namespace {
 
@@ -18,10 +19,29 @@ void announceForAccessibility(QObject *element, const QString &text)
         return;
     QAccessibleEvent event(element, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
+    // Once the element is in its window and its name settled: the reader
+    // asks for the name when the event arrives.
+    QTimer::singleShot(0, element, [element] {
+        QAccessibleEvent shown(element, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    });
     if (QAccessible::isActive())
         requestSpokenAnnouncement(text);
     if (listener())
         listener()(element, text);
+}
+
+void refocusForAccessibilityOnActivation(QQuickWindow *window)
+{
+    QObject::connect(window, &QWindow::activeChanged, window, [window] {
+        // After the platform's own activation event, which the reader takes first.
+        QTimer::singleShot(0, window, [window] {
+            if (!window->isActive() || !window->activeFocusItem())
+                return;
+            QAccessibleEvent focus(window->activeFocusItem(), QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        });
+    });
 }
 
 QQuickItem *AccessibleAnnouncement::target() const

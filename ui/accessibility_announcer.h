@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QQmlParserStatus>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -18,6 +19,11 @@
 
 // Raises the announcement for an element whose accessible name is now `text`.
 void announceForAccessibility(QObject *element, const QString &text);
+
+// The focus a window places before it is active reaches no screen reader
+// (Orca follows the active window only, and says just "frame"): each time
+// the window becomes active, its focused item is announced as focused again.
+void refocusForAccessibilityOnActivation(QQuickWindow *window);
 
 // macOS only (the announcement request of the platform); a no-op elsewhere.
 void requestSpokenAnnouncement(const QString &text);

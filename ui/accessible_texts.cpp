@@ -90,3 +90,9 @@ QString AccessibleTexts::packageHeader(const QString &name, const QString &kind,
 {
     return QStringList{name, kind, path}.join(QStringLiteral(", "));
 }
+
+QString AccessibleTexts::labelled(const QString &label, const QString &value) const
+{
+    const QString spoken = label == label.toUpper() ? label.left(1) + label.mid(1).toLower() : label;
+    return spoken + QStringLiteral(": ") + value;
+}

@@ -245,7 +245,8 @@ void ContentViewState::changeScreenState(Change change)
 void ContentViewState::startRun(const AcceptedPackage &accepted)
 {
     detachRun();
-    auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this);
+    auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this,
+                                 m_pacedByScreen ? StagePacer::Start::whenShown : StagePacer::Start::now);
     m_pacer = pacer;
     const InspectionWorker *worker =
         InspectionWorker::start([accepted, tools = m_tools](const StageProgress &progress) {
@@ -255,6 +256,17 @@ void ContentViewState::startRun(const AcceptedPackage &accepted)
     connect(worker, &InspectionWorker::finished, pacer, &StagePacer::inspectionFinished);
     connect(pacer, &StagePacer::stageChanged, this, &ContentViewState::updateLiveStage);
     connect(pacer, &StagePacer::resultReady, this, &ContentViewState::publishResult);
+}
+
+void ContentViewState::setPacedByScreen(bool paced)
+{
+    m_pacedByScreen = paced;
+}
+
+void ContentViewState::screenPainted()
+{
+    if (auto *pacer = qobject_cast<StagePacer *>(m_pacer.data()))
+        pacer->stagesShown();
 }
 
 void ContentViewState::detachRun()

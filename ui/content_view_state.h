@@ -69,6 +69,11 @@ public:
     // The clock runs of this window pace themselves by (not owned; nullptr
     // brings back the steady clock).
     void setPacingClock(PacingClock *clock);
+    // The window draws this state: from now on each run's stages are timed
+    // from when they are painted (screenPainted()), not from when they change.
+    void setPacedByScreen(bool paced);
+    // A frame of the window has been painted.
+    void screenPainted();
     // The system alert sound of a refused drop; the platform's beep unless a test counts them.
     void setBeeper(std::function<void()> beeper);
 
@@ -116,4 +121,5 @@ private:
     PacingClock *m_clock = &m_steadyClock;
     std::function<void()> m_beeper;
     QPointer<QObject> m_pacer;
+    bool m_pacedByScreen = false;
 };
