@@ -166,6 +166,30 @@ private slots:
                  qPrintable(about.join('\n')));
     }
 
+    // A refused package is shown and said, not only beeped; the next package taken clears the line.
+    void refusalShownAndSaid()
+    {
+        QStringList said;
+        AccessibleAnnouncement::setListener([&](QObject *element, const QString &text) {
+            said << element->objectName() + ": " + text;
+        });
+        WindowHarness harness;
+        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
+        harness.prepareRuns(script.tools());
+        int beeps = 0;
+        harness.state()->setBeeper([&] { ++beeps; });
+        harness.state()->beginInspection(QUrl::fromLocalFile("/tmp/veristamp-ui-test/notes.txt"));
+        const QString refusal = QString::fromUtf8(
+            "\u201Cnotes.txt\u201D cannot be checked: choose an app (.app) or a disk image (.dmg).");
+        QCOMPARE(beeps, 1);
+        QCOMPARE(harness.item("refusalLine")->property("text").toString(), refusal);
+        QVERIFY(harness.item("refusalLine")->isVisible());
+        QCOMPARE(said, QStringList{"refusalAnnouncement: " + refusal});
+        AccessibleAnnouncement::setListener({});
+        harness.state()->beginInspection(chosen);
+        QCOMPARE(harness.state()->refusal(), QString());
+    }
+
     // A left click on the drop zone opens the panel; a right click the window's menu, never the panel.
     void clickOnTheZone()
     {

@@ -8,6 +8,7 @@
 #include "ui/report_dialogs.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -157,6 +158,7 @@ private slots:
         if (QQuickItem *block = named(m_results, "entitlementsText").value(0)) { // every line, blank ones included
             const QString shownText = block->property("textDocument").value<QQuickTextDocument *>()->textDocument()->toPlainText();
             QCOMPARE(entitlementsCopiedText(shownText), plist);
+            QCOMPARE(QAccessible::queryAccessibleInterface(block)->text(QAccessible::Description), plist);
         }
 
         QStringList counts;
@@ -171,6 +173,39 @@ private slots:
             QCOMPARE(textOf(row, "checkDetail"), "The code is signed.\nBy Jane Doe.");
         }
         QTEST(badges.join(' '), "badges");
+    }
+
+    // "h" a warning this host could not decide, "w" a real one, "p" a pass, "f" a failure.
+    void hostLimits_data()
+    {
+        QTest::addColumn<QString>("checks");
+        QTest::addColumn<QString>("badges");
+        QTest::addColumn<QString>("summary");
+        const QString review = "No blocking failures were found, but one or more items should be reviewed.";
+        const QString hostOnly = "No defects were found; the only warnings are checks this host cannot decide. "
+                                 "Check the package on a Mac before shipping.";
+        QTest::newRow("only host limits warn") << "phh" << "PASS|ON A MAC|ON A MAC" << hostOnly;
+        QTest::newRow("a real warning beside a host limit") << "phw" << "PASS|ON A MAC|WARN" << review;
+        QTest::newRow("a failure beside a host limit") << "phf" << "PASS|ON A MAC|FAIL"
+                                                       << "One or more release-blocking checks failed.";
+        QTest::newRow("no warnings at all") << "pp" << "PASS|PASS" << "All release checks passed.";
+    }
+
+    void hostLimits()
+    {
+        QFETCH(QString, checks);
+        QList<InspectionCheck> made;
+        for (QChar kind : checks) {
+            const CheckStatus status = kind == 'p' ? S::pass : kind == 'f' ? S::fail : S::warning;
+            made.append(makeCheck("Gatekeeper assessment", status, "Detail."));
+            made.last().decidedOnHost = kind != 'h';
+        }
+        show({QUrl::fromLocalFile("/tmp/Harbor.app"), 1, AppInspection{"Harbor", {}, {}, {}, {}, {}, made, {}}});
+        QStringList badges;
+        for (QQuickItem *row : named(m_results, "check:"))
+            badges << textOf(row, "checkBadge");
+        QTEST(badges.join('|'), "badges");
+        QTEST(textOf(m_results, "verdictSummary"), "summary");
     }
 
     void saveFlow_data()

@@ -164,8 +164,10 @@ void ContentViewState::beginInspection(const QUrl &url)
     if (!package) {
         if (m_beeper)
             m_beeper();
+        setRefusal(packageRefusal(url));
         return;
     }
+    setRefusal(QString());
     changeScreenState([&] {
         setInspection(std::nullopt);
         setReleaseReportSaved(false);
@@ -178,6 +180,25 @@ void ContentViewState::beginInspection(const QUrl &url)
         setIsInspecting(true);
     });
     startRun(*package);
+}
+
+QString ContentViewState::refusal() const
+{
+    return m_refusal;
+}
+
+void ContentViewState::setRefusal(const QString &refusal)
+{
+    if (m_refusal == refusal)
+        return;
+    m_refusal = refusal;
+    emit refusalChanged();
+}
+
+QString packageRefusal(const QUrl &url)
+{
+    const QString name = url.isLocalFile() ? lastPathComponent(url) : url.toDisplayString();
+    return QStringLiteral("\u201C%1\u201D cannot be checked: choose an app (.app) or a disk image (.dmg).").arg(name);
 }
 
 void ContentViewState::checkAnother()
