@@ -7,11 +7,18 @@
 
 #include "ui/accessibility_announcer.h"
 #include "ui/engine_setup.h"
+#include "ui/keyboard_scroll.h"
 #include "ui/launch_packages.h"
+#include "ui/open_panel.h"
 #include "ui/package_opener.h"
 #include "ui/release_report_saver.h"
 
 #include <QAccessible>
+#include <QCursor>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +103,10 @@ private slots:
         QTest::keyClick(window, Qt::Key_Return);
         QCOMPARE(harness.state()->inspectionTargetName(), "Example.app");
         QTRY_COMPARE(focusedName(window), "liveCard");
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), "aboutButton");
+        QTest::keyClick(window, Qt::Key_Tab); // the card stays in reach
+        QCOMPARE(focusedName(window), "liveCard");
 
         script.release();
         QTRY_COMPARE(focusedName(window), "verdictBanner");
@@ -103,6 +114,23 @@ private slots:
         auto *scroll = harness.item("resultsScroll")->property("contentItem").value<QQuickItem *>();
         QTest::keyClick(window, Qt::Key_End);
         QVERIFY(scroll->property("contentY").toReal() > 0);
+
+        // Each Tab stop on the results is scrolled into view; Page Up works from the top bar.
+        window->resize(920, 560);
+        for (int tabs = 0; tabs < 12; ++tabs) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            QQuickItem *focused = window->activeFocusItem();
+            const QRectF shown = focused->mapRectToScene(QRectF(0, 0, focused->width(), focused->height()));
+            QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(focusedName(window)));
+        }
+        for (int tabs = 0; tabs < 12 && focusedName(window) != "aboutButton"; ++tabs)
+            QTest::keyClick(window, Qt::Key_Tab);
+        QTest::keyClick(window, Qt::Key_End);
+        const qreal bottom = scroll->property("contentY").toReal();
+        QTest::keyClick(window, Qt::Key_PageUp);
+        QVERIFY(scroll->property("contentY").toReal() < bottom);
+        while (focusedName(window) != "verdictBanner")
+            QTest::keyClick(window, Qt::Key_Tab);
 
         QTemporaryDir folder;
         FakeSaveDialogs dialogs;
@@ -112,6 +140,10 @@ private slots:
         QCOMPARE(focusedName(window), "saveReportButton");
         QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(harness.state()->releaseReportSaved() && QFile::exists(*dialogs.answer));
+        QCOMPARE(focusedName(window), "evidenceCard"); // the disabled button cannot keep it
+        QAccessible::setActive(true);
+        QCOMPARE(QAccessible::queryAccessibleInterface(window->activeFocusItem())->text(QAccessible::Name),
+                 QString::fromUtf8("Release report saved as \u201Creport.txt\u201D."));
 
         for (int tabs = 0; tabs < 4 && focusedName(window) != "aboutButton"; ++tabs)
             QTest::keyClick(window, Qt::Key_Tab);
@@ -188,6 +220,100 @@ private slots:
         AccessibleAnnouncement::setListener({});
         harness.state()->beginInspection(chosen);
         QCOMPARE(harness.state()->refusal(), QString());
+    }
+
+    // An application's path typed into the open panel and confirmed chooses
+    // the application; a folder that is not one is opened as before.
+    void typedPathInTheOpenPanel_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("application bundle") << "Typed.app" << true;
+        QTest::newRow("plain folder") << "Folder" << false;
+    }
+    void typedPathInTheOpenPanel()
+    {
+        QFETCH(QString, typed);
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkpath("Typed.app/Contents") && QDir(home.path()).mkpath("Folder"));
+        const QString path = home.filePath(typed);
+        QTimer::singleShot(0, this, [&] {
+            auto *panel = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(panel);
+            auto *name = panel->findChild<QLineEdit *>("fileNameEdit");
+            name->setText(path);
+            QTest::keyClick(name, Qt::Key_Return);
+            if (panel->isVisible()) // still open: it entered the folder
+                panel->reject();
+        });
+        OpenPanelChooser chooser;
+        const std::optional<QUrl> answer = chooser.choosePackage();
+        QFETCH(bool, chosen);
+        QCOMPARE(answer, chosen ? std::optional(QUrl::fromLocalFile(path)) : std::nullopt);
+    }
+
+    // Shift+F10 and the Menu key open the menu at the focused control; a right click over the results opens it too.
+    void contextMenuPlace()
+    {
+        WindowHarness harness;
+        ToolScript script({}, {});
+        harness.prepareRuns(script.tools());
+        QQuickWindow *window = harness.window();
+        QTRY_COMPARE(focusedName(window), "dropZone");
+        QObject *menu = window->findChild<QObject *>("windowMenu");
+        QCursor::setPos(window->mapToGlobal(QPoint(5, 5)));
+        for (const QKeyCombination key : {QKeyCombination(Qt::ShiftModifier, Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
+            QTest::keyClick(window, key.key(), key.keyboardModifiers());
+            QTRY_VERIFY(menu->property("visible").toBool());
+            const QRectF zone = harness.item("dropZone")->mapRectToScene(QRectF(0, 0, harness.item("dropZone")->width(),
+                                                                                  harness.item("dropZone")->height()));
+            QCOMPARE(menu->property("x").toReal(), zone.left()); // kept inside the window, perhaps above the point
+            QVERIFY(menu->property("y").toReal() > zone.center().y() - menu->property("height").toReal());
+            QMetaObject::invokeMethod(menu, "close");
+            QTRY_VERIFY(!menu->property("visible").toBool());
+        }
+        harness.state()->beginInspection(chosen);
+        QTRY_VERIFY(harness.state()->hasInspection());
+        QTRY_VERIFY(harness.item("resultsView")->isVisible());
+        window->resize(920, 1600); // the whole results column in view
+        QQuickItem *detail = harness.item("checkDetail");
+        QVERIFY(detail);
+        QTest::mouseClick(window, Qt::RightButton, {}, WindowHarness::centreOf(detail).toPoint());
+        QTRY_VERIFY(menu->property("visible").toBool());
+    }
+
+    void revealRule_data()
+    {
+        QTest::addColumn<QList<qreal>>("span"); // top, bottom of the item with its margin
+        QTest::addColumn<qreal>("top");        // of the view, 300 high over 1000
+        QTest::addColumn<qreal>("target");
+        QTest::newRow("in view") << QList<qreal>{120, 200} << qreal(100) << qreal(100);
+        QTest::newRow("below") << QList<qreal>{450, 520} << qreal(100) << qreal(220);
+        QTest::newRow("above") << QList<qreal>{40, 90} << qreal(100) << qreal(40);
+        QTest::newRow("taller than the view: its top") << QList<qreal>{500, 900} << qreal(100) << qreal(500);
+        QTest::newRow("past the end: kept within") << QList<qreal>{950, 1020} << qreal(100) << qreal(700);
+        QTest::newRow("before the start") << QList<qreal>{-12, 30} << qreal(100) << qreal(0);
+    }
+    void revealRule()
+    {
+        QFETCH(QList<qreal>, span);
+        QFETCH(qreal, top);
+        QTEST(revealScrollTarget(span[0], span[1], top, 300, 1000), "target");
+    }
+
+    void menuPointRule_data()
+    {
+        QTest::addColumn<QRectF>("focused"); // empty: nothing focused
+        QTest::addColumn<QPointF>("point");   // in an area of 900 x 600
+        QTest::newRow("under the control") << QRectF(100, 40, 80, 24) << QPointF(100, 64);
+        QTest::newRow("nothing focused: the centre") << QRectF() << QPointF(450, 300);
+        QTest::newRow("control scrolled off the bottom") << QRectF(100, 640, 80, 24) << QPointF(100, 600);
+        QTest::newRow("control off the left") << QRectF(-30, 40, 80, 24) << QPointF(0, 64);
+    }
+    void menuPointRule()
+    {
+        QFETCH(QRectF, focused);
+        QTEST(keyboardMenuPoint(focused.isNull() ? std::nullopt : std::optional(focused), QSizeF(900, 600)), "point");
     }
 
     // A left click on the drop zone opens the panel; a right click the window's menu, never the panel.
