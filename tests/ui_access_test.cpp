@@ -276,10 +276,16 @@ private slots:
         QTRY_VERIFY(harness.state()->hasInspection());
         QTRY_VERIFY(harness.item("resultsView")->isVisible());
         window->resize(920, 1600); // the whole results column in view
-        QQuickItem *detail = harness.item("checkDetail");
+        QQuickItem *detail = nullptr;
+        for (QQuickItem *item : descendants(window->contentItem()))
+            detail = !detail && item->objectName() == "checkDetail" && item->isVisible() ? item : detail;
         QVERIFY(detail);
-        QTest::mouseClick(window, Qt::RightButton, {}, WindowHarness::centreOf(detail).toPoint());
-        QTRY_VERIFY(menu->property("visible").toBool());
+        for (QQuickItem *target : {harness.item("verdictBanner"), detail}) {
+            QTest::mouseClick(window, Qt::RightButton, {}, WindowHarness::centreOf(target).toPoint());
+            QTRY_VERIFY2(menu->property("visible").toBool(), qPrintable(target->objectName()));
+            QMetaObject::invokeMethod(menu, "close");
+            QTRY_VERIFY(!menu->property("visible").toBool());
+        }
     }
 
     void revealRule_data()
