@@ -196,6 +196,27 @@ private slots:
         const QStringList about = interactiveNames(window);
         QVERIFY2(about.contains("aboutDoneButton: Done") && about.contains("supportAddress: support@veristamp.dev"),
                  qPrintable(about.join('\n')));
+        // The sheet is a dialog named for what it is, reading its statement, areas, version and build.
+        QAccessibleInterface *sheet = QAccessible::queryAccessibleInterface(window->activeFocusItem());
+        while (sheet && sheet->role() != QAccessible::Dialog)
+            sheet = sheet->parent();
+        QVERIFY(sheet);
+        QCOMPARE(sheet->text(QAccessible::Name), "About Veristamp");
+        QStringList read;
+        std::function<void(QAccessibleInterface *)> collect = [&](QAccessibleInterface *face) {
+            for (int index = 0; index < face->childCount(); ++index) {
+                QAccessibleInterface *child = face->child(index);
+                if (!child->state().invisible && !child->text(QAccessible::Name).isEmpty())
+                    read << child->text(QAccessible::Name);
+                collect(child);
+            }
+        };
+        collect(sheet);
+        for (const char *expected : {"Know what you are actually shipping.", "Version: ", "Build: ",
+                                        "Veristamp inspects the final macOS release artifact"})
+            QVERIFY2(!read.filter(QRegularExpression("^" + QRegularExpression::escape(QString(expected)))).isEmpty(),
+                     qPrintable(read.join('\n')));
+        QCOMPARE(read.filter(QRegularExpression("^[A-Z][a-z].*: ")).size() - 2, 6); // the six areas beside version and build
     }
 
     // A refused package is shown and said, not only beeped; the next package taken clears the line.

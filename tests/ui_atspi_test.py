@@ -154,7 +154,11 @@ def run_checks(pyatspi, GLib, application_path, package):
 
     def step():
         if time.monotonic() - started > TIMEOUT:
-            failures.append("timed out at step %s; heard %r, focused %r" % (state["step"], heard, focused))
+            dialogs = [(a.getRoleName(), a.name) for a in descendants(application())
+                       if a.getRole() in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_WINDOW, pyatspi.ROLE_FRAME) or "now what" in a.name
+                       or a.name.startswith(("Done", "Version", "Build", "About"))]
+            failures.append("timed out at step %s; heard %r, focused %r, named panes %r"
+                            % (state["step"], heard, focused, dialogs))
             pyatspi.Registry.stop()
             return False
         try:
@@ -220,16 +224,20 @@ def main():
         return 2
     if not shutil.which("Xvfb") or not shutil.which("dbus-launch") or not find_bus_launcher():
         skip("Xvfb, dbus-launch or at-spi-bus-launcher missing (scripts/install-deps installs them)")
+    try:
+        import gi
+        gi.require_version("Atspi", "2.0")
+    except (ImportError, ValueError):
+        # The distribution's bindings belong to its own Python, which may not be the first on PATH.
+        system = "/usr/bin/python3"
+        if os.path.realpath(sys.executable) != os.path.realpath(system) and os.access(system, os.X_OK):
+            os.execv(system, [system] + sys.argv)
+        skip("python3-pyatspi missing (scripts/install-deps installs it)")
     session = Session()
     try:
         session.up()
-        try:
-            import gi
-            gi.require_version("Atspi", "2.0")
-            from gi.repository import GLib
-            import pyatspi
-        except (ImportError, ValueError):
-            skip("python3-pyatspi missing (scripts/install-deps installs it)")
+        from gi.repository import GLib
+        import pyatspi  # reads the session bus address as it loads
         failures = run_checks(pyatspi, GLib, sys.argv[1], sys.argv[2])
     finally:
         session.down()

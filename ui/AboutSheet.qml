@@ -33,6 +33,11 @@ Dialog {
 
     background: SheetBackground {}
 
+    AccessibleNaming {
+        target: root.contentItem.parent
+        name: root.title
+    }
+
     // The window behind dims, so the sheet stands out from it.
     Overlay.modal: Rectangle {
         color: Theme.scrim

@@ -10,6 +10,9 @@ Item {
 
     property alias text: announcement.text
 
+    // Never drawn, so never shown by a screen changing: only a new text shows it.
+    visible: false
+
     Accessible.role: Accessible.Notification
     Accessible.name: announcement.text
 

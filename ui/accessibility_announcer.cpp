@@ -1,6 +1,8 @@
 #include "ui/accessibility_announcer.h"
 
 #include <QAccessible>
+#include <QQmlContext>
+#include <QQmlProperty>
 #include <QTimer>
 
 namespace {
@@ -88,4 +90,32 @@ void AccessibleAnnouncement::setListener(Listener listener)
 void AccessibleAnnouncement::announce()
 {
     announceForAccessibility(m_target, m_text);
+}
+
+void AccessibleNaming::setTarget(QQuickItem *target)
+{
+    m_target = target;
+    emit changed();
+    apply();
+}
+
+void AccessibleNaming::setName(const QString &name)
+{
+    m_name = name;
+    emit changed();
+    apply();
+}
+
+void AccessibleNaming::componentComplete()
+{
+    m_complete = true;
+    apply();
+}
+
+void AccessibleNaming::apply()
+{
+    if (!m_complete || !m_target)
+        return;
+    // The attached Accessible by its QML name, resolved in this element's imports.
+    QQmlProperty(m_target, QStringLiteral("Accessible.name"), qmlContext(this)).write(m_name);
 }

@@ -65,3 +65,35 @@ private:
     QString m_text;
     bool m_complete = false;
 };
+
+// Gives an element its accessible name where QML cannot reach it (a popup's
+// own item, the one screen readers take for the dialog).
+class AccessibleNaming : public QObject, public QQmlParserStatus {
+    Q_OBJECT
+    Q_INTERFACES(QQmlParserStatus)
+    QML_ELEMENT
+
+    Q_PROPERTY(QQuickItem *target READ target WRITE setTarget NOTIFY changed)
+    Q_PROPERTY(QString name READ name WRITE setName NOTIFY changed)
+
+public:
+    using QObject::QObject;
+
+    QQuickItem *target() const { return m_target; }
+    void setTarget(QQuickItem *target);
+    QString name() const { return m_name; }
+    void setName(const QString &name);
+
+    void classBegin() override {}
+    void componentComplete() override;
+
+signals:
+    void changed();
+
+private:
+    void apply();
+
+    QPointer<QQuickItem> m_target;
+    QString m_name;
+    bool m_complete = false;
+};
