@@ -71,8 +71,16 @@ class Session:
         self.start([find_bus_launcher(), "--launch-immediately", "--a11y=1", "--screen-reader=1"])
         if shutil.which("openbox"):
             self.start(["openbox", "--sm-disable"])
-        time.sleep(1)
         os.environ.update(self.env)
+        # The client asks the session bus where the accessibility bus is: wait until it can answer.
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            asked = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                    "org.a11y.Bus.GetAddress"], env=self.env, capture_output=True)
+            if asked.returncode == 0:
+                return
+            time.sleep(0.5)
+        raise RuntimeError("the accessibility bus did not come up")
 
     def down(self):
         for process in reversed(self.processes):
@@ -224,10 +232,9 @@ def main():
         return 2
     if not shutil.which("Xvfb") or not shutil.which("dbus-launch") or not find_bus_launcher():
         skip("Xvfb, dbus-launch or at-spi-bus-launcher missing (scripts/install-deps installs them)")
-    try:
-        import gi
-        gi.require_version("Atspi", "2.0")
-    except (ImportError, ValueError):
+    # Asked of a child: the bindings must load first in this process after the session is up.
+    probe = "import gi; gi.require_version('Atspi', '2.0')"
+    if subprocess.run([sys.executable, "-c", probe], capture_output=True).returncode != 0:
         # The distribution's bindings belong to its own Python, which may not be the first on PATH.
         system = "/usr/bin/python3"
         if os.path.realpath(sys.executable) != os.path.realpath(system) and os.access(system, os.X_OK):
@@ -236,6 +243,8 @@ def main():
     session = Session()
     try:
         session.up()
+        import gi
+        gi.require_version("Atspi", "2.0")
         from gi.repository import GLib
         import pyatspi  # reads the session bus address as it loads
         failures = run_checks(pyatspi, GLib, sys.argv[1], sys.argv[2])
