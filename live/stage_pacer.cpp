@@ -2,9 +2,23 @@
 
 #include <algorithm>
 
-StagePacer::StagePacer(int stageCount, PacingClock &clock, QObject *parent)
-    : QObject(parent), m_lastStageIndex(std::max(stageCount - 1, 0)), m_clock(clock), m_lastChange(clock.now())
+StagePacer::StagePacer(int stageCount, PacingClock &clock, QObject *parent, Start start)
+    : QObject(parent),
+      m_lastStageIndex(std::max(stageCount - 1, 0)),
+      m_clock(clock),
+      m_lastChange(clock.now()),
+      m_pacedByScreen(start == Start::whenShown),
+      m_unshown(m_pacedByScreen)
 {
+}
+
+void StagePacer::stagesShown()
+{
+    if (!m_unshown)
+        return;
+    m_unshown = false;
+    m_lastChange = m_clock.now();
+    pump();
 }
 
 void StagePacer::stageFinished(int stageIndex, LiveStageStatus status)
@@ -24,7 +38,7 @@ void StagePacer::inspectionFinished(const InspectionResult &result)
 
 void StagePacer::pump()
 {
-    while (!m_waiting) {
+    while (!m_waiting && !m_unshown) {
         const std::chrono::nanoseconds now = m_clock.now();
         if (m_publishAt) {
             if (now < *m_publishAt)
@@ -46,6 +60,7 @@ void StagePacer::pump()
             m_changes.pop_front();
             emit stageChanged(change.stageIndex, change.status);
             m_lastChange = m_clock.now();
+            m_unshown = m_pacedByScreen;
             continue;
         }
         if (m_finalStatus)

@@ -2,7 +2,10 @@
 // The pacing of one live run, on the main thread: stage outcomes come in as
 // fast as the inspection reports them and go out as stage changes, each at
 // least minimumStageTime after the one before (the first after the start of
-// the run). The final stage's outcome waits for the result, so it never shows
+// the run). Paced by the screen, that time runs from when a change is first
+// painted, not from when it was applied: the first stage's from the first
+// frame of the live screen, however long the window takes to show it. The
+// final stage's outcome waits for the result, so it never shows
 // before the inspection has returned; the result follows the last change
 // after resultHoldTime. Time is read from, and waits are made with, the
 // given clock.
@@ -26,10 +29,15 @@ class StagePacer : public QObject {
     Q_OBJECT
 
 public:
-    // stageCount is the length of the live stage list; the run starts now.
-    StagePacer(int stageCount, PacingClock &clock, QObject *parent = nullptr);
+    enum class Start { now, whenShown };
+    // stageCount is the length of the live stage list. `whenShown`: the run
+    // starts at the first stagesShown(), and each change's time at the next
+    // stagesShown() after it.
+    StagePacer(int stageCount, PacingClock &clock, QObject *parent = nullptr, Start start = Start::now);
 
     void stageFinished(int stageIndex, LiveStageStatus status);
+    // A frame showing the stages as last changed has been painted.
+    void stagesShown();
     void inspectionFinished(const InspectionResult &result);
 
 signals:
@@ -49,6 +57,9 @@ private:
     const int m_lastStageIndex;
     PacingClock &m_clock;
     std::chrono::nanoseconds m_lastChange;
+    const bool m_pacedByScreen;
+    // The last change (or the run's start) is not on screen yet: its time has not begun.
+    bool m_unshown;
     std::deque<Change> m_changes;
     // A later report for the final stage replaces an earlier one.
     std::optional<LiveStageStatus> m_finalStatus;

@@ -4,11 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -68,7 +71,61 @@ qsizetype nameLimit(const QString &folder)
     return limit > 0 ? limit : 255;
 }
 
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+// The deepest existing folder or file along `path`, its links resolved: a
+// path without links, so each parent of it is truly what holds it.
+QString deepestExisting(const QString &path)
+{
+    QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (;;) {
+        const QString resolved = QFileInfo(at).canonicalFilePath();
+        if (!resolved.isEmpty())
+            return resolved;
+        const QString parent = QFileInfo(at).path();
+        if (parent == at)
+            return QString();
+        at = parent;
+    }
+}
+
 } // namespace
+
+bool liesWithinPackage(const QString &path, const QString &package)
+{
+    const std::optional<FileIdentity> target = identityOf(package);
+    if (!target || path.isEmpty())
+        return false;
+    for (QString at = deepestExisting(path); !at.isEmpty();) {
+        if (identityOf(at) == target)
+            return true;
+        const QString parent = QFileInfo(at).path();
+        if (parent == at)
+            break;
+        at = parent;
+    }
+    return false;
+}
+
+QString proposedReportFolder(const QString &documents, const QString &package)
+{
+    if (!documents.isEmpty() && QFileInfo(documents).isDir() && !liesWithinPackage(documents, package))
+        return documents;
+    const QString resolved = QFileInfo(package).canonicalFilePath();
+    return QFileInfo(resolved.isEmpty() ? package : resolved).path();
+}
 
 QString numberedReportFileName(const ReportFileStem &stem, int number, const QString &extension, qsizetype maxBytes)
 {

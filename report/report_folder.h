@@ -31,3 +31,14 @@ FolderSave saveIntoFolder(const QString &folder, const ReportFileStem &stem, con
 // subject shortened until the name's UTF-8 form fits in `maxBytes`; empty
 // when even the tag, number and extension alone do not fit.
 QString numberedReportFileName(const ReportFileStem &stem, int number, const QString &extension, qsizetype maxBytes);
+
+// Whether `path` is the package at `package` or lies anywhere inside it,
+// however it is spelt: links are resolved and folders compared by identity,
+// so a name differing only in case is the same folder exactly where the file
+// system says it is. A report written there would change the package (and
+// break a bundle's sealed resources). False when the package is gone.
+bool liesWithinPackage(const QString &path, const QString &package);
+
+// The folder a save panel should open in: `documents` when it is a folder
+// outside the package, else the folder holding the package.
+QString proposedReportFolder(const QString &documents, const QString &package);

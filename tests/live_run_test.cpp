@@ -144,6 +144,41 @@ private slots:
         QTEST(changes.join(", "), "changes");
     }
 
+    // Paced by the screen: each change's time runs from the frame that first
+    // shows it. The live screen's first frame comes `firstFrame` ms after the
+    // intake, each later frame `frameDelay` ms after a change; the tools answer at once.
+    void pacingByScreen_data()
+    {
+        QTest::addColumn<int>("firstFrame");
+        QTest::addColumn<int>("frameDelay");
+        QTest::addColumn<QString>("changes");
+        QTest::newRow("screen shown at once") << 0 << 0 << "1.35 0P, 2.70 1P, 4.05 2P, 4.85 result";
+        QTest::newRow("open panel closing: first frame 1 s late")
+            << 1000 << 0 << "2.35 0P, 3.70 1P, 5.05 2P, 5.85 result";
+        QTest::newRow("slow frames after each change")
+            << 300 << 50 << "1.65 0P, 3.05 1P, 4.45 2P, 5.25 result";
+    }
+    void pacingByScreen()
+    {
+        QFETCH(int, firstFrame);
+        QFETCH(int, frameDelay);
+        ManualClock clock;
+        StagePacer pacer(3, clock, nullptr, StagePacer::Start::whenShown);
+        QStringList changes;
+        const auto now = [&clock] { return QString::number(duration<double>(clock.now()).count(), 'f', 2); };
+        connect(&pacer, &StagePacer::stageChanged, this, [&](int index, LiveStageStatus status) {
+            changes << now() + ' ' + QString::number(index) + QLatin1Char(statusLetters[int(status)]);
+            clock.callAfter(milliseconds(frameDelay), &pacer, [&pacer] { pacer.stagesShown(); });
+        });
+        connect(&pacer, &StagePacer::resultReady, this, [&] { changes << now() + " result"; });
+        clock.callAfter(milliseconds(firstFrame), &pacer, [&pacer] { pacer.stagesShown(); });
+        for (int stage = 0; stage < 3; ++stage)
+            pacer.stageFinished(stage, LiveStageStatus::pass);
+        pacer.inspectionFinished({});
+        clock.advanceTo(hours(1));
+        QTEST(changes.join(", "), "changes");
+    }
+
     // The window goes while the inspection waits at the attach: the image is
     // still detached, and nothing is written into the freed state (ASan).
     void closingAWindowDuringARunStillDetaches()

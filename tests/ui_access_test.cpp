@@ -7,11 +7,18 @@
 
 #include "ui/accessibility_announcer.h"
 #include "ui/engine_setup.h"
+#include "ui/keyboard_scroll.h"
 #include "ui/launch_packages.h"
+#include "ui/open_panel.h"
 #include "ui/package_opener.h"
 #include "ui/release_report_saver.h"
 
 #include <QAccessible>
+#include <QCursor>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +103,10 @@ private slots:
         QTest::keyClick(window, Qt::Key_Return);
         QCOMPARE(harness.state()->inspectionTargetName(), "Example.app");
         QTRY_COMPARE(focusedName(window), "liveCard");
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), "aboutButton");
+        QTest::keyClick(window, Qt::Key_Tab); // the card stays in reach
+        QCOMPARE(focusedName(window), "liveCard");
 
         script.release();
         QTRY_COMPARE(focusedName(window), "verdictBanner");
@@ -103,6 +114,23 @@ private slots:
         auto *scroll = harness.item("resultsScroll")->property("contentItem").value<QQuickItem *>();
         QTest::keyClick(window, Qt::Key_End);
         QVERIFY(scroll->property("contentY").toReal() > 0);
+
+        // Each Tab stop on the results is scrolled into view; Page Up works from the top bar.
+        window->resize(920, 560);
+        for (int tabs = 0; tabs < 12; ++tabs) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            QQuickItem *focused = window->activeFocusItem();
+            const QRectF shown = focused->mapRectToScene(QRectF(0, 0, focused->width(), focused->height()));
+            QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(focusedName(window)));
+        }
+        for (int tabs = 0; tabs < 12 && focusedName(window) != "aboutButton"; ++tabs)
+            QTest::keyClick(window, Qt::Key_Tab);
+        QTest::keyClick(window, Qt::Key_End);
+        const qreal bottom = scroll->property("contentY").toReal();
+        QTest::keyClick(window, Qt::Key_PageUp);
+        QVERIFY(scroll->property("contentY").toReal() < bottom);
+        while (focusedName(window) != "verdictBanner")
+            QTest::keyClick(window, Qt::Key_Tab);
 
         QTemporaryDir folder;
         FakeSaveDialogs dialogs;
@@ -112,6 +140,10 @@ private slots:
         QCOMPARE(focusedName(window), "saveReportButton");
         QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(harness.state()->releaseReportSaved() && QFile::exists(*dialogs.answer));
+        QCOMPARE(focusedName(window), "evidenceCard"); // the disabled button cannot keep it
+        QAccessible::setActive(true);
+        QCOMPARE(QAccessible::queryAccessibleInterface(window->activeFocusItem())->text(QAccessible::Name),
+                 QString::fromUtf8("Release report saved as \u201Creport.txt\u201D."));
 
         for (int tabs = 0; tabs < 4 && focusedName(window) != "aboutButton"; ++tabs)
             QTest::keyClick(window, Qt::Key_Tab);
@@ -147,13 +179,15 @@ private slots:
         script.release();
         QTRY_COMPARE(said.size(), 7);
         AccessibleAnnouncement::setListener({});
-        QCOMPARE(said, QStringList({"stageRow: Verifying disk image: passed", "stageRow: Checking Developer ID signature: passed",
-                                    "stageRow: Validating notarization ticket: failed",
-                                    "stageRow: Running Gatekeeper assessment: passed", "stageRow: Mounting disk image: failed",
-                                    "stageRow: Inspecting packaged application: failed",
-                                    "verdictBanner: DO NOT SHIP. One or more release-blocking checks failed. 3 passed, 0 "
+        QCOMPARE(said, QStringList({"stageAnnouncement: Verifying disk image: passed",
+                                    "stageAnnouncement: Checking Developer ID signature: passed",
+                                    "stageAnnouncement: Validating notarization ticket: failed",
+                                    "stageAnnouncement: Running Gatekeeper assessment: passed",
+                                    "stageAnnouncement: Mounting disk image: failed",
+                                    "stageAnnouncement: Inspecting packaged application: failed",
+                                    "verdictAnnouncement: DO NOT SHIP. One or more release-blocking checks failed. 3 passed, 0 "
                                     "warnings, 2 failed."}));
-        QTRY_VERIFY(interactiveNames(window).contains(said.last()));
+        QTRY_VERIFY(interactiveNames(window).contains(QString(said.last()).replace("verdictAnnouncement", "verdictBanner")));
         QVERIFY2(interactiveNames(window).filter(QRegularExpression(": (<no role>)?$")).isEmpty(),
                  qPrintable(interactiveNames(window).join('\n')));
 
@@ -162,6 +196,151 @@ private slots:
         const QStringList about = interactiveNames(window);
         QVERIFY2(about.contains("aboutDoneButton: Done") && about.contains("supportAddress: support@veristamp.dev"),
                  qPrintable(about.join('\n')));
+        // The sheet is a dialog named for what it is, reading its statement, areas, version and build.
+        QAccessibleInterface *sheet = QAccessible::queryAccessibleInterface(window->activeFocusItem());
+        while (sheet && sheet->role() != QAccessible::Dialog)
+            sheet = sheet->parent();
+        QVERIFY(sheet);
+        QCOMPARE(sheet->text(QAccessible::Name), "About Veristamp");
+        QStringList read;
+        std::function<void(QAccessibleInterface *)> collect = [&](QAccessibleInterface *face) {
+            for (int index = 0; index < face->childCount(); ++index) {
+                QAccessibleInterface *child = face->child(index);
+                if (!child->state().invisible && !child->text(QAccessible::Name).isEmpty())
+                    read << child->text(QAccessible::Name);
+                collect(child);
+            }
+        };
+        collect(sheet);
+        for (const char *expected : {"Know what you are actually shipping.", "Version: ", "Build: ",
+                                        "Veristamp inspects the final macOS release artifact"})
+            QVERIFY2(!read.filter(QRegularExpression("^" + QRegularExpression::escape(QString(expected)))).isEmpty(),
+                     qPrintable(read.join('\n')));
+        QCOMPARE(read.filter(QRegularExpression("^[A-Z][a-z].*: ")).size() - 2, 6); // the six areas beside version and build
+    }
+
+    // A refused package is shown and said, not only beeped; the next package taken clears the line.
+    void refusalShownAndSaid()
+    {
+        QStringList said;
+        AccessibleAnnouncement::setListener([&](QObject *element, const QString &text) {
+            said << element->objectName() + ": " + text;
+        });
+        WindowHarness harness;
+        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
+        harness.prepareRuns(script.tools());
+        int beeps = 0;
+        harness.state()->setBeeper([&] { ++beeps; });
+        harness.state()->beginInspection(QUrl::fromLocalFile("/tmp/veristamp-ui-test/notes.txt"));
+        const QString refusal = QString::fromUtf8(
+            "\u201Cnotes.txt\u201D cannot be checked: choose an app (.app) or a disk image (.dmg).");
+        QCOMPARE(beeps, 1);
+        QCOMPARE(harness.item("refusalLine")->property("text").toString(), refusal);
+        QVERIFY(harness.item("refusalLine")->isVisible());
+        QCOMPARE(said, QStringList{"refusalAnnouncement: " + refusal});
+        AccessibleAnnouncement::setListener({});
+        harness.state()->beginInspection(chosen);
+        QCOMPARE(harness.state()->refusal(), QString());
+    }
+
+    // An application's path typed into the open panel and confirmed chooses
+    // the application; a folder that is not one is opened as before.
+    void typedPathInTheOpenPanel_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("application bundle") << "Typed.app" << true;
+        QTest::newRow("plain folder") << "Folder" << false;
+    }
+    void typedPathInTheOpenPanel()
+    {
+        QFETCH(QString, typed);
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkpath("Typed.app/Contents") && QDir(home.path()).mkpath("Folder"));
+        const QString path = home.filePath(typed);
+        QTimer::singleShot(0, this, [&] {
+            auto *panel = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(panel);
+            auto *name = panel->findChild<QLineEdit *>("fileNameEdit");
+            name->setText(path);
+            QTest::keyClick(name, Qt::Key_Return);
+            if (panel->isVisible()) // still open: it entered the folder
+                panel->reject();
+        });
+        OpenPanelChooser chooser;
+        const std::optional<QUrl> answer = chooser.choosePackage();
+        QFETCH(bool, chosen);
+        QCOMPARE(answer, chosen ? std::optional(QUrl::fromLocalFile(path)) : std::nullopt);
+    }
+
+    // Shift+F10 and the Menu key open the menu at the focused control; a right click over the results opens it too.
+    void contextMenuPlace()
+    {
+        WindowHarness harness;
+        ToolScript script({}, {});
+        harness.prepareRuns(script.tools());
+        QQuickWindow *window = harness.window();
+        QTRY_COMPARE(focusedName(window), "dropZone");
+        QObject *menu = window->findChild<QObject *>("windowMenu");
+        QCursor::setPos(window->mapToGlobal(QPoint(5, 5)));
+        for (const QKeyCombination key : {QKeyCombination(Qt::ShiftModifier, Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
+            QTest::keyClick(window, key.key(), key.keyboardModifiers());
+            QTRY_VERIFY(menu->property("visible").toBool());
+            const QRectF zone = harness.item("dropZone")->mapRectToScene(QRectF(0, 0, harness.item("dropZone")->width(),
+                                                                                  harness.item("dropZone")->height()));
+            QCOMPARE(menu->property("x").toReal(), zone.left()); // kept inside the window, perhaps above the point
+            QVERIFY(menu->property("y").toReal() > zone.center().y() - menu->property("height").toReal());
+            QMetaObject::invokeMethod(menu, "close");
+            QTRY_VERIFY(!menu->property("visible").toBool());
+        }
+        harness.state()->beginInspection(chosen);
+        QTRY_VERIFY(harness.state()->hasInspection());
+        QTRY_VERIFY(harness.item("resultsView")->isVisible());
+        window->resize(920, 1600); // the whole results column in view
+        QQuickItem *detail = nullptr;
+        for (QQuickItem *item : descendants(window->contentItem()))
+            detail = !detail && item->objectName() == "checkDetail" && item->isVisible() ? item : detail;
+        QVERIFY(detail);
+        for (QQuickItem *target : {harness.item("verdictBanner"), detail}) {
+            QTest::mouseClick(window, Qt::RightButton, {}, WindowHarness::centreOf(target).toPoint());
+            QTRY_VERIFY2(menu->property("visible").toBool(), qPrintable(target->objectName()));
+            QMetaObject::invokeMethod(menu, "close");
+            QTRY_VERIFY(!menu->property("visible").toBool());
+        }
+    }
+
+    void revealRule_data()
+    {
+        QTest::addColumn<QList<qreal>>("span"); // top, bottom of the item with its margin
+        QTest::addColumn<qreal>("top");        // of the view, 300 high over 1000
+        QTest::addColumn<qreal>("target");
+        QTest::newRow("in view") << QList<qreal>{120, 200} << qreal(100) << qreal(100);
+        QTest::newRow("below") << QList<qreal>{450, 520} << qreal(100) << qreal(220);
+        QTest::newRow("above") << QList<qreal>{40, 90} << qreal(100) << qreal(40);
+        QTest::newRow("taller than the view: its top") << QList<qreal>{500, 900} << qreal(100) << qreal(500);
+        QTest::newRow("past the end: kept within") << QList<qreal>{950, 1020} << qreal(100) << qreal(700);
+        QTest::newRow("before the start") << QList<qreal>{-12, 30} << qreal(100) << qreal(0);
+    }
+    void revealRule()
+    {
+        QFETCH(QList<qreal>, span);
+        QFETCH(qreal, top);
+        QTEST(revealScrollTarget(span[0], span[1], top, 300, 1000), "target");
+    }
+
+    void menuPointRule_data()
+    {
+        QTest::addColumn<QRectF>("focused"); // empty: nothing focused
+        QTest::addColumn<QPointF>("point");   // in an area of 900 x 600
+        QTest::newRow("under the control") << QRectF(100, 40, 80, 24) << QPointF(100, 64);
+        QTest::newRow("nothing focused: the centre") << QRectF() << QPointF(450, 300);
+        QTest::newRow("control scrolled off the bottom") << QRectF(100, 640, 80, 24) << QPointF(100, 600);
+        QTest::newRow("control off the left") << QRectF(-30, 40, 80, 24) << QPointF(0, 64);
+    }
+    void menuPointRule()
+    {
+        QFETCH(QRectF, focused);
+        QTEST(keyboardMenuPoint(focused.isNull() ? std::nullopt : std::optional(focused), QSizeF(900, 600)), "point");
     }
 
     // A left click on the drop zone opens the panel; a right click the window's menu, never the panel.

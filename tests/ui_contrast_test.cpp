@@ -61,7 +61,7 @@ private slots:
         QTest::addColumn<QString>("package"); // empty: no run
         QTest::addColumn<QStringList>("holdAt");
         QTest::addColumn<int>("finished"); // stages shown finished; -1 for the results
-        QTest::addColumn<QString>("then"); // "about", "menu" or nothing
+        QTest::addColumn<QString>("then"); // "about", "menu", "saved" or nothing
 
         QTest::newRow("landing under a drag, context menu") << "" << QStringList() << 0 << "menu";
         QTest::newRow("live application") << "Example.app" << QStringList{"/usr/bin/codesign", "-d"} << 3 << "";
@@ -69,6 +69,7 @@ private slots:
         QTest::newRow("results to review") << "Example.app" << QStringList() << -1 << "";
         QTest::newRow("results not to ship") << "Example.dmg" << QStringList() << -1 << "";
         QTest::newRow("results ready to ship, About") << "Ready.app" << QStringList() << -1 << "about";
+        QTest::newRow("results, report saved") << "Example.app" << QStringList() << -1 << "saved";
     }
 
     void screens()
@@ -83,6 +84,8 @@ private slots:
         QVERIFY(package.isEmpty() || runTo(harness, script, package, finished));
         if (then == "about")
             harness.state()->showAbout();
+        if (then == "saved")
+            harness.state()->setReleaseReportSaved(true);
         if (then == "menu") {
             harness.state()->setIsTargeted(true); // the zone as a drag brightens it
             QObject *menu = harness.window()->findChild<QObject *>("windowMenu");

@@ -8,6 +8,7 @@
 #include "ui/report_dialogs.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -157,6 +158,7 @@ private slots:
         if (QQuickItem *block = named(m_results, "entitlementsText").value(0)) { // every line, blank ones included
             const QString shownText = block->property("textDocument").value<QQuickTextDocument *>()->textDocument()->toPlainText();
             QCOMPARE(entitlementsCopiedText(shownText), plist);
+            QCOMPARE(QAccessible::queryAccessibleInterface(block)->text(QAccessible::Description), plist);
         }
 
         QStringList counts;
@@ -173,12 +175,46 @@ private slots:
         QTEST(badges.join(' '), "badges");
     }
 
+    // "h" a warning this host could not decide, "w" a real one, "p" a pass, "f" a failure.
+    void hostLimits_data()
+    {
+        QTest::addColumn<QString>("checks");
+        QTest::addColumn<QString>("badges");
+        QTest::addColumn<QString>("summary");
+        const QString review = "No blocking failures were found, but one or more items should be reviewed.";
+        const QString hostOnly = "No defects were found; the only warnings are checks this host cannot decide. "
+                                 "Check the package on a Mac before shipping.";
+        QTest::newRow("only host limits warn") << "phh" << "PASS|ON A MAC|ON A MAC" << hostOnly;
+        QTest::newRow("a real warning beside a host limit") << "phw" << "PASS|ON A MAC|WARN" << review;
+        QTest::newRow("a failure beside a host limit") << "phf" << "PASS|ON A MAC|FAIL"
+                                                       << "One or more release-blocking checks failed.";
+        QTest::newRow("no warnings at all") << "pp" << "PASS|PASS" << "All release checks passed.";
+    }
+
+    void hostLimits()
+    {
+        QFETCH(QString, checks);
+        QList<InspectionCheck> made;
+        for (QChar kind : checks) {
+            const CheckStatus status = kind == 'p' ? S::pass : kind == 'f' ? S::fail : S::warning;
+            made.append(makeCheck("Gatekeeper assessment", status, "Detail."));
+            made.last().decidedOnHost = kind != 'h';
+        }
+        show({QUrl::fromLocalFile("/tmp/Harbor.app"), 1, AppInspection{"Harbor", {}, {}, {}, {}, {}, made, {}}});
+        QStringList badges;
+        for (QQuickItem *row : named(m_results, "check:"))
+            badges << textOf(row, "checkBadge");
+        QTEST(badges.join('|'), "badges");
+        QTEST(textOf(m_results, "verdictSummary"), "summary");
+    }
+
     void saveFlow_data()
     {
         QTest::addColumn<QString>("answer"); // the chosen file, empty for a cancel
         QTest::newRow("cancelled") << "";
         QTest::newRow("failed write") << "plain-file/report.txt";
         QTest::newRow("replaces an existing file") << "report.txt";
+        QTest::newRow("over the package being checked") << "Harbor-2.4.1.DMG";
     }
 
     // The name carries the time the dialog opened, the report the time the save
@@ -195,22 +231,30 @@ private slots:
         existing.close();
         const QDateTime confirmed(QDate(2024, 1, 1), QTime(0, 0, 5), Qt::OffsetFromUTC, 3600);
         m_saver->setClock([readings = QList{moment, confirmed}]() mutable { return readings.takeFirst(); });
-        const InspectionResult result = diskImage(checks({S::warning}), plist);
+        InspectionResult result = diskImage(checks({S::warning}), plist);
+        result.url = QUrl::fromLocalFile(folder.filePath("Harbor-2.4.1.DMG"));
         show(result);
         m_dialogs.answer = answer.isEmpty() ? std::nullopt : std::optional(folder.filePath(answer));
+        QVERIFY(QFile(folder.filePath("Harbor-2.4.1.DMG")).open(QIODevice::WriteOnly));
         const QString unsaved = QString::fromUtf8("Save Release Report\u2026");
         QCOMPARE(saveButtonShown(), unsaved);
         QTest::mouseClick(m_harness->window(), Qt::LeftButton, {},
                           WindowHarness::centreOf(m_harness->item("saveReportButton")).toPoint());
         QCOMPARE(m_dialogs.proposedNames, QStringList{"Harbor-2.4.1-Veristamp-2023-12-31-2359.txt"});
-        QCOMPARE(m_dialogs.failures.size(), answer.startsWith("plain-file") ? 1 : 0);
-        if (!m_dialogs.failures.isEmpty())
+        QCOMPARE(m_dialogs.failures.size(), answer.contains('/') || answer.endsWith(".DMG") ? 1 : 0);
+        if (answer.startsWith("plain-file"))
             QVERIFY2(m_dialogs.failures.first().contains(*m_dialogs.answer), qPrintable(m_dialogs.failures.first()));
+        if (answer.endsWith(".DMG"))
+            QCOMPARE(m_dialogs.failures.first(),
+                     QString::fromUtf8("The chosen location is inside \u201CHarbor-2.4.1.DMG\u201D, the package being "
+                                       "checked. Writing the report there would change the package and break its code "
+                                       "signature. Choose a folder outside it."));
         QCOMPARE(saveButtonShown(), saves ? "Saved disabled" : unsaved);
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList({"plain-file", "report.txt"}));
+                 QStringList({"Harbor-2.4.1.DMG", "plain-file", "report.txt"}));
+        QCOMPARE(QFileInfo(folder.filePath("Harbor-2.4.1.DMG")).size(), 0);
     }
 
     // Shown for real and answered as soon as they are up.

@@ -8,12 +8,15 @@ import Veristamp
 // Escape) closes it; nothing on it is selectable except the support address.
 // In a window shorter than the sheet the body scrolls under the header, with
 // a scroll bar, so "Done" stays in view.
-Popup {
+// A Dialog for its title: screen readers name the sheet by it (drawn nowhere).
+Dialog {
     id: root
 
     required property ContentViewState viewState
 
     objectName: "aboutSheet"
+    title: "About Veristamp"
+    header: Item {}
     parent: Overlay.overlay
     visible: viewState.showingAbout
     modal: true
@@ -29,6 +32,11 @@ Popup {
     readonly property real margin: 12
 
     background: SheetBackground {}
+
+    AccessibleNaming {
+        target: root.contentItem.parent
+        name: root.title
+    }
 
     // The window behind dims, so the sheet stands out from it.
     Overlay.modal: Rectangle {
@@ -85,6 +93,8 @@ Popup {
                     spacing: 7
 
                     Text {
+                        Accessible.role: Accessible.Heading
+                        Accessible.name: text
                         text: "Know what you are actually shipping."
                         color: Theme.white(1)
                         font.pixelSize: 21
@@ -93,6 +103,8 @@ Popup {
 
                     Text {
                         objectName: "aboutStatement"
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                         Layout.fillWidth: true
                         text: "Veristamp inspects the final macOS release artifact \u2014 the .app or .dmg that will actually reach the user. It verifies the package itself, not just the source project or build pipeline."
                         wrapMode: Text.Wrap

@@ -68,6 +68,8 @@ Rectangle {
         property string value
 
         spacing: 4
+        Accessible.role: Accessible.StaticText
+        Accessible.name: AccessibleTexts.labelled(label, value)
 
         AboutCaption {
             text: pair.label

@@ -13,6 +13,8 @@ RowLayout {
     readonly property color green: StatusPalette.green
 
     objectName: "checkArea:" + title
+    Accessible.role: Accessible.StaticText
+    Accessible.name: AccessibleTexts.labelled(title, subtitle)
     spacing: 10
 
     Rectangle {

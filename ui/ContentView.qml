@@ -26,6 +26,17 @@ Item {
 
     Component.onCompleted: focusScreen()
 
+    // The scroll keys reach the screen from the top bar too.
+    Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll([null, live, resultsScroll.contentItem][screens.currentIndex], event.key)
+
+    // Whatever takes the focus is scrolled into view.
+    Connections {
+        target: root.Window.window
+        function onActiveFocusItemChanged() {
+            KeyboardScroll.reveal([resultsScroll.contentItem, live], root.Window.window.activeFocusItem)
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 0

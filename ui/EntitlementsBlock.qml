@@ -37,6 +37,8 @@ Rectangle {
         font.pixelSize: 12
         tabStopDistance: 4 * characterWidth.advanceWidth(" ")
         Accessible.name: "Signed entitlements"
+        // The text as signed, without the characters that steer line breaking.
+        Accessible.description: EntitlementsClipboard.plain(body.getText(0, body.length))
         Accessible.role: Accessible.EditableText
         Accessible.readOnly: true
         Keys.onPressed: (event) => event.accepted = event.matches(StandardKey.Copy) && EntitlementsClipboard.copy(selectedText)

@@ -40,6 +40,24 @@ Item {
             font.letterSpacing: 1.5
         }
 
+        // Beside the beep of a refused package, for those who cannot hear it.
+        Text {
+            objectName: "refusalLine"
+            Layout.alignment: Qt.AlignHCenter
+            Layout.maximumWidth: 650
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            visible: text.length > 0
+            text: root.viewState.refusal
+            color: Theme.white(0.86)
+            font.pixelSize: 13
+        }
+
         Item { Layout.fillHeight: true }
+    }
+
+    AnnouncementNotice {
+        objectName: "refusalAnnouncement"
+        text: root.viewState.refusal
     }
 }

@@ -33,6 +33,7 @@ Flickable {
         Rectangle {
             id: liveCard
             objectName: "liveCard"
+            activeFocusOnTab: true
             Accessible.role: Accessible.Grouping
             Accessible.name: AccessibleTexts.liveCard(root.viewState.inspectingHeading, root.viewState.inspectionTargetName)
             Layout.alignment: Qt.AlignHCenter

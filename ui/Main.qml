@@ -7,6 +7,8 @@ import Veristamp
 ApplicationWindow {
     id: window
 
+    // Not drawn on macOS (the title bar is hidden); the name screen readers give the window.
+    title: "Veristamp"
     width: 920
     height: 700
     minimumWidth: 760
@@ -41,6 +43,12 @@ ApplicationWindow {
         anchors.fill: parent
         viewState: viewState
         windowButtonsWidth: window.windowButtonsWidth
+    }
+
+    // Over the screens, so a right click reaches it before the selectable
+    // texts and scroll views under it take the press.
+    Item {
+        anchors.fill: parent
 
         TapHandler {
             acceptedButtons: Qt.RightButton
@@ -67,7 +75,8 @@ ApplicationWindow {
     Shortcut {
         sequences: ["Menu", "Shift+F10"]
         enabled: AppCommands.commandsInWindow
-        onActivated: windowMenu.popup()
+        // At the focused control, not at the mouse pointer.
+        onActivated: windowMenu.popup(KeyboardScroll.menuPoint(window.activeFocusItem, window.contentItem))
     }
 
     Connections {

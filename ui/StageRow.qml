@@ -27,8 +27,8 @@ Rectangle {
     Behavior on color { ColorAnimation { duration: 180; easing.type: Easing.InOutQuad } }
     Behavior on border.color { ColorAnimation { duration: 180; easing.type: Easing.InOutQuad } }
 
-    AccessibleAnnouncement {
-        target: row
+    AnnouncementNotice {
+        objectName: "stageAnnouncement"
         text: AccessibleTexts.stageAnnouncement(row.title, row.status)
     }
 

@@ -20,8 +20,8 @@ Rectangle {
     border.color: Theme.tinted(tint, 0.34)
     border.width: 1.2
 
-    AccessibleAnnouncement {
-        target: root
+    AnnouncementNotice {
+        objectName: "verdictAnnouncement"
         text: root.Accessible.name
     }
 

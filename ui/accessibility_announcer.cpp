@@ -1,6 +1,9 @@
 #include "ui/accessibility_announcer.h"
 
 #include <QAccessible>
+#include <QQmlContext>
+#include <QQmlProperty>
+#include <QTimer>
 
 namespace {
 
@@ -18,10 +21,29 @@ void announceForAccessibility(QObject *element, const QString &text)
         return;
     QAccessibleEvent event(element, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
+    // Once the element is in its window and its name settled: the reader
+    // asks for the name when the event arrives.
+    QTimer::singleShot(0, element, [element] {
+        QAccessibleEvent shown(element, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    });
     if (QAccessible::isActive())
         requestSpokenAnnouncement(text);
     if (listener())
         listener()(element, text);
+}
+
+void refocusForAccessibilityOnActivation(QQuickWindow *window)
+{
+    QObject::connect(window, &QWindow::activeChanged, window, [window] {
+        // After the platform's own activation event, which the reader takes first.
+        QTimer::singleShot(0, window, [window] {
+            if (!window->isActive() || !window->activeFocusItem())
+                return;
+            QAccessibleEvent focus(window->activeFocusItem(), QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        });
+    });
 }
 
 QQuickItem *AccessibleAnnouncement::target() const
@@ -68,4 +90,32 @@ void AccessibleAnnouncement::setListener(Listener listener)
 void AccessibleAnnouncement::announce()
 {
     announceForAccessibility(m_target, m_text);
+}
+
+void AccessibleNaming::setTarget(QQuickItem *target)
+{
+    m_target = target;
+    emit changed();
+    apply();
+}
+
+void AccessibleNaming::setName(const QString &name)
+{
+    m_name = name;
+    emit changed();
+    apply();
+}
+
+void AccessibleNaming::componentComplete()
+{
+    m_complete = true;
+    apply();
+}
+
+void AccessibleNaming::apply()
+{
+    if (!m_complete || !m_target)
+        return;
+    // The attached Accessible by its QML name, resolved in this element's imports.
+    QQmlProperty(m_target, QStringLiteral("Accessible.name"), qmlContext(this)).write(m_name);
 }

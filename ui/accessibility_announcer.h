@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QQmlParserStatus>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -18,6 +19,11 @@
 
 // Raises the announcement for an element whose accessible name is now `text`.
 void announceForAccessibility(QObject *element, const QString &text);
+
+// The focus a window places before it is active reaches no screen reader
+// (Orca follows the active window only, and says just "frame"): each time
+// the window becomes active, its focused item is announced as focused again.
+void refocusForAccessibilityOnActivation(QQuickWindow *window);
 
 // macOS only (the announcement request of the platform); a no-op elsewhere.
 void requestSpokenAnnouncement(const QString &text);
@@ -57,5 +63,37 @@ private:
 
     QPointer<QQuickItem> m_target;
     QString m_text;
+    bool m_complete = false;
+};
+
+// Gives an element its accessible name where QML cannot reach it (a popup's
+// own item, the one screen readers take for the dialog).
+class AccessibleNaming : public QObject, public QQmlParserStatus {
+    Q_OBJECT
+    Q_INTERFACES(QQmlParserStatus)
+    QML_ELEMENT
+
+    Q_PROPERTY(QQuickItem *target READ target WRITE setTarget NOTIFY changed)
+    Q_PROPERTY(QString name READ name WRITE setName NOTIFY changed)
+
+public:
+    using QObject::QObject;
+
+    QQuickItem *target() const { return m_target; }
+    void setTarget(QQuickItem *target);
+    QString name() const { return m_name; }
+    void setName(const QString &name);
+
+    void classBegin() override {}
+    void componentComplete() override;
+
+signals:
+    void changed();
+
+private:
+    void apply();
+
+    QPointer<QQuickItem> m_target;
+    QString m_name;
     bool m_complete = false;
 };

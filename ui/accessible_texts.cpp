@@ -1,5 +1,7 @@
 #include "ui/accessible_texts.h"
 
+#include "ui/host_limits.h"
+
 namespace {
 
 QString stageStatusWord(LiveStageStatus status)
@@ -79,6 +81,8 @@ QString AccessibleTexts::stageAnnouncement(const QString &title, StageStatus::Va
 
 QString AccessibleTexts::check(const QString &title, const QString &badge, const QString &detail) const
 {
+    if (badge == hostLimitBadge())
+        return QStringLiteral("%1, %2. %3").arg(title, hostLimitSpoken(), detail);
     for (CheckStatus status : {CheckStatus::pass, CheckStatus::warning, CheckStatus::fail, CheckStatus::pending}) {
         if (label(status) == badge)
             return checkAccessibleName(title, status, detail);
@@ -89,4 +93,10 @@ QString AccessibleTexts::check(const QString &title, const QString &badge, const
 QString AccessibleTexts::packageHeader(const QString &name, const QString &kind, const QString &path) const
 {
     return QStringList{name, kind, path}.join(QStringLiteral(", "));
+}
+
+QString AccessibleTexts::labelled(const QString &label, const QString &value) const
+{
+    const QString spoken = label == label.toUpper() ? label.left(1) + label.mid(1).toLower() : label;
+    return spoken + QStringLiteral(": ") + value;
 }

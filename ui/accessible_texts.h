@@ -40,5 +40,8 @@ public:
     Q_INVOKABLE QString stage(const QString &title, StageStatus::Value status) const;
     Q_INVOKABLE QString stageAnnouncement(const QString &title, StageStatus::Value status) const;
     Q_INVOKABLE QString check(const QString &title, const QString &badge, const QString &detail) const;
+    // "Version: 1.4.2" from "VERSION" and "1.4.2": a caption drawn in capitals
+    // is read as a word, not spelt out.
+    Q_INVOKABLE QString labelled(const QString &label, const QString &value) const;
     Q_INVOKABLE QString packageHeader(const QString &name, const QString &kind, const QString &path) const;
 };

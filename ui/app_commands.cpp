@@ -1,5 +1,7 @@
 #include "ui/app_commands.h"
 
+#include "ui/accessibility_announcer.h"
+#include "ui/content_view_state.h"
 #include "ui/engine_setup.h"
 
 #include <QQmlApplicationEngine>
@@ -56,6 +58,12 @@ qreal AppCommands::prepareWindow(QQuickWindow *window)
         return 0;
     // By name: the signal's argument type is private to Qt Quick.
     connect(window, SIGNAL(closing(QQuickCloseEvent *)), window, SLOT(deleteLater()));
+    refocusForAccessibilityOnActivation(window);
+    // Queued: a threaded render loop reports its frames from the render thread.
+    if (auto *state = window->findChild<ContentViewState *>()) {
+        state->setPacedByScreen(true);
+        connect(window, &QQuickWindow::frameSwapped, state, &ContentViewState::screenPainted, Qt::QueuedConnection);
+    }
 #ifdef Q_OS_MACOS
     return hideTitleBar(*window);
 #else

@@ -164,8 +164,10 @@ void ContentViewState::beginInspection(const QUrl &url)
     if (!package) {
         if (m_beeper)
             m_beeper();
+        setRefusal(packageRefusal(url));
         return;
     }
+    setRefusal(QString());
     changeScreenState([&] {
         setInspection(std::nullopt);
         setReleaseReportSaved(false);
@@ -178,6 +180,25 @@ void ContentViewState::beginInspection(const QUrl &url)
         setIsInspecting(true);
     });
     startRun(*package);
+}
+
+QString ContentViewState::refusal() const
+{
+    return m_refusal;
+}
+
+void ContentViewState::setRefusal(const QString &refusal)
+{
+    if (m_refusal == refusal)
+        return;
+    m_refusal = refusal;
+    emit refusalChanged();
+}
+
+QString packageRefusal(const QUrl &url)
+{
+    const QString name = url.isLocalFile() ? lastPathComponent(url) : url.toDisplayString();
+    return QStringLiteral("\u201C%1\u201D cannot be checked: choose an app (.app) or a disk image (.dmg).").arg(name);
 }
 
 void ContentViewState::checkAnother()
@@ -245,7 +266,8 @@ void ContentViewState::changeScreenState(Change change)
 void ContentViewState::startRun(const AcceptedPackage &accepted)
 {
     detachRun();
-    auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this);
+    auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this,
+                                 m_pacedByScreen ? StagePacer::Start::whenShown : StagePacer::Start::now);
     m_pacer = pacer;
     const InspectionWorker *worker =
         InspectionWorker::start([accepted, tools = m_tools](const StageProgress &progress, const std::atomic<bool> &stop) {
@@ -255,6 +277,17 @@ void ContentViewState::startRun(const AcceptedPackage &accepted)
     connect(worker, &InspectionWorker::finished, pacer, &StagePacer::inspectionFinished);
     connect(pacer, &StagePacer::stageChanged, this, &ContentViewState::updateLiveStage);
     connect(pacer, &StagePacer::resultReady, this, &ContentViewState::publishResult);
+}
+
+void ContentViewState::setPacedByScreen(bool paced)
+{
+    m_pacedByScreen = paced;
+}
+
+void ContentViewState::screenPainted()
+{
+    if (auto *pacer = qobject_cast<StagePacer *>(m_pacer.data()))
+        pacer->stagesShown();
 }
 
 void ContentViewState::detachRun()

@@ -19,6 +19,9 @@
 #include <functional>
 #include <optional>
 
+// What a refused package is told with: "“notes.txt” cannot be checked: ...".
+QString packageRefusal(const QUrl &url);
+
 class ContentViewState : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -32,6 +35,10 @@ class ContentViewState : public QObject {
     // "Inspecting DMG…" or "Inspecting Application…", by the target kind.
     Q_PROPERTY(QString inspectingHeading READ inspectingHeading NOTIFY inspectionTargetKindChanged)
     Q_PROPERTY(LiveStageModel *liveStages READ liveStages CONSTANT)
+    // Why the last package handed in was refused, shown and said beside the
+    // beep (which a deaf or screen-reader user cannot tell apart); empty once
+    // a package is taken.
+    Q_PROPERTY(QString refusal READ refusal NOTIFY refusalChanged)
     Q_PROPERTY(bool releaseReportSaved READ releaseReportSaved NOTIFY releaseReportSavedChanged)
     Q_PROPERTY(bool showingAbout READ showingAbout WRITE setShowingAbout NOTIFY showingAboutChanged)
     // Which screen shows: isInspecting first, then a held result, else the landing screen.
@@ -57,6 +64,7 @@ public:
     bool inspectionTargetIsDiskImage() const;
     QString inspectingHeading() const;
     LiveStageModel *liveStages() const;
+    QString refusal() const;
     bool releaseReportSaved() const;
     void setReleaseReportSaved(bool saved);
     bool showingAbout() const;
@@ -69,6 +77,11 @@ public:
     // The clock runs of this window pace themselves by (not owned; nullptr
     // brings back the steady clock).
     void setPacingClock(PacingClock *clock);
+    // The window draws this state: from now on each run's stages are timed
+    // from when they are painted (screenPainted()), not from when they change.
+    void setPacedByScreen(bool paced);
+    // A frame of the window has been painted.
+    void screenPainted();
     // The system alert sound of a refused drop; the platform's beep unless a test counts them.
     void setBeeper(std::function<void()> beeper);
 
@@ -80,6 +93,7 @@ public:
     Q_INVOKABLE void showAbout();
 
 signals:
+    void refusalChanged();
     void isTargetedChanged();
     void isInspectingChanged();
     void inspectionChanged();
@@ -91,6 +105,7 @@ signals:
 
 private:
     void setIsInspecting(bool inspecting);
+    void setRefusal(const QString &refusal);
     void setInspection(const std::optional<InspectionResult> &result);
     void setInspectionTargetName(const QString &name);
     void setInspectionTargetKind(PackageKind kind);
@@ -116,4 +131,6 @@ private:
     PacingClock *m_clock = &m_steadyClock;
     std::function<void()> m_beeper;
     QPointer<QObject> m_pacer;
+    QString m_refusal;
+    bool m_pacedByScreen = false;
 };

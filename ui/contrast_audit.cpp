@@ -159,7 +159,7 @@ private:
     void measureText(const QQuickItem &item, double opacity)
     {
         const QString text = item.property("text").toString();
-        if (text.trimmed().isEmpty() || !item.isEnabled() || opacity <= 0.0)
+        if (text.trimmed().isEmpty() || opacity <= 0.0)
             return;
         const QFont font = item.property("font").value<QFont>();
         const double height = std::min(item.height(), std::max(1.0, item.property("contentHeight").toDouble()));

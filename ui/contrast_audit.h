@@ -5,8 +5,8 @@
 // opacity on the way applied. A fill is a Rectangle's colour or gradient, or
 // a Shape's fill colour or gradient, taken where the text stands; a text is
 // sampled at its top and its bottom edge and the lower ratio counts, since a
-// gradient changes along it. Disabled controls are left out, as the
-// guidelines leave them out.
+// gradient changes along it. Disabled controls count too, though the
+// guidelines leave them out: a disabled "Saved" still tells what happened.
 
 #include <QList>
 #include <QString>

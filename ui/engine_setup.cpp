@@ -1,5 +1,6 @@
 #include "ui/engine_setup.h"
 
+#include "ui/entitlements_display.h"
 #include "ui/symbols.h"
 
 #include <QQmlApplicationEngine>
@@ -13,6 +14,11 @@ void setUpQuickControlsStyle()
 void setUpEngine(QQmlEngine &engine)
 {
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+    static const bool plainSelection = [] {
+        keepPrimarySelectionPlain();
+        return true;
+    }();
+    Q_UNUSED(plainSelection);
 }
 
 QUrl mainWindowUrl()

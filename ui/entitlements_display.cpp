@@ -55,3 +55,24 @@ bool EntitlementsClipboard::copy(const QString &selection) const
         clipboard->setText(entitlementsCopiedText(selection));
     return true;
 }
+
+QString EntitlementsClipboard::plain(const QString &displayed) const
+{
+    return entitlementsCopiedText(displayed);
+}
+
+void keepPrimarySelectionPlain()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard || !clipboard->supportsSelection())
+        return;
+    QObject::connect(clipboard, &QClipboard::selectionChanged, clipboard, [clipboard] {
+        if (!clipboard->ownsSelection())
+            return;
+        const QString selected = clipboard->text(QClipboard::Selection);
+        const QString plain = entitlementsCopiedText(selected);
+        // The replacement changes the selection once more, then equals itself.
+        if (plain != selected)
+            clipboard->setText(plain, QClipboard::Selection);
+    });
+}

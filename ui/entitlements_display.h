@@ -17,6 +17,12 @@ QString entitlementsDisplayText(const QString &entitlements);
 // characters dropped, the layout's line and paragraph separators as line feeds.
 QString entitlementsCopiedText(const QString &selection);
 
+// Keeps the steering characters out of the primary selection too (X11): a
+// text selected in this application's windows is put there by the text
+// view itself, as displayed; each time it changes it is replaced by its
+// copied text. Call once; a no-op where there is no primary selection.
+void keepPrimarySelectionPlain();
+
 class EntitlementsClipboard : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -26,4 +32,6 @@ public:
     using QObject::QObject;
     // Puts the selection on the clipboard as text; always true (the key is taken).
     Q_INVOKABLE bool copy(const QString &selection) const;
+    // The displayed text as screen readers should read it (entitlementsCopiedText).
+    Q_INVOKABLE QString plain(const QString &displayed) const;
 };

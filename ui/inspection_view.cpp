@@ -2,6 +2,7 @@
 
 #include "report/verdict.h"
 #include "ui/accessible_texts.h"
+#include "ui/host_limits.h"
 #include "ui/result_sections.h"
 
 
@@ -50,7 +51,9 @@ QString InspectionView::verdictTitle() const
 
 QString InspectionView::verdictSummary() const
 {
-    return m_result ? ::verdictSummary(releaseVerdict(*m_result)) : QString();
+    if (!m_result)
+        return {};
+    return onlyHostLimitsWarn(*m_result) ? hostLimitSummary() : ::verdictSummary(releaseVerdict(*m_result));
 }
 
 QColor InspectionView::verdictColor() const

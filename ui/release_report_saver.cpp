@@ -2,6 +2,9 @@
 
 #include "ui/content_view_state.h"
 #include "ui/report_dialogs.h"
+#include "report/report_folder.h"
+
+#include <QStandardPaths>
 
 ReleaseReportSaver::ReleaseReportSaver(QObject *parent)
     : QObject(parent),
@@ -46,6 +49,11 @@ bool ReleaseReportSaver::canSave() const
     return !saved();
 }
 
+QString ReleaseReportSaver::savedAnnouncement() const
+{
+    return saved() ? m_savedAnnouncement : QString();
+}
+
 void ReleaseReportSaver::save()
 {
     if (!m_viewState || saved())
@@ -56,8 +64,15 @@ void ReleaseReportSaver::save()
     // A copy: the modal dialogs run the event loop, and the window's result
     // must not change under the save that was asked for.
     const InspectionResult result = *shown;
-    if (saveReleaseReport(result, *m_dialogs, m_clock) && m_viewState)
-        m_viewState->setReleaseReportSaved(true);
+    const QString package = result.url.toLocalFile();
+    m_platformDialogs->setStartFolder(
+        proposedReportFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), package));
+    PackageGuardedDialogs guarded(*m_dialogs, package);
+    if (!saveReleaseReport(result, guarded, m_clock) || !m_viewState)
+        return;
+    m_savedAnnouncement = reportSavedAnnouncement(guarded.chosen());
+    m_viewState->setReleaseReportSaved(true);
+    emit reportSaved();
 }
 
 void ReleaseReportSaver::setDialogs(ReportSaveDialogs *dialogs)

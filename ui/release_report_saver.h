@@ -14,6 +14,7 @@
 #include <memory>
 
 class ContentViewState;
+class WidgetReportSaveDialogs;
 
 class ReleaseReportSaver : public QObject {
     Q_OBJECT
@@ -24,6 +25,8 @@ class ReleaseReportSaver : public QObject {
     Q_PROPERTY(QString buttonSymbol READ buttonSymbol NOTIFY savedChanged)
     // One report per result: enabled until a save succeeds.
     Q_PROPERTY(bool canSave READ canSave NOTIFY savedChanged)
+    // What screen readers hear once this result's report is saved; empty before.
+    Q_PROPERTY(QString savedAnnouncement READ savedAnnouncement NOTIFY savedChanged)
 
 public:
     explicit ReleaseReportSaver(QObject *parent = nullptr);
@@ -34,6 +37,7 @@ public:
     QString buttonTitle() const;
     QString buttonSymbol() const;
     bool canSave() const;
+    QString savedAnnouncement() const;
 
     Q_INVOKABLE void save();
 
@@ -45,12 +49,15 @@ public:
 signals:
     void viewStateChanged();
     void savedChanged();
+    // A report was just written: the view keeps the focus on a named element.
+    void reportSaved();
 
 private:
     bool saved() const;
 
     QPointer<ContentViewState> m_viewState;
-    std::unique_ptr<ReportSaveDialogs> m_platformDialogs;
+    std::unique_ptr<WidgetReportSaveDialogs> m_platformDialogs;
     ReportSaveDialogs *m_dialogs;
     std::function<QDateTime()> m_clock;
+    QString m_savedAnnouncement;
 };

@@ -1,6 +1,9 @@
 #include "ui/report_dialogs.h"
 
+#include "report/report_folder.h"
+
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -15,7 +18,8 @@ std::optional<QString> WidgetReportSaveDialogs::chooseReportLocation(const QStri
     dialog.setNameFilter(QStringLiteral("Plain text (*.txt)"));
     // A name typed without an extension still gets ".txt", as the filter promises.
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    dialog.setDirectory(m_startFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                                : m_startFolder);
     dialog.selectFile(proposedFileName);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -32,6 +36,39 @@ void WidgetReportSaveDialogs::showSaveFailure(const QString &errorDescription)
     alert.setInformativeText(errorDescription);
     alert.setDefaultButton(alert.addButton(reportSaveFailureButton(), QMessageBox::AcceptRole));
     alert.exec();
+}
+
+PackageGuardedDialogs::PackageGuardedDialogs(ReportSaveDialogs &inner, QString packagePath)
+    : m_inner(inner), m_packagePath(std::move(packagePath))
+{
+}
+
+std::optional<QString> PackageGuardedDialogs::chooseReportLocation(const QString &proposedFileName)
+{
+    std::optional<QString> chosen = m_inner.chooseReportLocation(proposedFileName);
+    if (chosen && liesWithinPackage(*chosen, m_packagePath)) {
+        m_inner.showSaveFailure(reportInsidePackageRefusal(QFileInfo(m_packagePath).fileName()));
+        return std::nullopt;
+    }
+    m_chosen = chosen.value_or(QString());
+    return chosen;
+}
+
+void PackageGuardedDialogs::showSaveFailure(const QString &errorDescription)
+{
+    m_inner.showSaveFailure(errorDescription);
+}
+
+QString reportInsidePackageRefusal(const QString &packageName)
+{
+    return QStringLiteral("The chosen location is inside \u201C%1\u201D, the package being checked. Writing the report "
+                          "there would change the package and break its code signature. Choose a folder outside it.")
+        .arg(packageName);
+}
+
+QString reportSavedAnnouncement(const QString &path)
+{
+    return QStringLiteral("Release report saved as \u201C%1\u201D.").arg(QFileInfo(path).fileName());
 }
 
 QString reportSaveDialogTitle()

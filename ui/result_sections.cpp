@@ -2,6 +2,7 @@
 
 #include "report/fact_rows.h"
 #include "ui/entitlements_display.h"
+#include "ui/host_limits.h"
 #include "ui/status_palette.h"
 
 namespace {
@@ -91,8 +92,9 @@ QColor checkStatusColor(CheckStatus status)
 CheckRowView checkRowView(const InspectionCheck &check)
 {
     const QColor color = checkStatusColor(check.status);
-    return {check.title, check.detail, checkStatusSymbol(check.status), color,
-            fadedBy(color, 0.14), label(check.status)};
+    const bool hostLimit = isHostLimit(check);
+    return {check.title, check.detail, hostLimit ? hostLimitSymbol() : checkStatusSymbol(check.status), color,
+            fadedBy(color, 0.14), hostLimit ? hostLimitBadge() : label(check.status)};
 }
 
 QString entitlementsMarkup(const QString &entitlements)

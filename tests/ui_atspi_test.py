@@ -1,0 +1,265 @@
+#!/usr/bin/env python3
+"""The window as a screen reader meets it on Linux: a real AT-SPI client on
+the accessibility bus, against the application running under Xvfb.
+
+`ui_atspi_test.py VERISTAMP PACKAGE` opens PACKAGE with the application (a run
+starts at once) and checks what a reader is given: the window's name, the
+focus announced once the window is active, each finished stage and the
+verdict raised as notifications that appear (what Orca speaks whatever has
+the focus), and the About sheet as a named dialog with its statement, areas,
+version and build (when the press action opens it). Exits 77 (skipped) where there is no X server,
+AT-SPI or pyatspi to run it with, such as on macOS.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+TIMEOUT = 90  # seconds: the machine may be loaded, and a run is paced
+
+
+def skip(why):
+    print("SKIP: " + why)
+    sys.exit(SKIP)
+
+
+def find_bus_launcher():
+    for path in ("/usr/libexec/at-spi-bus-launcher", "/usr/lib/at-spi2-core/at-spi-bus-launcher"):
+        if os.access(path, os.X_OK):
+            return path
+    return None
+
+
+class Session:
+    """Xvfb, a private session bus, the accessibility bus and a window
+    manager, each ended by its own id."""
+
+    def __init__(self):
+        self.processes = []
+        self.home = tempfile.mkdtemp(prefix="veristamp-atspi-")
+        self.env = dict(os.environ)
+        for name in ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"):
+            folder = os.path.join(self.home, name.lower())
+            os.makedirs(folder, mode=0o700)
+            self.env[name] = folder
+
+    def start(self, arguments, **kwargs):
+        process = subprocess.Popen(arguments, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   start_new_session=True, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def up(self):
+        read, write = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                   pass_fds=(write,))
+        os.close(write)
+        display = os.read(read, 16).decode().strip()
+        os.close(read)
+        self.env["DISPLAY"] = ":" + display
+        out = subprocess.run(["dbus-launch", "--sh-syntax"], env=self.env, capture_output=True, text=True,
+                             check=True).stdout
+        for line in out.splitlines():
+            if line.startswith("DBUS_SESSION_BUS_ADDRESS=") or line.startswith("DBUS_SESSION_BUS_PID="):
+                name, value = line.rstrip(";").split("=", 1)
+                self.env[name] = value.strip("'")
+        self.start([find_bus_launcher(), "--launch-immediately", "--a11y=1", "--screen-reader=1"])
+        if shutil.which("openbox"):
+            self.start(["openbox", "--sm-disable"])
+        os.environ.update(self.env)
+        # The client asks the session bus where the accessibility bus is: wait until it can answer.
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            asked = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                    "org.a11y.Bus.GetAddress"], env=self.env, capture_output=True)
+            if asked.returncode == 0:
+                return
+            time.sleep(0.5)
+        raise RuntimeError("the accessibility bus did not come up")
+
+    def down(self):
+        for process in reversed(self.processes):
+            try:
+                os.killpg(process.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                os.killpg(process.pid, signal.SIGKILL)
+        if "DBUS_SESSION_BUS_PID" in self.env:
+            try:
+                os.kill(int(self.env["DBUS_SESSION_BUS_PID"]), signal.SIGTERM)
+            except (ProcessLookupError, ValueError):
+                pass
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def descendants(accessible, depth=0):
+    if accessible is None or depth > 40:
+        return
+    yield accessible
+    for index in range(accessible.childCount):
+        try:
+            child = accessible.getChildAtIndex(index)
+        except Exception:
+            continue
+        yield from descendants(child, depth + 1)
+
+
+def run_checks(pyatspi, GLib, application_path, package):
+    heard = []     # (role, name) of notifications that appeared, in order
+    focused = []   # names of what took the focus
+    failures = []
+
+    def on_showing(event):
+        try:
+            if event.detail1 and event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
+                heard.append(event.source.name)
+        except Exception:
+            pass
+
+    def on_focused(event):
+        try:
+            if event.detail1:
+                focused.append(event.source.name)
+        except Exception:
+            pass
+
+    pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
+    pyatspi.Registry.registerEventListener(on_focused, "object:state-changed:focused")
+
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
+    app = subprocess.Popen([application_path, package], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    started = time.monotonic()
+    state = {"step": "run"}
+
+    def application():
+        desktop = pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            child = desktop.getChildAtIndex(index)
+            if child is not None and child.name.lower() == "veristamp":
+                return child
+        return None
+
+    def frame():
+        found = application()
+        return found.getChildAtIndex(0) if found is not None and found.childCount else None
+
+    def find(role, predicate=lambda a: True):
+        for accessible in descendants(frame()):
+            try:
+                if accessible.getRole() == role and predicate(accessible):
+                    return accessible
+            except Exception:
+                continue
+        return None
+
+    def step():
+        if time.monotonic() - started > TIMEOUT:
+            dialogs = [(a.getRoleName(), a.name) for a in descendants(application())
+                       if a.getRole() in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_WINDOW, pyatspi.ROLE_FRAME) or "now what" in a.name
+                       or a.name.startswith(("Done", "Version", "Build", "About"))]
+            failures.append("timed out at step %s; heard %r, focused %r, named panes %r"
+                            % (state["step"], heard, focused, dialogs))
+            pyatspi.Registry.stop()
+            return False
+        try:
+            if state["step"] == "run" and any(name.startswith(v) for name in heard
+                                              for v in ("READY TO SHIP", "REVIEW BEFORE", "DO NOT SHIP")):
+                about = find(pyatspi.ROLE_PUSH_BUTTON, lambda a: a.name == "About")
+                if about is not None:
+                    about.queryAction().doAction(0)
+                    state["step"] = "about"
+                    state["pressed"] = time.monotonic()
+            elif state["step"] == "about":
+                sheet = find(pyatspi.ROLE_DIALOG, lambda a: a.name == "About Veristamp")
+                if sheet is not None:
+                    state["sheet"] = [(a.getRole(), a.name) for a in descendants(sheet)]
+                    pyatspi.Registry.stop()
+                    return False
+                # Qt 6.4's press action on the About button does not reach it here: the sheet's
+                # names are then left to ui_access_test, which reads them in the process.
+                if time.monotonic() - state["pressed"] > 20:
+                    print("NOTE: the About sheet did not open from the press action; its names not read here")
+                    pyatspi.Registry.stop()
+                    return False
+        except Exception as error:  # the tree changes under the walk: try again
+            print("retrying: %s" % error)
+        return True
+
+    GLib.timeout_add(300, step)
+    pyatspi.Registry.start()
+    window_name = frame().name if frame() is not None else None
+    app.terminate()
+    try:
+        app.wait(10)
+    except subprocess.TimeoutExpired:
+        app.kill()
+
+    if failures:
+        return failures
+    if window_name != "Veristamp":
+        failures.append("window name %r, not 'Veristamp'" % window_name)
+    stages = [name for name in heard if ": " in name and not name.startswith(("READY", "REVIEW", "DO NOT"))]
+    if len(stages) < 3 or not all(name.endswith((": passed", ": warning", ": failed")) for name in stages):
+        failures.append("stages heard: %r" % heard)
+    if not heard or not heard[-1].split(".")[0] in ("READY TO SHIP", "REVIEW BEFORE SHIPPING", "DO NOT SHIP"):
+        failures.append("the verdict was not heard last: %r" % heard)
+    # The focus placed as the window opened (the live card) reaches the reader
+    # once a window manager has made the window active.
+    if shutil.which("openbox") and not any(name.startswith("Inspecting") for name in focused):
+        failures.append("the first focus was not announced: %r" % focused)
+    if "sheet" not in state:
+        return failures
+    names = [name for _, name in state["sheet"]]
+    wanted = ["Know what you are actually shipping.", "Version: ", "Build: "]
+    for text in wanted:
+        if not any(name.startswith(text) for name in names):
+            failures.append("About sheet lacks %r: %r" % (text, names))
+    if not any(name.startswith("Veristamp inspects the final macOS release artifact") for name in names):
+        failures.append("About sheet lacks its statement: %r" % names)
+    areas = [name for name in names if name.count(": ") == 1 and not name.startswith(("Version", "Build"))]
+    if len(areas) != 6:
+        failures.append("About sheet areas %r" % areas)
+    return failures
+
+
+def main():
+    if sys.platform != "linux":
+        skip("AT-SPI is the Linux accessibility bus")
+    if len(sys.argv) < 3:
+        print("usage: ui_atspi_test.py VERISTAMP PACKAGE")
+        return 2
+    if not shutil.which("Xvfb") or not shutil.which("dbus-launch") or not find_bus_launcher():
+        skip("Xvfb, dbus-launch or at-spi-bus-launcher missing (scripts/install-deps installs them)")
+    # Asked of a child: the bindings must load first in this process after the session is up.
+    probe = "import gi; gi.require_version('Atspi', '2.0')"
+    if subprocess.run([sys.executable, "-c", probe], capture_output=True).returncode != 0:
+        # The distribution's bindings belong to its own Python, which may not be the first on PATH.
+        system = "/usr/bin/python3"
+        if os.path.realpath(sys.executable) != os.path.realpath(system) and os.access(system, os.X_OK):
+            os.execv(system, [system] + sys.argv)
+        skip("python3-pyatspi missing (scripts/install-deps installs it)")
+    session = Session()
+    try:
+        session.up()
+        import gi
+        gi.require_version("Atspi", "2.0")
+        from gi.repository import GLib
+        import pyatspi  # reads the session bus address as it loads
+        failures = run_checks(pyatspi, GLib, sys.argv[1], sys.argv[2])
+    finally:
+        session.down()
+    for failure in failures:
+        print("FAIL: " + failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
