@@ -1,5 +1,7 @@
 #include "report/evidence_json.h"
 
+#include "report/forecast_json.h"
+
 #include "engine/property_list.h"
 #include "report/app_facts.h"
 #include "report/verdict.h"
@@ -105,7 +107,7 @@ QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
     const InspectionResult &result = package.result;
     const std::optional<AppFacts> app = namedApp(result);
     const ReleaseVerdict verdict = releaseVerdict(result);
-    return {{QStringLiteral("path"), package.givenPath},
+    QJsonObject object{{QStringLiteral("path"), package.givenPath},
             {QStringLiteral("resolvedPath"), package.resolvedPath},
             {QStringLiteral("name"), result.displayName()},
             {QStringLiteral("kind"), displayWords(result.kind())},
@@ -121,6 +123,9 @@ QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
             {QStringLiteral("metadata"), app ? QJsonValue(appMetadataJson(*app, true)) : QJsonValue::Null},
             {QStringLiteral("entitlements"), app ? QJsonValue(entitlementsJson(app->entitlements)) : QJsonValue::Null},
             {QStringLiteral("packagedApp"), packagedAppJson(result, host)}};
+    if (package.forecast)
+        object.insert(QStringLiteral("notaryForecast"), forecastJson(*package.forecast));
+    return object;
 }
 
 QJsonObject hostJson(const EvidenceHost &host)
