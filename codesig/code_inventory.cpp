@@ -173,12 +173,18 @@ private:
         return item;
     }
 
-    // The seal's failures, except those of nested code, which answers for itself.
+    // The seal's failures, unless they are those of nested code that fails in
+    // its own right: that code answers for itself. Valid nested code the seal
+    // does not name (re-signed after the bundle was) is the bundle's fault.
     QStringList ownSealFailures(const BundleLayout &layout, const QByteArray &seal)
     {
-        const QStringList failures =
-            verifyBundleSeal(layout, seal, [this](const QString &nested) { return nestedCode(nested); });
-        return failures.value(1).startsWith(QLatin1String("In subcomponent: ")) ? QStringList() : failures;
+        bool nestedFailed = false;
+        const QStringList failures = verifyBundleSeal(layout, seal, [&](const QString &path) {
+            NestedCode nested = nestedCode(path);
+            nestedFailed = nestedFailed || !nested.failures.isEmpty();
+            return nested;
+        });
+        return nestedFailed ? QStringList() : failures;
     }
 
     NestedCode nestedCode(const QString &nestedPath)

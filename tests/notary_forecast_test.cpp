@@ -135,7 +135,7 @@ struct Package {
     QString name;
 };
 
-// The recipe's first word is the package; "helper" and "zip" change it after signing.
+// The recipe's first word is the package; "resign", "helper" and "zip" change it after signing.
 Package preparedPackage(const QString &folder, const QStringList &words)
 {
     Package package;
@@ -151,6 +151,12 @@ Package preparedPackage(const QString &folder, const QStringList &words)
         package = {adhocApp(folder), QStringLiteral("A.app")};
     } else {
         package = {builtApp(folder, words), QStringLiteral("A.app")};
+    }
+    if (words.contains(QStringLiteral("resign"))) {
+        const adhoc::Bundle framework =
+            adhoc::existingBundle(package.root + QStringLiteral("/Contents/Frameworks/F.framework"), QStringLiteral("F"));
+        write(framework.contentRoot() + QStringLiteral("/Resources/r2.txt"), "new");
+        adhoc::signBundle(framework);
     }
     if (words.contains(QStringLiteral("helper")))
         write(package.root + QStringLiteral("/Contents/Helpers/H"), machO(QStringLiteral("arm64"), 2, 0xb0000, 0xe0000, {}, {}));
@@ -229,6 +235,13 @@ void NotaryForecastTest::forecast_data()
                        "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNotDeveloperId,
                        "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNoTimestamp,
                        "error arm64 " + a + kNotDeveloperId, "error arm64 " + a + kNoTimestamp, "error arm64 " + a + kNoRuntime};
+    QTest::newRow("framework signed again after the app")
+        << "adhoc resign" << "2023-06-01"
+        << QStringList{"error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNotDeveloperId,
+                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoTimestamp,
+                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoRuntime,
+                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNotDeveloperId,
+                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNoTimestamp, "error arm64 " + a + kInvalid};
     QTest::newRow("SDK older than 10.9")
         << "built minos=10.6 sdk=10.8" << "2023-06-01"
         << unsignedA + QStringList{"error arm64 " + a + "The binary uses an SDK older than the 10.9 SDK."};
