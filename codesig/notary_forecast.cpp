@@ -16,7 +16,7 @@ constexpr std::uint32_t oldestSdk = 0x000a0900;
 
 bool onlyWeakHashes(const SliceInventory &slice)
 {
-    return !slice.hashTypes.isEmpty() && !slice.hashTypes.contains(QLatin1String("sha256"));
+    return !slice.hashTypes.isEmpty() && slice.hashTypes.count(QStringLiteral("sha1")) == slice.hashTypes.size();
 }
 
 // A signature whose certificate was never reached (the code was found changed

@@ -183,6 +183,8 @@ class NotaryForecastTest : public QObject {
 private slots:
     void forecast_data();
     void forecast();
+    void sliceRules_data();
+    void sliceRules();
     void libraryTeams_data();
     void libraryTeams();
     void documents();
@@ -288,6 +290,57 @@ void NotaryForecastTest::forecast()
     }
     QCOMPARE(issues, expected);
     QCOMPARE(forecast.status(), expected.join(u'\n').contains(QLatin1String("error ")) ? u"Invalid" : u"Accepted");
+}
+
+// One slice's signature facts against the notary's rules: what real packages
+// here cannot show (development and store signatures, SHA-1, get-task-allow).
+void NotaryForecastTest::sliceRules_data()
+{
+    QTest::addColumn<QString>("facts"); // kind, then: dylib, sha1, sha1+sha256, debug, untimed, broken
+    QTest::addColumn<QStringList>("expected");
+    const QString weak = "The signature algorithm used is too weak.";
+    const QString debug = "The executable requests the com.apple.security.get-task-allow entitlement.";
+    QTest::newRow("Developer ID, all in order") << "developerId" << QStringList();
+    QTest::newRow("get-task-allow") << "developerId debug" << QStringList{debug};
+    QTest::newRow("SHA-1 alone") << "developerId sha1" << QStringList{weak};
+    QTest::newRow("SHA-1 beside SHA-256") << "developerId sha1+sha256" << QStringList();
+    QTest::newRow("no timestamp") << "developerId untimed" << QStringList{kNoTimestamp};
+    QTest::newRow("linker-signed") << "linkerSigned untimed" << QStringList{kNotDeveloperId, kNoTimestamp};
+    QTest::newRow("Apple Development") << "appleDevelopment" << QStringList{kNotDeveloperId};
+    QTest::newRow("Mac App Distribution library") << "macAppDistribution dylib" << QStringList{kNotDeveloperId};
+    QTest::newRow("changed Developer ID code") << "developerId broken untimed debug" << QStringList{kInvalid};
+    QTest::newRow("changed, its certificate never reached") << "other broken untimed" << QStringList{kInvalid};
+}
+
+void NotaryForecastTest::sliceRules()
+{
+    QFETCH(QString, facts);
+    QFETCH(QStringList, expected);
+    const QStringList words = facts.split(u' ');
+    static const QMap<QString, SignatureKind> kinds{{"developerId", SignatureKind::developerId},
+                                                    {"linkerSigned", SignatureKind::linkerSigned},
+                                                    {"appleDevelopment", SignatureKind::appleDevelopment},
+                                                    {"macAppDistribution", SignatureKind::macAppDistribution},
+                                                    {"other", SignatureKind::other}};
+    SliceInventory slice;
+    slice.architecture = QStringLiteral("arm64");
+    slice.kind = kinds.value(words[0]);
+    slice.fileType = words.contains("dylib") ? machOType::dylib : machOType::executable;
+    slice.hardenedRuntime = true;
+    slice.secureTimestamp = !words.contains("untimed");
+    slice.getTaskAllow = words.contains("debug");
+    slice.hashTypes = words.contains("sha1") ? QStringList{"sha1"}
+                    : words.contains("sha1+sha256") ? QStringList{"sha1", "sha256"} : QStringList{"sha256"};
+    if (slice.kind != SignatureKind::other)
+        slice.leafExpiry = QDateTime(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC);
+    if (words.contains("broken"))
+        slice.failures = QStringList{"invalid signature (code or signature have been modified)"};
+    CodeInventory inventory;
+    inventory.items.push_back(CodeItem{QStringLiteral("A.app/Contents/MacOS/A"), {}, {}, true, {}, {}, {}, {slice}});
+    QStringList messages;
+    for (const ForecastIssue &issue : forecastOf(inventory, QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC)).issues)
+        messages << issue.message;
+    QCOMPARE(messages, expected);
 }
 
 void NotaryForecastTest::libraryTeams_data()
