@@ -102,12 +102,12 @@ QJsonValue packagedAppJson(const InspectionResult &result, const EvidenceHost &h
                        {QStringLiteral("entitlements"), entitlementsJson(app->entitlements)}};
 }
 
-QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
+QJsonObject packageFacts(const CheckedPackage &package, const EvidenceHost &host)
 {
     const InspectionResult &result = package.result;
     const std::optional<AppFacts> app = namedApp(result);
     const ReleaseVerdict verdict = releaseVerdict(result);
-    QJsonObject object{{QStringLiteral("path"), package.givenPath},
+    return {{QStringLiteral("path"), package.givenPath},
             {QStringLiteral("resolvedPath"), package.resolvedPath},
             {QStringLiteral("name"), result.displayName()},
             {QStringLiteral("kind"), displayWords(result.kind())},
@@ -123,6 +123,11 @@ QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
             {QStringLiteral("metadata"), app ? QJsonValue(appMetadataJson(*app, true)) : QJsonValue::Null},
             {QStringLiteral("entitlements"), app ? QJsonValue(entitlementsJson(app->entitlements)) : QJsonValue::Null},
             {QStringLiteral("packagedApp"), packagedAppJson(result, host)}};
+}
+
+QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
+{
+    QJsonObject object = packageFacts(package, host);
     if (package.forecast)
         object.insert(QStringLiteral("notaryForecast"), forecastJson(*package.forecast));
     return object;
