@@ -6,6 +6,7 @@
 #include "cli/check_options.h"
 #include "cli/exit_status.h"
 #include "cli/interruption.h"
+#include "cli/package_forecast.h"
 #include "cli/package_path.h"
 #include "cli/run_writer.h"
 #include "cli/stage_echo.h"
@@ -110,7 +111,10 @@ int main(int argc, char *argv[])
             break; // an interrupted inspection is no finding
         status.addVerdict(releaseVerdict(result));
         results << result;
-        const PackageDocument document = writer->addPackage(path, result);
+        // The text report keeps its bytes; the forecast goes to the documents only.
+        const std::optional<NotaryForecast> forecast =
+            options.format == CheckFormat::text ? std::nullopt : forecastFor(*package, tools);
+        const PackageDocument document = writer->addPackage(path, result, forecast);
 
         if (options.outputDir) {
             QDir().mkpath(outputFolder.path());

@@ -23,7 +23,7 @@ class TextWriter : public RunWriter {
 public:
     explicit TextWriter(std::FILE *out) : m_out(out) {}
 
-    PackageDocument addPackage(const QString &, const InspectionResult &result) override
+    PackageDocument addPackage(const QString &, const InspectionResult &result, const std::optional<NotaryForecast> &) override
     {
         // Made as bytes at once: a detail can be a tool's whole output.
         const QByteArray report = releaseReportUtf8(result, QDateTime::currentDateTime());
@@ -61,12 +61,13 @@ public:
         m_run.host = hostFacts(generator.toolRoot);
     }
 
-    PackageDocument addPackage(const QString &givenPath, const InspectionResult &result) override
+    PackageDocument addPackage(const QString &givenPath, const InspectionResult &result,
+                               const std::optional<NotaryForecast> &forecast) override
     {
         const QFileInfo info(givenPath);
         const QString canonical = info.canonicalFilePath();
         const QString resolved = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-        const CheckedPackage package{givenPath, resolved, result, packageDigest(result.kind(), resolved)};
+        const CheckedPackage package{givenPath, resolved, result, packageDigest(result.kind(), resolved), forecast};
         m_run.packages << package;
 
         RunEvidence alone = m_run;

@@ -6,6 +6,7 @@
 
 #include "cli/check_options.h"
 #include "engine/inspection_records.h"
+#include "engine/notary_forecast_records.h"
 #include "engine/tool_root.h"
 #include "report/release_set.h"
 
@@ -30,7 +31,8 @@ class RunWriter {
 public:
     virtual ~RunWriter() = default;
     // The package's own document. The text format prints its report now.
-    virtual PackageDocument addPackage(const QString &givenPath, const InspectionResult &result) = 0;
+    virtual PackageDocument addPackage(const QString &givenPath, const InspectionResult &result,
+                                       const std::optional<NotaryForecast> &forecast = std::nullopt) = 0;
     virtual void addSkipped(const QString &path, const QString &reason) = 0;
     // The end of the run: the release set block or the whole run's document.
     virtual void finish(const std::optional<ReleaseSet> &releaseSet, int exitStatus) = 0;

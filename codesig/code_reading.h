@@ -40,6 +40,9 @@ struct SliceSignature {
     std::optional<QDateTime> signingTime;     // UTC
     ValidityRule validityRule = ValidityRule::none;
     QString designatedRequirement; // its text form, e.g. identifier "x" and anchor apple generic and ...
+    QList<QString> hashTypes;    // every CodeDirectory's hash kind, in the SuperBlob's order
+    QByteArray leafCertificate;  // the signer's certificate (DER); empty when ad hoc
+    bool leafReachesAppleRoot = false; // its chain was built to one of Apple's pinned roots
 };
 
 struct CodeReading {

@@ -84,6 +84,10 @@ void describe(SliceSignature &slice, const EmbeddedSignature &signature, bool ev
     // A shift the page check refuses (over 30) reports no page size rather than a wrapped one.
     slice.pageSize = best.pages.pageShift && best.pages.pageShift <= 30 ? 1 << best.pages.pageShift : 0;
     slice.cdHashes = everyDirectoryBound ? truncatedHashes(signature) : QList<QByteArray>{best.cdHash.left(20)};
+    for (const CodeDirectory &directory : signature.directories) {
+        if (everyDirectoryBound || &directory == &best)
+            slice.hashTypes << directory.kind.name;
+    }
     if (signature.entitlements)
         slice.entitlementsXml = signature.entitlements->from(8)->toByteArray();
 }
@@ -101,6 +105,15 @@ QStringList requirementFailures(SliceSignature &slice, const EmbeddedSignature &
         *designated, RequirementContext{slice.identifier, slice.cdHashes, cms.chain, cms.reachesAppleRoot});
     slice.designatedRequirement = check.text;
     return check.failures;
+}
+
+QByteArray derOf(X509 *certificate)
+{
+    unsigned char *der = nullptr;
+    const int length = i2d_X509(certificate, &der);
+    QByteArray bytes = length > 0 ? QByteArray(reinterpret_cast<const char *>(der), length) : QByteArray();
+    OPENSSL_free(der);
+    return bytes;
 }
 
 } // namespace
@@ -136,6 +149,8 @@ SignatureCheck checkSignature(ByteView code, ByteView superBlob, const SlotSubje
     check.slice.secureTimestamp = cms.secureTimestamp;
     check.slice.signingTime = cms.signingTime;
     check.slice.validityRule = cms.validityRule;
+    check.slice.leafCertificate = cms.chain.empty() ? QByteArray() : derOf(cms.chain.front().get());
+    check.slice.leafReachesAppleRoot = cms.reachesAppleRoot;
     check.failures = cms.failures;
     const QStringList requirement = requirementFailures(check.slice, signature, cms);
     if (check.failures.isEmpty())

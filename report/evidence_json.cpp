@@ -1,5 +1,7 @@
 #include "report/evidence_json.h"
 
+#include "report/forecast_json.h"
+
 #include "engine/property_list.h"
 #include "report/app_facts.h"
 #include "report/verdict.h"
@@ -100,7 +102,7 @@ QJsonValue packagedAppJson(const InspectionResult &result, const EvidenceHost &h
                        {QStringLiteral("entitlements"), entitlementsJson(app->entitlements)}};
 }
 
-QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
+QJsonObject packageFacts(const CheckedPackage &package, const EvidenceHost &host)
 {
     const InspectionResult &result = package.result;
     const std::optional<AppFacts> app = namedApp(result);
@@ -121,6 +123,14 @@ QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
             {QStringLiteral("metadata"), app ? QJsonValue(appMetadataJson(*app, true)) : QJsonValue::Null},
             {QStringLiteral("entitlements"), app ? QJsonValue(entitlementsJson(app->entitlements)) : QJsonValue::Null},
             {QStringLiteral("packagedApp"), packagedAppJson(result, host)}};
+}
+
+QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
+{
+    QJsonObject object = packageFacts(package, host);
+    if (package.forecast)
+        object.insert(QStringLiteral("notaryForecast"), forecastJson(*package.forecast));
+    return object;
 }
 
 QJsonObject hostJson(const EvidenceHost &host)

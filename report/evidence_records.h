@@ -5,6 +5,7 @@
 
 #include "engine/file_digest.h"
 #include "engine/inspection_records.h"
+#include "engine/notary_forecast_records.h"
 #include "report/release_set.h"
 
 #include <QDateTime>
@@ -29,6 +30,7 @@ struct CheckedPackage {
     QString resolvedPath; // absolute, symbolic links resolved
     InspectionResult result;
     Digest digest; // of the image file, or the tree digest of the bundle
+    std::optional<NotaryForecast> forecast = std::nullopt; // where the run could read the code from its bytes
 };
 
 // A path that was not inspected, with the reason the user was told.

@@ -1,6 +1,7 @@
 #include "report/junit_report.h"
 
 #include "report/app_facts.h"
+#include "report/forecast_junit.h"
 #include "report/report_text.h"
 #include "report/verdict.h"
 
@@ -181,8 +182,14 @@ QString xmlSafeText(const QString &text)
 QByteArray junitXml(const RunEvidence &run)
 {
     QList<Suite> suites;
-    for (const CheckedPackage &package : run.packages)
+    for (const CheckedPackage &package : run.packages) {
         suites << packageSuite(package);
+        if (package.forecast) {
+            suites << Suite{forecastSuiteName(lastPathComponent(package.result.url)), {{QStringLiteral("status"), package.forecast->status()}}, {}};
+            for (const ForecastCase &c : forecastCases(*package.forecast))
+                suites.last().cases << Case{c.className, c.name, c.status, c.detail};
+        }
+    }
     for (const SkippedPackage &package : run.skipped)
         suites << skippedSuite(package);
     if (run.releaseSet)

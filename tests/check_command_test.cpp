@@ -137,7 +137,7 @@ private slots:
         QTest::addColumn<QString>("packageMark"); // once in a document of one package
         QTest::newRow("text") << "text" << "txt" << "VERISTAMP RELEASE PREFLIGHT REPORT";
         QTest::newRow("json") << "json" << "json" << "\"resolvedPath\"";
-        QTest::newRow("junit") << "junit" << "xml" << "<testsuite ";
+        QTest::newRow("junit") << "junit" << "xml" << "<property name=\"resolvedPath\"";
     }
     // The same name in the same minute does not replace the first report.
     void savesEachReportInTheOutputFolder()

@@ -1,0 +1,417 @@
+// The notary forecast over real packages made on Macs (the Developer ID app,
+// the unsigned Sparkle app in its image) and changed copies of them, over
+// ad-hoc signed bundles, and over small Mach-O files built here with the load
+// commands a rule reads; then the forecast in the JSON and JUnit documents.
+#include "adhoc_signer.h"
+
+#include "codesig/binary_facts.h"
+#include "codesig/notary_forecast.h"
+#include "report/evidence_json.h"
+#include "report/forecast_json.h"
+#include "report/junit_report.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace codesig;
+
+namespace {
+
+const QString kDev = QStringLiteral("DevSignedApp.app/Contents/MacOS/SignedApp");
+const QString kNoRuntime = QStringLiteral("The executable does not have the hardened runtime enabled.");
+const QString kNotSigned = QStringLiteral("The binary is not signed.");
+const QString kInvalid = QStringLiteral("The signature of the binary is invalid.");
+const QString kNotDeveloperId = QStringLiteral("The binary is not signed with a valid Developer ID certificate.");
+const QString kNoTimestamp = QStringLiteral("The signature does not include a secure timestamp.");
+
+void le32(QByteArray &bytes, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.append(char((value >> (8 * i)) & 0xff));
+}
+
+// A load command carrying a string at its end, padded to eight bytes.
+void stringCommand(QByteArray &commands, quint32 kind, const QByteArray &text, int fixedSize)
+{
+    const int size = (fixedSize + int(text.size()) + 1 + 7) / 8 * 8;
+    le32(commands, kind);
+    le32(commands, quint32(size));
+    le32(commands, quint32(fixedSize));
+    for (int field = 12; field < fixedSize; field += 4)
+        le32(commands, 0);
+    commands.append(text);
+    commands.append(QByteArray(size - fixedSize - int(text.size()), '\0'));
+}
+
+// An unsigned thin Mach-O: "x86_64" or "arm64", an executable (2) or dylib (6),
+// versions packed as the loader reads them, libraries and run paths named.
+QByteArray machO(const QString &architecture, quint32 fileType, quint32 minimumOs, quint32 sdk,
+                 const QStringList &libraries, const QStringList &rpaths)
+{
+    QByteArray commands;
+    for (quint32 field : {0x32u, 24u, 1u, minimumOs, sdk, 0u})
+        le32(commands, field);
+    for (const QString &library : libraries)
+        stringCommand(commands, 0xc, library.toUtf8(), 24);
+    for (const QString &rpath : rpaths)
+        stringCommand(commands, 0x8000001c, rpath.toUtf8(), 12);
+    QByteArray file;
+    const quint32 cpu = architecture == u"x86_64" ? 0x01000007 : 0x0100000c;
+    for (quint32 field : {0xfeedfacfu, cpu, architecture == u"x86_64" ? 3u : 0u, fileType,
+                          quint32(1 + libraries.size() + rpaths.size()), quint32(commands.size()), 0u, 0u})
+        le32(file, field);
+    return file + commands + QByteArray(64, '\x90');
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+bool run(const QString &program, const QStringList &arguments, const QString &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+quint32 packed(const QString &version)
+{
+    return parseVersion(version).value_or(0);
+}
+
+// "key=value" words of a row's recipe.
+QString option(const QStringList &words, const QString &key)
+{
+    for (const QString &word : words)
+        if (word.startsWith(key + u'='))
+            return word.mid(key.size() + 1);
+    return QString();
+}
+
+// An unsigned app A.app whose executable is built from the recipe: minos, sdk,
+// lib (comma-separated), rpath, declared (LSMinimumSystemVersion), and files
+// laid below the app (has=<path>).
+QString builtApp(const QString &root, const QStringList &words)
+{
+    const QString app = root + QStringLiteral("/A.app");
+    const QString declared = option(words, QStringLiteral("declared"));
+    write(app + QStringLiteral("/Contents/Info.plist"),
+          QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+                         "<key>CFBundleExecutable</key><string>A</string>%1</dict></plist>")
+              .arg(declared.isEmpty() ? QString() : QStringLiteral("<key>LSMinimumSystemVersion</key><string>%1</string>").arg(declared))
+              .toUtf8());
+    const QString lib = option(words, QStringLiteral("lib"));
+    const QString rpath = option(words, QStringLiteral("rpath"));
+    write(app + QStringLiteral("/Contents/MacOS/A"),
+          machO(QStringLiteral("arm64"), 2, packed(option(words, QStringLiteral("minos"))), packed(option(words, QStringLiteral("sdk"))),
+                lib.isEmpty() ? QStringList() : lib.split(u','), rpath.isEmpty() ? QStringList() : QStringList{rpath}));
+    const QString has = option(words, QStringLiteral("has"));
+    if (!has.isEmpty())
+        write(app + u'/' + has, machO(QStringLiteral("arm64"), 6, packed(QStringLiteral("11.0")), packed(QStringLiteral("14.0")), {}, {}));
+    return app;
+}
+
+// An ad-hoc signed app with a versioned framework and a dylib, signed inside out.
+QString adhocApp(const QString &root)
+{
+    const QString app = root + QStringLiteral("/A.app");
+    const adhoc::Bundle top = adhoc::makeBundle(app, adhoc::Layout::contents, QStringLiteral("A"));
+    adhoc::makeBundle(app + QStringLiteral("/Contents/Frameworks/F.framework"), adhoc::Layout::framework, QStringLiteral("F"));
+    adhoc::writeMachO(app + QStringLiteral("/Contents/Frameworks/libD.dylib"), "library", QStringLiteral("test.D"));
+    adhoc::signBundle(top);
+    return app;
+}
+
+struct Package {
+    QString root;
+    QString name;
+};
+
+// The recipe's first word is the package; "resign", "helper" and "zip" change it after signing.
+Package preparedPackage(const QString &folder, const QStringList &words)
+{
+    Package package;
+    if (words[0] == u"dev") {
+        if (!run(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip"}, folder))
+            return {};
+        package = {folder + QStringLiteral("/DevSignedApp.app"), QStringLiteral("DevSignedApp.app")};
+    } else if (words[0] == u"sparkle") {
+        if (!run(QStringLiteral("7zz"), {"x", "-y", "-o" + folder, VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg"}, folder))
+            return {};
+        package = {folder + QStringLiteral("/Sparkle Test App"), QStringLiteral("SparkleTestCodeSignApp.dmg")};
+    } else if (words[0] == u"adhoc") {
+        package = {adhocApp(folder), QStringLiteral("A.app")};
+    } else {
+        package = {builtApp(folder, words), QStringLiteral("A.app")};
+    }
+    if (words.contains(QStringLiteral("resign"))) {
+        const adhoc::Bundle framework =
+            adhoc::existingBundle(package.root + QStringLiteral("/Contents/Frameworks/F.framework"), QStringLiteral("F"));
+        write(framework.contentRoot() + QStringLiteral("/Resources/r2.txt"), "new");
+        adhoc::signBundle(framework);
+    }
+    if (words.contains(QStringLiteral("helper")))
+        write(package.root + QStringLiteral("/Contents/Helpers/H"), machO(QStringLiteral("arm64"), 2, 0xb0000, 0xe0000, {}, {}));
+    if (words.contains(QStringLiteral("zip"))) {
+        write(folder + QStringLiteral("/zipped/Tor/tor.real"), machO(QStringLiteral("x86_64"), 2, 0xb0000, 0xe0000, {}, {}));
+        write(folder + QStringLiteral("/zipped/Tor/README"), "not code");
+        if (!run(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "cf", package.root + "/Contents/Resources/tor.zip", "--format=zip", "Tor"},
+                 folder + QStringLiteral("/zipped")))
+            return {};
+    }
+    return package;
+}
+
+QString rendered(const ForecastIssue &issue)
+{
+    return QStringLiteral("%1 %2 %3: %4")
+        .arg(issue.severity, issue.architecture.isEmpty() ? QStringLiteral("-") : issue.architecture, issue.path, issue.message);
+}
+
+} // namespace
+
+class NotaryForecastTest : public QObject {
+    Q_OBJECT
+private slots:
+    void forecast_data();
+    void forecast();
+    void sliceRules_data();
+    void sliceRules();
+    void libraryTeams_data();
+    void libraryTeams();
+    void documents();
+};
+
+// What the service lists for unsigned code, as its published logs show: no
+// signature, so no timestamp either, and for an executable no runtime flag.
+static QStringList unsignedCode(const QString &architecture, const QString &path, bool executable)
+{
+    const QString where = QStringLiteral("error %1 %2: ").arg(architecture, path);
+    QStringList lines{where + kNotSigned, where + kNoTimestamp};
+    if (executable)
+        lines << where + kNoRuntime;
+    return lines;
+}
+
+void NotaryForecastTest::forecast_data()
+{
+    QTest::addColumn<QString>("recipe");
+    QTest::addColumn<QString>("now");
+    QTest::addColumn<QStringList>("expected"); // "severity architecture path: message"
+    const QString devError = "error arm64 " + kDev + ": ";
+    const QString sparkle = "SparkleTestCodeSignApp.dmg/SparkleTestCodeSignApp.app/Contents/";
+    const QString framework = sparkle + "Frameworks/Sparkle.framework/Versions/A/";
+    const QString a = "A.app/Contents/MacOS/A: ";
+    const QStringList unsignedA = unsignedCode("arm64", "A.app/Contents/MacOS/A", true);
+    QTest::newRow("Developer ID, timestamped, no hardened runtime") << "dev" << "2023-06-01" << QStringList{devError + kNoRuntime};
+    QTest::newRow("its certificate about to expire")
+        << "dev" << "2026-01-20"
+        << QStringList{devError + kNoRuntime, "warning arm64 " + kDev + ": The Developer ID certificate that signed this code expires on 2026-02-08."};
+    QTest::newRow("its certificate expired")
+        << "dev" << "2026-12-07"
+        << QStringList{devError + kNoRuntime, "warning arm64 " + kDev + ": The Developer ID certificate that signed this code expired on 2026-02-08."};
+    QTest::newRow("an unsigned helper added after signing")
+        << "dev helper" << "2023-06-01"
+        << unsignedCode("arm64", "DevSignedApp.app/Contents/Helpers/H", true) + QStringList{devError + kInvalid};
+    QTest::newRow("unsigned code in a zip added after signing")
+        << "dev zip" << "2023-06-01"
+        << QStringList{devError + kInvalid} + unsignedCode("x86_64", "DevSignedApp.app/Contents/Resources/tor.zip/Tor/tor.real", true);
+    QTest::newRow("unsigned app, framework and helper app in an image")
+        << "sparkle" << "2023-06-01"
+        << unsignedCode("x86_64", framework + "Resources/Autoupdate.app/Contents/MacOS/Autoupdate", true)
+               + unsignedCode("x86_64", framework + "Sparkle", false)
+               + unsignedCode("x86_64", sparkle + "MacOS/Sparkle Test App", true);
+    QTest::newRow("ad hoc, inside out")
+        << "adhoc" << "2023-06-01"
+        << QStringList{"error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNotDeveloperId,
+                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoTimestamp,
+                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoRuntime,
+                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNotDeveloperId,
+                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNoTimestamp,
+                       "error arm64 " + a + kNotDeveloperId, "error arm64 " + a + kNoTimestamp, "error arm64 " + a + kNoRuntime};
+    QTest::newRow("framework signed again after the app")
+        << "adhoc resign" << "2023-06-01"
+        << QStringList{"error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNotDeveloperId,
+                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoTimestamp,
+                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoRuntime,
+                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNotDeveloperId,
+                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNoTimestamp, "error arm64 " + a + kInvalid};
+    QTest::newRow("SDK older than 10.9")
+        << "built minos=10.6 sdk=10.8" << "2023-06-01"
+        << unsignedA + QStringList{"error arm64 " + a + "The binary uses an SDK older than the 10.9 SDK."};
+    QTest::newRow("SDK 10.9") << "built minos=10.6 sdk=10.9" << "2023-06-01" << unsignedA;
+    QTest::newRow("declared minimum below the binary's")
+        << "built minos=14.0 sdk=14.2 declared=13.0" << "2023-06-01"
+        << unsignedA + QStringList{"warning arm64 " + a + "The binary needs macOS 14.0 but LSMinimumSystemVersion is 13.0: on the systems between, it will not launch."};
+    QTest::newRow("declared minimum equal") << "built minos=13.0 sdk=14.2 declared=13.0" << "2023-06-01" << unsignedA;
+    const QString missing = "warning arm64 " + a + "The load command for %1 names a library the bundle does not contain: the code will not launch.";
+    QTest::newRow("run path library missing")
+        << "built minos=11.0 sdk=14.0 lib=@rpath/L.framework/Versions/A/L rpath=@executable_path/../Frameworks" << "2023-06-01"
+        << unsignedA + QStringList{missing.arg("@rpath/L.framework/Versions/A/L")};
+    QTest::newRow("run path library present")
+        << "built minos=11.0 sdk=14.0 lib=@rpath/L.framework/Versions/A/L rpath=@executable_path/../Frameworks has=Contents/Frameworks/L.framework/Versions/A/L"
+        << "2023-06-01" << unsignedCode("arm64", "A.app/Contents/Frameworks/L.framework/Versions/A/L", false) + unsignedA;
+    QTest::newRow("run path the system's") << "built minos=11.0 sdk=14.0 lib=@rpath/libswiftCore.dylib rpath=/usr/lib/swift" << "2023-06-01"
+                                           << unsignedA;
+    QTest::newRow("no run path at all") << "built minos=11.0 sdk=14.0 lib=@rpath/L.dylib" << "2023-06-01"
+                                        << unsignedA + QStringList{missing.arg("@rpath/L.dylib")};
+    QTest::newRow("loader path library missing, system library not")
+        << "built minos=11.0 sdk=14.0 lib=@loader_path/../Frameworks/L.dylib,/usr/lib/libSystem.B.dylib" << "2023-06-01"
+        << unsignedA + QStringList{missing.arg("@loader_path/../Frameworks/L.dylib")};
+    QTest::newRow("executable path library present")
+        << "built minos=11.0 sdk=14.0 lib=@executable_path/../Frameworks/L.dylib has=Contents/Frameworks/L.dylib" << "2023-06-01"
+        << unsignedCode("arm64", "A.app/Contents/Frameworks/L.dylib", false) + unsignedA;
+}
+
+void NotaryForecastTest::forecast()
+{
+    QFETCH(QString, recipe);
+    QFETCH(QString, now);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    const QStringList words = recipe.split(u' ');
+    const Package package = preparedPackage(dir.path(), words);
+    if (package.root.isEmpty())
+        QSKIP("the package could not be unpacked here (7zz or cmake missing)");
+    const NotaryForecast forecast =
+        forecastPackage(package.root, package.name, QDateTime(QDate::fromString(now, Qt::ISODate), QTime(12, 0), Qt::UTC));
+    QStringList issues;
+    for (const ForecastIssue &issue : forecast.issues) {
+        issues << rendered(issue);
+        QVERIFY2(!issue.fix.isEmpty(), qPrintable(rendered(issue)));
+    }
+    QCOMPARE(issues, expected);
+    QCOMPARE(forecast.status(), expected.join(u'\n').contains(QLatin1String("error ")) ? u"Invalid" : u"Accepted");
+}
+
+// One slice's signature facts against the notary's rules: what real packages
+// here cannot show (development and store signatures, SHA-1, get-task-allow).
+void NotaryForecastTest::sliceRules_data()
+{
+    QTest::addColumn<QString>("facts"); // kind, then: dylib, sha1, sha1+sha256, debug, untimed, broken
+    QTest::addColumn<QStringList>("expected");
+    const QString weak = "The signature algorithm used is too weak.";
+    const QString debug = "The executable requests the com.apple.security.get-task-allow entitlement.";
+    QTest::newRow("Developer ID, all in order") << "developerId" << QStringList();
+    QTest::newRow("get-task-allow") << "developerId debug" << QStringList{debug};
+    QTest::newRow("SHA-1 alone") << "developerId sha1" << QStringList{weak};
+    QTest::newRow("SHA-1 beside SHA-256") << "developerId sha1+sha256" << QStringList();
+    QTest::newRow("no timestamp") << "developerId untimed" << QStringList{kNoTimestamp};
+    QTest::newRow("linker-signed") << "linkerSigned untimed" << QStringList{kNotDeveloperId, kNoTimestamp};
+    QTest::newRow("Apple Development") << "appleDevelopment" << QStringList{kNotDeveloperId};
+    QTest::newRow("Mac App Distribution library") << "macAppDistribution dylib" << QStringList{kNotDeveloperId};
+    QTest::newRow("changed Developer ID code") << "developerId broken untimed debug" << QStringList{kInvalid};
+    QTest::newRow("changed, its certificate never reached") << "other broken untimed" << QStringList{kInvalid};
+}
+
+void NotaryForecastTest::sliceRules()
+{
+    QFETCH(QString, facts);
+    QFETCH(QStringList, expected);
+    const QStringList words = facts.split(u' ');
+    static const QMap<QString, SignatureKind> kinds{{"developerId", SignatureKind::developerId},
+                                                    {"linkerSigned", SignatureKind::linkerSigned},
+                                                    {"appleDevelopment", SignatureKind::appleDevelopment},
+                                                    {"macAppDistribution", SignatureKind::macAppDistribution},
+                                                    {"other", SignatureKind::other}};
+    SliceInventory slice;
+    slice.architecture = QStringLiteral("arm64");
+    slice.kind = kinds.value(words[0]);
+    slice.fileType = words.contains("dylib") ? machOType::dylib : machOType::executable;
+    slice.hardenedRuntime = true;
+    slice.secureTimestamp = !words.contains("untimed");
+    slice.getTaskAllow = words.contains("debug");
+    slice.hashTypes = words.contains("sha1") ? QStringList{"sha1"}
+                    : words.contains("sha1+sha256") ? QStringList{"sha1", "sha256"} : QStringList{"sha256"};
+    if (slice.kind != SignatureKind::other)
+        slice.leafExpiry = QDateTime(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC);
+    if (words.contains("broken"))
+        slice.failures = QStringList{"invalid signature (code or signature have been modified)"};
+    CodeInventory inventory;
+    inventory.items.push_back(CodeItem{QStringLiteral("A.app/Contents/MacOS/A"), {}, {}, true, {}, {}, {}, {slice}});
+    QStringList messages;
+    for (const ForecastIssue &issue : forecastOf(inventory, QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC)).issues)
+        messages << issue.message;
+    QCOMPARE(messages, expected);
+}
+
+void NotaryForecastTest::libraryTeams_data()
+{
+    QTest::addColumn<QString>("appTeam");
+    QTest::addColumn<bool>("runtime");
+    QTest::addColumn<bool>("libraryValidationOff");
+    QTest::addColumn<QString>("libraryTeam");
+    QTest::addColumn<QString>("libraryPath");
+    QTest::addColumn<QStringList>("expected");
+    const QString library = "A.app/Contents/Frameworks/L.dylib";
+    const QStringList refused{"warning arm64 " + library
+                              + ": This library is signed by team BBBBBBBBBB, not by the app's team AAAAAAAAAA: under the hardened runtime's library validation the app will refuse to load it."};
+    QTest::newRow("another team") << "AAAAAAAAAA" << true << false << "BBBBBBBBBB" << library << refused;
+    QTest::newRow("the same team") << "AAAAAAAAAA" << true << false << "AAAAAAAAAA" << library << QStringList();
+    QTest::newRow("library validation off") << "AAAAAAAAAA" << true << true << "BBBBBBBBBB" << library << QStringList();
+    QTest::newRow("no hardened runtime") << "AAAAAAAAAA" << false << false << "BBBBBBBBBB" << library << QStringList();
+    QTest::newRow("outside the app") << "AAAAAAAAAA" << true << false << "BBBBBBBBBB" << "Other.app/Contents/Frameworks/L.dylib" << QStringList();
+}
+
+void NotaryForecastTest::libraryTeams()
+{
+    QFETCH(QString, appTeam);
+    QFETCH(bool, runtime);
+    QFETCH(bool, libraryValidationOff);
+    QFETCH(QString, libraryTeam);
+    QFETCH(QString, libraryPath);
+    QFETCH(QStringList, expected);
+    SliceInventory app;
+    app.architecture = QStringLiteral("arm64");
+    app.fileType = machOType::executable;
+    app.kind = SignatureKind::developerId;
+    app.secureTimestamp = true;
+    app.hashTypes = QStringList{QStringLiteral("sha256")};
+    app.hardenedRuntime = runtime;
+    app.disablesLibraryValidation = libraryValidationOff;
+    app.teamIdentifier = appTeam;
+    SliceInventory library = app;
+    library.fileType = machOType::dylib;
+    library.teamIdentifier = libraryTeam;
+    CodeInventory inventory;
+    inventory.items.push_back(CodeItem{QStringLiteral("A.app/Contents/MacOS/A"), {}, {}, true, {}, {}, {}, {app}});
+    inventory.items.push_back(CodeItem{libraryPath, {}, {}, false, {}, {}, {}, {library}});
+    QStringList issues;
+    for (const ForecastIssue &issue : forecastOf(inventory, QDateTime::currentDateTimeUtc()).issues)
+        issues << rendered(issue);
+    QCOMPARE(issues, runtime ? expected : expected + QStringList{"error arm64 A.app/Contents/MacOS/A: " + kNoRuntime});
+}
+
+// The forecast in both documents: JSON exactly; a JUnit suite of its own.
+void NotaryForecastTest::documents()
+{
+    NotaryForecast forecast;
+    forecast.issues << ForecastIssue{"error", "A.app/Contents/MacOS/A", kNotSigned, "arm64", "Sign it."}
+                    << ForecastIssue{"warning", "A.app", "Part of it could not be read.", "", "Make it readable."};
+    QCOMPARE(QJsonDocument(forecastJson(forecast)).toJson(QJsonDocument::Compact),
+             QByteArray(R"({"issues":[{"architecture":"arm64","fix":"Sign it.","message":"The binary is not signed.","path":"A.app/Contents/MacOS/A","severity":"error"},)"
+                        R"({"architecture":null,"fix":"Make it readable.","message":"Part of it could not be read.","path":"A.app","severity":"warning"}],"status":"Invalid"})"));
+    RunEvidence run;
+    CheckedPackage package;
+    package.result.url = QUrl::fromLocalFile(QStringLiteral("/dist/A.app"));
+    package.forecast = forecast;
+    run.packages << package;
+    const QByteArray xml = junitXml(run);
+    QVERIFY2(xml.contains(R"(<testsuite name="Notary forecast: A.app" tests="2" failures="1" errors="0")"), xml.constData());
+    QVERIFY2(xml.contains(R"(<testcase classname="NOTARY FORECAST" name="A.app/Contents/MacOS/A (arm64): The binary is not signed.">)"), xml.constData());
+    QVERIFY2(xml.contains(R"(<failure message="The binary is not signed. Fix: Sign it." type="FAIL">)"), xml.constData());
+    QVERIFY(evidenceJsonObject(run)["packages"][0]["notaryForecast"]["status"].toString() == QLatin1String("Invalid"));
+    run.packages[0].forecast.reset();
+    QVERIFY(!evidenceJsonObject(run)["packages"][0].toObject().contains(QLatin1String("notaryForecast")));
+}
+
+QTEST_GUILESS_MAIN(NotaryForecastTest)
+#include "notary_forecast_test.moc"
