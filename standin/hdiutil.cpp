@@ -50,11 +50,8 @@ Outcome verify(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return errorOutcome(1, "hdiutil: verify failed - No such file or directory");
-    const TrailerRead trailer = readUdifTrailer(path);
-    if (trailer.state == TrailerState::found)
-        return verifyUdifImage(path, trailer.trailer);
-    if (trailer.state == TrailerState::damaged)
-        return invalidImage(path, trailer.problem);
+    if (const std::optional<codesig::UdifTrailer> trailer = codesig::readUdifTrailer(path))
+        return verifyUdifImage(path, *trailer);
     const ImageScan scan = scanImage(path);
     if (scan.state == ImageState::notRecognised)
         return errorOutcome(1, "hdiutil: verify failed - image not recognized");
@@ -155,7 +152,8 @@ Outcome attach(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return errorOutcome(1, "hdiutil: attach failed - No such file or directory");
-    if (QFileInfo(path).isFile() && readUdifTrailer(path).state == TrailerState::found)
+    const std::optional<codesig::UdifTrailer> trailer = QFileInfo(path).isFile() ? codesig::readUdifTrailer(path) : std::nullopt;
+    if (trailer && trailer->layout == codesig::UdifLayout::sound)
         return attachUdif(path);
     if (!QFileInfo(path).isFile() || scanImage(path).state != ImageState::intact)
         return errorOutcome(1, "hdiutil: attach failed - image not recognized");

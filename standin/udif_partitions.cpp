@@ -1,6 +1,7 @@
 #include "udif_partitions.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <plist/plist.h>
 
@@ -17,6 +18,18 @@ constexpr quint32 kCommentChunk = 0x7FFFFFFEu;
 struct PlistFree {
     void operator()(void *node) const { plist_free(static_cast<plist_t>(node)); }
 };
+
+using codesig::UdifTrailer;
+
+quint32 bigEndian32(const char *bytes)
+{
+    return qFromBigEndian<quint32>(bytes);
+}
+
+quint64 bigEndian64(const char *bytes)
+{
+    return qFromBigEndian<quint64>(bytes);
+}
 
 bool fitsIn(quint64 offset, quint64 length, quint64 limit)
 {
@@ -92,8 +105,8 @@ bool readEntry(plist_t entry, const UdifTrailer &trailer, PartitionRead *read)
     QByteArray name = textOf(plist_dict_get_item(entry, "CFName"));
     if (name.isEmpty())
         name = textOf(plist_dict_get_item(entry, "Name"));
-    read->partitions.append(UdifPartition{name, UdifChecksum{bigEndian32(table.constData() + 64),
-                                                             bigEndian32(table.constData() + 72)}});
+    read->partitions.append(UdifPartition{name, codesig::UdifChecksum{bigEndian32(table.constData() + 64),
+                                                                      bigEndian32(table.constData() + 72)}});
     return true;
 }
 

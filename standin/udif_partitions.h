@@ -5,14 +5,14 @@
 // as verify needs: the names and checksums it prints, and whether every
 // table stays within the image.
 
-#include "udif_trailer.h"
+#include "codesig/udif_trailer.h"
 
 #include <QByteArray>
 #include <QList>
 
 struct UdifPartition {
     QByteArray name; // "disk image (Apple_HFS : 2)"
-    UdifChecksum checksum;
+    codesig::UdifChecksum checksum;
 };
 
 struct PartitionRead {
@@ -20,4 +20,4 @@ struct PartitionRead {
     QByteArray problem;              // set when a table cannot be trusted
 };
 
-PartitionRead readUdifPartitions(const QString &imagePath, const UdifTrailer &trailer);
+PartitionRead readUdifPartitions(const QString &imagePath, const codesig::UdifTrailer &trailer);

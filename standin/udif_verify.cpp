@@ -10,6 +10,27 @@ namespace {
 
 // The platform prints a partition's name in a 36-column field.
 constexpr qsizetype kNameColumns = 36;
+constexpr quint32 kCrc32 = 2;
+
+// "CRC32 $0A1B2C3D", the way the platform names a checksum.
+QByteArray checksumText(const codesig::UdifChecksum &checksum)
+{
+    const QByteArray value = QByteArray::number(checksum.value, 16).toUpper().rightJustified(8, '0');
+    if (checksum.type == kCrc32)
+        return "CRC32 $" + value;
+    return "checksum type " + QByteArray::number(checksum.type) + " $" + value;
+}
+
+QByteArray layoutProblem(codesig::UdifLayout layout)
+{
+    switch (layout) {
+    case codesig::UdifLayout::sound: break;
+    case codesig::UdifLayout::unknownVersion: return "unknown trailer version";
+    case codesig::UdifLayout::dataForkOutside: return "data fork outside the image";
+    case codesig::UdifLayout::chunkTableOutside: return "chunk table outside the image";
+    }
+    return {};
+}
 
 QByteArray quoted(const QString &text)
 {
@@ -34,8 +55,10 @@ Outcome invalidImage(const QString &imagePath, const QByteArray &reason)
     return errorOutcome(1, "hdiutil: verify: checksum of " + quoted(imagePath) + " is INVALID (" + reason + ")");
 }
 
-Outcome verifyUdifImage(const QString &imagePath, const UdifTrailer &trailer)
+Outcome verifyUdifImage(const QString &imagePath, const codesig::UdifTrailer &trailer)
 {
+    if (trailer.layout != codesig::UdifLayout::sound)
+        return invalidImage(imagePath, layoutProblem(trailer.layout));
     const PartitionRead read = readUdifPartitions(imagePath, trailer);
     if (!read.problem.isEmpty())
         return invalidImage(imagePath, read.problem);

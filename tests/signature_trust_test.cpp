@@ -164,6 +164,43 @@ private slots:
             QCOMPARE(reading.slices.at(0).identifier, identifier);
     }
 
+    // A disk image's signature check and its ticket lookup read one SuperBlob
+    // through one index: what one refuses, the other finds no ticket in.
+    void imageSignatureAndTicketAgree_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("failures");
+        QTest::addColumn<bool>("ticket");
+        const QByteArray data(8192, 'd');
+        const Blob ticket{0x10002, "s8ch" + QByteArray(20, 't')};
+        const QByteArray stapled = diskImage(data, {}, {ticket});
+        // The trailer's signature length stretched past 16 MiB over zeros after the SuperBlob.
+        QByteArray trailer = stapled.right(512);
+        const quint64 padding = 16 * 1024 * 1024;
+        qToBigEndian<quint64>(qFromBigEndian<quint64>(trailer.constData() + 304) + padding, trailer.data() + 304);
+        const QByteArray stretched = stapled.chopped(512) + QByteArray(qsizetype(padding), '\0') + trailer;
+
+        QTest::newRow("stapled") << stapled << QStringList() << true;
+        QTest::newRow("ticket over the CodeDirectory") << diskImage(data, {}, {{0x10002, {}, 12 + 3 * 8}})
+            << QStringList{modified, "two blobs of the embedded signature overlap"} << false;
+        QTest::newRow("two tickets") << diskImage(data, {}, {ticket, ticket})
+            << QStringList{modified, "the embedded signature holds two blobs of type 0x10002"} << false;
+        QTest::newRow("signature longer than any") << stretched
+            << QStringList{modified, "the signature is longer than any signature could be"} << false;
+    }
+
+    void imageSignatureAndTicketAgree()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, failures);
+        QFETCH(bool, ticket);
+        const QString path = m_root.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_') + ".dmg");
+        QVERIFY(writeAll(path, bytes));
+        const codesig::CodeReading reading = codesig::readCode(path);
+        QCOMPARE(reading.failures, failures);
+        QCOMPARE(codesig::readStapledTicket(path, reading).present, ticket);
+    }
+
     void chainsAreHeldToTheirPurpose_data()
     {
         QTest::addColumn<QString>("issuer");

@@ -182,14 +182,15 @@ inline QByteArray universal(const QList<std::pair<QByteArray, quint32>> &slices)
 }
 
 // An image of data, signed ad hoc after it, ending in a 512-byte "koly"
-// trailer whose rep-specific slot is bound with the signature length zeroed.
-inline QByteArray diskImage(const QByteArray &data, Directory spec)
+// trailer whose rep-specific slot is bound with the signature length zeroed;
+// more blobs (a stapled ticket) follow the CMS blob.
+inline QByteArray diskImage(const QByteArray &data, Directory spec, const QList<Blob> &more = {})
 {
     QByteArray trailer(512, '\0');
     trailer.replace(0, 4, "koly");
     qToBigEndian<quint64>(quint64(data.size()), trailer.data() + 296);
     spec.special[6] = trailer;
-    const QByteArray signature = superBlob({{0, codeDirectory(data, spec)}, {0x10000, emptyCms()}});
+    const QByteArray signature = superBlob(QList<Blob>{{0, codeDirectory(data, spec)}, {0x10000, emptyCms()}} + more);
     qToBigEndian<quint64>(quint64(signature.size()), trailer.data() + 304);
     return data + signature + trailer;
 }
