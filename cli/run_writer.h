@@ -12,11 +12,12 @@
 #include <QByteArray>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 struct PackageDocument {
     QString extension; // ".txt", ".json" or ".xml"
-    QByteArray bytes;
+    std::function<QByteArray()> bytes; // made only when the document is saved
 };
 
 struct RunGenerator {
@@ -30,7 +31,10 @@ class RunWriter {
 public:
     virtual ~RunWriter() = default;
     // The package's own document. The text format prints its report now.
-    virtual PackageDocument addPackage(const QString &givenPath, const InspectionResult &result) = 0;
+    // `readablePath` leads to the package as `givenPath` does; it differs
+    // only for a name text cannot carry.
+    virtual PackageDocument addPackage(const QString &givenPath, const QString &readablePath,
+                                       const InspectionResult &result) = 0;
     virtual void addSkipped(const QString &path, const QString &reason) = 0;
     // The end of the run: the release set block or the whole run's document.
     virtual void finish(const std::optional<ReleaseSet> &releaseSet, int exitStatus) = 0;
