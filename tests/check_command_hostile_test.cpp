@@ -324,6 +324,43 @@ private slots:
         }
     }
 
+    // An answer that could not be written is no answer: the stand-in's call
+    // fails when its output meets a full device, and a run whose capture
+    // files cannot take a byte refuses to start rather than read silence.
+    void writeErrorsFailTheCall_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("messageEnd");
+        QTest::newRow("stand-in entitlements answer to a full device") << "full device" << 74
+                                                                      << QByteArray("No space left on device\n");
+        QTest::newRow("capture files under a zero file size limit") << "file size limit" << 73
+                                                                    << QByteArray("\xE2\x80\x9D: File too large\n");
+    }
+    void writeErrorsFailTheCall()
+    {
+        QFETCH(QString, where);
+        const QString development = QStringLiteral(VERISTAMP_TEST_PACKAGES "/apps/Development.app");
+        QProcess process;
+        if (where == "full device") {
+            const ToolCall call = entitlementsCall(development);
+            process.setStandardOutputFile("/dev/full");
+            process.start(executableUnderRoot(QStringLiteral(VERISTAMP_TOOL_ROOT), call.executable), call.arguments);
+        } else {
+            prepareCheck(process, m_temp.path());
+            process.setChildProcessModifier([] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit none{0, 0};
+                ::setrlimit(RLIMIT_FSIZE, &none);
+            });
+            process.start(QStringLiteral(VERISTAMP_CHECK_PROGRAM), {development});
+        }
+        const CheckRun run = finished(process);
+        QTEST(run.exitCode, "exitCode");
+        QFETCH(QByteArray, messageEnd);
+        QVERIFY2(run.err.endsWith(messageEnd), run.err.constData());
+    }
+
     void controlCharactersAreShownNotObeyed()
     {
         const QString app = m_scratch.filePath("Bad\x1b[31m\nName\x7f.app");

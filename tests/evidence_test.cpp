@@ -167,6 +167,31 @@ private slots:
         QCOMPARE(read["packages"][0]["entitlements"]["parsed"].isObject(), !entitlements.isEmpty());
     }
 
+    // Values from Info.plist and names in the RELEASE SET block are shown, not
+    // obeyed: a line break or terminal control cannot forge a line there.
+    void releaseSetLinesShowControls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("version");
+        QTest::newRow("line break and a forged verdict in the version") << "A" << "1.0\nconsistent";
+        QTest::newRow("escape sequence in the name") << "A\x1b[2K\rB" << "1.0";
+        QTest::newRow("C1 control and DEL") << "A\u0085B\x7f" << "1.0\u009b";
+    }
+    void releaseSetLinesShowControls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, version);
+        const AppInspection first{name, "com.a", version, "1", {}, {}, {}, {}};
+        const AppInspection second{"B", "com.a", "2.0", "1", {}, {}, {}, {}};
+        const QStringList lines = releaseSetLines(compareReleaseSet(
+            {{QUrl::fromLocalFile("/r/" + name + ".app"), 1, first}, {QUrl::fromLocalFile("/r/B.app"), 1, second}}));
+        QCOMPARE(lines.size(), 2 + 2 + 2); // heading, rule, two apps, version and signing authority disagreeing
+        for (const QString &line : lines) {
+            for (const QChar c : line)
+                QVERIFY2(c >= u' ' && !(c >= u'\x7f' && c <= u'\x9f'), qPrintable(line));
+        }
+    }
+
     // A lone surrogate cannot be UTF-8: it is written as its escape.
     void aLoneSurrogateIsEscaped()
     {
