@@ -1,11 +1,11 @@
 #include "codesig/bundle_seal.h"
 #include "codesig/code_reading_parts.h"
 #include "codesig/mapped_file.h"
+#include "proplist/property_list.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <plist/plist.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -16,8 +16,6 @@ namespace {
 // Property lists and seals larger than this are not a bundle's own.
 constexpr qint64 maxMetadataBytes = 64 * 1024 * 1024;
 const QString unsuitable = QStringLiteral("bundle format unrecognized, invalid, or unsuitable");
-
-struct PlistFree { void operator()(plist_t node) const { plist_free(node); } };
 
 bool isPlain(const QString &path, mode_t kind)
 {
@@ -38,12 +36,8 @@ std::optional<QByteArray> plainFileBytes(const QString &path)
 
 QString executableName(const QByteArray &infoPlist)
 {
-    plist_t parsed = nullptr;
-    plist_from_memory(infoPlist.constData(), uint32_t(infoPlist.size()), &parsed);
-    std::unique_ptr<void, PlistFree> root(parsed);
-    plist_t item = parsed && plist_get_node_type(parsed) == PLIST_DICT ? plist_dict_get_item(parsed, "CFBundleExecutable") : nullptr;
-    const char *name = item && plist_get_node_type(item) == PLIST_STRING ? plist_get_string_ptr(item, nullptr) : nullptr;
-    return name ? QString::fromUtf8(name) : QString();
+    const std::optional<QVariant> root = parsePropertyList(infoPlist);
+    return textValue(root.value_or(QVariant()).toMap().value(QStringLiteral("CFBundleExecutable"))).value_or(QString());
 }
 
 CodeReading refused(const QString &why)

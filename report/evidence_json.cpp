@@ -1,6 +1,6 @@
 #include "report/evidence_json.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 #include "report/app_facts.h"
 #include "report/json_stream.h"
 #include "report/verdict.h"

@@ -287,10 +287,11 @@ private slots:
     {
         QTest::addColumn<QString>("package");
         QTest::addColumn<QString>("format");
-        for (const char *format : {"text", "json", "junit"}) {
-            QTest::addRow("13,000 folders deep, %s", format) << "deep" << format;
+        for (const char *format : {"text", "json", "junit"})
             QTest::addRow("a Latin-1 name, %s", format) << "latin1" << format;
-        }
+        // The text report never walks the bundle itself; the documents digest it.
+        for (const char *format : {"json", "junit"})
+            QTest::addRow("13,000 folders deep, %s", format) << "deep" << format;
     }
     void everyFormatOutlivesOddPackages()
     {
@@ -299,6 +300,11 @@ private slots:
         QTemporaryDir scratch;
         const QByteArray latin1Name = QFile::encodeName(scratch.path()) + "/Caf\xE9.app";
         const QString app = scratch.filePath(package == "deep" ? "Cafe.app" : "Cafe-copy.app");
+        // Removed before the scratch folder, which cannot remove what is that deep.
+        const struct Nested {
+            QString folder;
+            ~Nested() { removeNested(folder); }
+        } nested{app + "/Contents/Resources/deep"};
         if (package == "deep") {
             QVERIFY(copyApp(ready, app) && QDir().mkpath(app + "/Contents/Resources/deep"));
             QVERIFY(nestFolders(app + "/Contents/Resources/deep", 13'000));
@@ -313,8 +319,6 @@ private slots:
         process.setWorkingDirectory(scratch.path());
         process.start("/bin/sh", {"-c", "exec \"$0\" --format \"$1\" Caf*.app", VERISTAMP_CHECK_PROGRAM, format});
         const CheckRun run = finished(process);
-        if (package == "deep")
-            removeNested(app + "/Contents/Resources/deep");
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(wellFormed(format, run.out), run.err.constData());
         if (format == "json") {
