@@ -98,7 +98,7 @@ int main(int argc, char *argv[])
             unusable ? std::optional<QString>(path) : reachablePaths.reachable(path, packageBytes.at(index));
         if (!reachable)
             unusable = QStringLiteral("the name cannot be reached in the temporary folder");
-        const QFileInfo info(*reachable);
+        const QFileInfo info(reachable.value_or(path));
         const std::optional<AcceptedPackage> package = acceptPackage(QUrl::fromLocalFile(info.absoluteFilePath()));
         if (!unusable && !package)
             unusable = QStringLiteral("not an .app bundle or a .dmg disk image");
