@@ -22,6 +22,14 @@ big_output() {
     head -c "$((size * 1024 * 1024))" || true # yes ends by SIGPIPE
 }
 
+# About SIZE MiB of signed entitlements: a dictionary of that many keys.
+big_entitlements() {
+  echo '<?xml version="1.0" encoding="UTF-8"?>'
+  echo '<plist version="1.0"><dict>'
+  awk -v n="$((size * 1024 * 1024 / 48))" 'BEGIN { for (i = 0; i < n; i++) printf "<key>com.example.entitlement.%09d</key><true/>\n", i }'
+  echo '</dict></plist>'
+}
+
 # An app whose record $2 (e.g. C1.stderr) is the big output, with status $3.
 make_app() {
   local records="$scratch/$1.app/Contents/_ReleaseToolRecords"
@@ -40,6 +48,8 @@ make_image() {
 }
 
 make_app CodeSignature C1.stderr 1
+mkdir -p "$scratch/Entitlements.app/Contents/_ReleaseToolRecords"
+big_entitlements > "$scratch/Entitlements.app/Contents/_ReleaseToolRecords/C3.stdout"
 make_app SignatureDisplay C2.stderr
 make_app Gatekeeper S1.stderr 3
 make_image Integrity H1.stdout 1

@@ -348,6 +348,10 @@ private slots:
         QProcess process;
         if (where == "full device") {
             const ToolCall call = entitlementsCall(development);
+            // The fixture's recorded answer: entitlements that reach the output only whole.
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("VERISTAMP_REPLAY_RECORDS"), QStringLiteral("1"));
+            process.setProcessEnvironment(environment);
             process.setStandardOutputFile("/dev/full");
             process.start(executableUnderRoot(QStringLiteral(VERISTAMP_TOOL_ROOT), call.executable), call.arguments);
         } else {
