@@ -90,37 +90,48 @@ int main(int argc, char *argv[])
     CheckExitStatus status;
     QList<InspectionResult> results;
 
-    for (const QString &path : options.packages) {
+    const QList<QByteArray> packageBytes = packageArgumentBytes(argc, argv, options.packages);
+    ReachablePaths reachablePaths;
+    for (qsizetype index = 0; index < options.packages.size(); ++index) {
         if (interruptingSignal())
             break;
-        const QFileInfo info(path);
+        const QString &path = options.packages.at(index);
+        std::optional<QString> unusable = packagePathProblem(packageBytes.at(index));
+        const std::optional<QString> reachable =
+            unusable ? std::optional<QString>(path) : reachablePaths.reachable(path, packageBytes.at(index));
+        if (!reachable)
+            unusable = QStringLiteral("the name cannot be reached in the temporary folder");
+        const QFileInfo info(reachable.value_or(path));
         const std::optional<AcceptedPackage> package = acceptPackage(QUrl::fromLocalFile(info.absoluteFilePath()));
-        const QString unusable = packagePathProblem(path).value_or(
-            package ? QString() : QStringLiteral("not an .app bundle or a .dmg disk image"));
-        if (!unusable.isEmpty()) {
-            complain(path + QStringLiteral(": ") + unusable);
-            writer->addSkipped(path, unusable);
+        if (!unusable && !package)
+            unusable = QStringLiteral("not an .app bundle or a .dmg disk image");
+        if (unusable) {
+            complain(path + QStringLiteral(": ") + *unusable);
+            writer->addSkipped(path, *unusable);
             status.addMissingInput();
             continue;
         }
 
         const StageProgress progress =
             showStages ? stageEcho(lastPathComponent(package->location), package->kind, stderr) : StageProgress();
-        const InspectionResult result = inspectPackage(package->location, package->kind, tools, progress);
+        InspectionResult result = inspectPackage(package->location, package->kind, tools, progress);
         if (interruptingSignal())
             break; // an interrupted inspection is no finding
+        // The report names the package as given, not the link it was read through.
+        if (*reachable != path)
+            result.url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
         status.addVerdict(releaseVerdict(result));
         results << result;
         // The text report keeps its bytes; the forecast goes to the documents only.
         const std::optional<NotaryForecast> forecast =
             options.format == CheckFormat::text ? std::nullopt : forecastFor(*package, tools);
-        const PackageDocument document = writer->addPackage(path, result, forecast);
+        const PackageDocument document = writer->addPackage(path, *reachable, result, forecast);
 
         if (options.outputDir) {
             QDir().mkpath(outputFolder.path());
             const FolderSave saved = saveIntoFolder(outputFolder.path(),
                                                     reportFileStem(result, QDateTime::currentDateTime()),
-                                                    document.extension, document.bytes);
+                                                    document.extension, document.bytes());
             if (!saved.saved()) {
                 complain(QStringLiteral("%1: the release report could not be saved: %2").arg(path, saved.failure));
                 status.addSaveFailure();

@@ -2,7 +2,7 @@
 // The notary forecast of one package, where this build reads code from its
 // bytes; the run carries it to the JSON and JUnit documents as a plain value.
 
-#include "engine/notary_forecast_records.h"
+#include "contract/notary_forecast_records.h"
 #include "engine/package_intake.h"
 #include "engine/release_tools.h"
 

@@ -7,6 +7,7 @@
 #include "report/report_text.h"
 #include "report/verdict.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -23,7 +24,8 @@ class TextWriter : public RunWriter {
 public:
     explicit TextWriter(std::FILE *out) : m_out(out) {}
 
-    PackageDocument addPackage(const QString &, const InspectionResult &result, const std::optional<NotaryForecast> &) override
+    PackageDocument addPackage(const QString &, const QString &, const InspectionResult &result,
+                               const std::optional<NotaryForecast> &) override
     {
         // Made as bytes at once: a detail can be a tool's whole output.
         const QByteArray report = releaseReportUtf8(result, QDateTime::currentDateTime());
@@ -31,7 +33,7 @@ public:
             write(m_out, QByteArray("\n"));
         write(m_out, report);
         m_printed = true;
-        return {QStringLiteral(".txt"), report};
+        return {QStringLiteral(".txt"), [report] { return report; }};
     }
 
     void addSkipped(const QString &, const QString &) override {}
@@ -48,12 +50,24 @@ private:
 };
 
 using Serializer = QByteArray (*)(const RunEvidence &);
+using StreamSerializer = bool (*)(const RunEvidence &, QIODevice *);
+
+// The run's document goes to the stream as it is made, not built first.
+void stream(std::FILE *out, StreamSerializer serializer, const RunEvidence &run)
+{
+    std::fflush(out);
+    QFile device;
+    if (device.open(out, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle))
+        serializer(run, &device);
+    std::fflush(out);
+}
 
 // JSON and JUnit: the evidence gathered package by package, one document at the end.
 class EvidenceWriter : public RunWriter {
 public:
-    EvidenceWriter(const RunGenerator &generator, Serializer serializer, const QString &extension, std::FILE *out)
-        : m_serializer(serializer), m_extension(extension), m_out(out)
+    EvidenceWriter(const RunGenerator &generator, Serializer serializer, StreamSerializer streamer,
+                   const QString &extension, std::FILE *out)
+        : m_serializer(serializer), m_streamer(streamer), m_extension(extension), m_out(out)
     {
         m_run.generatorName = generator.name;
         m_run.generatorVersion = generator.version;
@@ -61,13 +75,13 @@ public:
         m_run.host = hostFacts(generator.toolRoot);
     }
 
-    PackageDocument addPackage(const QString &givenPath, const InspectionResult &result,
+    PackageDocument addPackage(const QString &givenPath, const QString &readablePath, const InspectionResult &result,
                                const std::optional<NotaryForecast> &forecast) override
     {
-        const QFileInfo info(givenPath);
+        const QFileInfo info(readablePath);
         const QString canonical = info.canonicalFilePath();
         const QString resolved = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-        const CheckedPackage package{givenPath, resolved, result, packageDigest(result.kind(), resolved), forecast};
+        const CheckedPackage package{givenPath, resolved, result, packageDigest(result.kind(), readablePath), forecast};
         m_run.packages << package;
 
         RunEvidence alone = m_run;
@@ -77,7 +91,7 @@ public:
         status.addVerdict(releaseVerdict(result));
         alone.exitStatus = status.code();
         alone.generatedAt = QDateTime::currentDateTimeUtc();
-        return {m_extension, m_serializer(alone)};
+        return {m_extension, [alone, serializer = m_serializer] { return serializer(alone); }};
     }
 
     void addSkipped(const QString &path, const QString &reason) override { m_run.skipped << SkippedPackage{path, reason}; }
@@ -87,12 +101,13 @@ public:
         m_run.releaseSet = releaseSet;
         m_run.exitStatus = exitStatus;
         m_run.generatedAt = QDateTime::currentDateTimeUtc();
-        write(m_out, m_serializer(m_run));
+        stream(m_out, m_streamer, m_run);
     }
 
 private:
     RunEvidence m_run;
     Serializer m_serializer;
+    StreamSerializer m_streamer;
     QString m_extension;
     std::FILE *m_out;
 };
@@ -102,8 +117,8 @@ private:
 std::unique_ptr<RunWriter> makeRunWriter(CheckFormat format, const RunGenerator &generator, std::FILE *out)
 {
     switch (format) {
-    case CheckFormat::json: return std::make_unique<EvidenceWriter>(generator, &evidenceJson, QStringLiteral(".json"), out);
-    case CheckFormat::junit: return std::make_unique<EvidenceWriter>(generator, &junitXml, QStringLiteral(".xml"), out);
+    case CheckFormat::json: return std::make_unique<EvidenceWriter>(generator, &evidenceJson, &writeEvidenceJson, QStringLiteral(".json"), out);
+    case CheckFormat::junit: return std::make_unique<EvidenceWriter>(generator, &junitXml, &writeJunitXml, QStringLiteral(".xml"), out);
     case CheckFormat::text: break;
     }
     return std::make_unique<TextWriter>(out);

@@ -6,18 +6,19 @@
 
 #include "cli/check_options.h"
 #include "engine/inspection_records.h"
-#include "engine/notary_forecast_records.h"
+#include "contract/notary_forecast_records.h"
 #include "engine/tool_root.h"
 #include "report/release_set.h"
 
 #include <QByteArray>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 struct PackageDocument {
     QString extension; // ".txt", ".json" or ".xml"
-    QByteArray bytes;
+    std::function<QByteArray()> bytes; // made only when the document is saved
 };
 
 struct RunGenerator {
@@ -31,7 +32,10 @@ class RunWriter {
 public:
     virtual ~RunWriter() = default;
     // The package's own document. The text format prints its report now.
-    virtual PackageDocument addPackage(const QString &givenPath, const InspectionResult &result,
+    // `readablePath` leads to the package as `givenPath` does; it differs
+    // only for a name text cannot carry.
+    virtual PackageDocument addPackage(const QString &givenPath, const QString &readablePath,
+                                       const InspectionResult &result,
                                        const std::optional<NotaryForecast> &forecast = std::nullopt) = 0;
     virtual void addSkipped(const QString &path, const QString &reason) = 0;
     // The end of the run: the release set block or the whole run's document.

@@ -1,5 +1,6 @@
-# The layers of the build: engine, then live and report on it, then the window
-# (ui) and the command line (cli). A library's headers are reachable only
+# The layers of the build: the property list reader (proplist), then the
+# engine and the signature reader (codesig) on it, then live and report on the
+# engine, then the window (ui) and the command line (cli). A library's headers are reachable only
 # through its own include root, a folder in the build tree holding one link,
 # named like the library's source folder, to that folder. A target sees the
 # roots of what it links and nothing else, so an include that goes against

@@ -3,6 +3,7 @@
 #include "codesig/bundle_tree.h"
 #include "codesig/code_reading_parts.h"
 #include "codesig/mapped_file.h"
+#include "proplist/property_list.h"
 
 namespace codesig {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "codesig/bundle_tree.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "codesig/seal_entries.h"
 #include "codesig/seal_rules.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 
 #include <QFile>
 #include <QVariantMap>

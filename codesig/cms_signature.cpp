@@ -2,8 +2,7 @@
 
 #include "codesig/certificate_chain.h"
 #include "codesig/timestamp_token.h"
-
-#include <plist/plist.h>
+#include "proplist/property_list.h"
 
 #include <climits>
 
@@ -14,7 +13,6 @@ constexpr const char *cdHashesAttribute = "1.2.840.113635.100.9.1";
 const QString modified = QStringLiteral("invalid signature (code or signature have been modified)");
 
 struct ObjectFree { void operator()(ASN1_OBJECT *object) const { ASN1_OBJECT_free(object); } };
-struct PlistFree { void operator()(plist_t node) const { plist_free(node); } };
 
 std::optional<QDateTime> signingTimeOf(CMS_SignerInfo *signer)
 {
@@ -40,21 +38,15 @@ std::optional<QList<QByteArray>> listedCdHashes(CMS_SignerInfo *signer, bool &ok
     ok = value && value->type == V_ASN1_OCTET_STRING && value->value.octet_string->length > 0;
     if (!ok)
         return QList<QByteArray>{};
-    plist_t parsed = nullptr;
-    // This libplist answers nothing but the node: a null one is the failure.
-    plist_from_memory(reinterpret_cast<const char *>(value->value.octet_string->data),
-                      uint32_t(value->value.octet_string->length), &parsed);
-    std::unique_ptr<void, PlistFree> root(parsed);
-    plist_t array = parsed && plist_get_node_type(parsed) == PLIST_DICT ? plist_dict_get_item(parsed, "cdhashes") : nullptr;
-    ok = array && plist_get_node_type(array) == PLIST_ARRAY;
+    const std::optional<QVariant> root = parsePropertyList(QByteArray(
+        reinterpret_cast<const char *>(value->value.octet_string->data), value->value.octet_string->length));
+    const QVariant array = root.value_or(QVariant()).toMap().value(QStringLiteral("cdhashes"));
+    ok = array.typeId() == QMetaType::QVariantList;
     QList<QByteArray> hashes;
-    for (uint32_t i = 0; ok && i < plist_array_get_size(array); ++i) {
-        plist_t item = plist_array_get_item(array, i);
-        uint64_t length = 0;
-        const char *data = plist_get_node_type(item) == PLIST_DATA ? plist_get_data_ptr(item, &length) : nullptr;
-        ok = data != nullptr;
+    for (const QVariant &item : array.toList()) {
+        ok = ok && item.typeId() == QMetaType::QByteArray;
         if (ok)
-            hashes << QByteArray(data, qsizetype(length));
+            hashes << item.toByteArray();
     }
     return hashes;
 }

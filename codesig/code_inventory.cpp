@@ -9,7 +9,7 @@
 #include "codesig/mapped_file.h"
 #include "codesig/macho_file.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "codesig/code_inventory_parts.h"
 #include "codesig/macho_file.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 
 namespace codesig {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "codesig/code_inventory.h"
 
-#include "engine/notary_forecast_records.h"
+#include "contract/notary_forecast_records.h"
 
 #include <QDateTime>
 

@@ -4,7 +4,7 @@
 
 #include "codesig/code_inventory.h"
 
-#include "engine/notary_forecast_records.h"
+#include "contract/notary_forecast_records.h"
 
 namespace codesig {
 

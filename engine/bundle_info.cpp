@@ -1,6 +1,6 @@
 #include "engine/bundle_info.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 
 #include <QFile>
 

@@ -4,13 +4,43 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Why nothing could be written to the new, empty file, or 0. A file size
+// limit of zero is read, not tried: crossing it raises SIGXFSZ. A full file
+// system shows when one byte is written (and taken back).
+int writeProblem(int fd)
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur == 0)
+        return EFBIG;
+    ssize_t written = -1;
+    do
+        written = ::pwrite(fd, "\n", 1, 0);
+    while (written < 0 && errno == EINTR);
+    if (written != 1)
+        return written < 0 ? errno : EIO;
+    return ::ftruncate(fd, 0) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+// A capture file nothing can be written to would make a tool's answer read
+// as silence: such a file counts as not created.
 CaptureFile::CaptureFile(QString path) : m_path(std::move(path))
 {
-    m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    m_error = m_fd < 0 ? errno : 0;
+    const QByteArray name = QFile::encodeName(m_path);
+    m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    m_error = m_fd < 0 ? errno : writeProblem(m_fd);
+    if (m_fd >= 0 && m_error != 0) {
+        ::close(m_fd);
+        ::unlink(name.constData());
+        m_fd = -1;
+    }
 }
 
 CaptureFile::~CaptureFile()

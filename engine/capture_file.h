@@ -15,7 +15,9 @@ public:
     CaptureFile(const CaptureFile &) = delete;
     CaptureFile &operator=(const CaptureFile &) = delete;
 
-    // False when the file could not be created new; nothing at the path was touched then.
+    // False when the file could not be created new (nothing at the path was
+    // touched then), or nothing can be written to it (a full file system, a
+    // file size limit of zero; it is removed again).
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
     // The system's error number when the file could not be created, else 0.

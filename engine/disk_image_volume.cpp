@@ -1,6 +1,6 @@
 #include "engine/disk_image_volume.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 #include "engine/tool_output.h"
 
 #include <QCollator>

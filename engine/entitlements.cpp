@@ -1,6 +1,6 @@
 #include "engine/entitlements.h"
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 
 #include <QVariantMap>
 
@@ -84,10 +84,20 @@ QString extractEntitlementsPlist(QString output)
     return trimmed;
 }
 
+// The tool's one line for code without any signature, "<path>: code object
+// is not signed at all": such code has no entitlements to report. More lines
+// than one (a name holding a line break among them) are not taken for it.
+bool saysNotSigned(const Shell::DataResult &call)
+{
+    const QByteArray error = call.stderrData.trimmed();
+    return call.outcome.exitedWith(1) && !error.contains('\n') && !error.contains('\r')
+        && error.endsWith(": code object is not signed at all");
+}
+
 SignedEntitlements readSignedEntitlements(const Shell::DataResult &call)
 {
     SignedEntitlements read;
-    if (call.outcome.succeeded() && !reportsAnything(call.stdoutData))
+    if ((call.outcome.succeeded() || saysNotSigned(call)) && !reportsAnything(call.stdoutData))
         return read;
     read.reading = SignedEntitlements::Reading::unreadable;
     // Text that is not UTF-8 decodes to nothing; a NUL would hide the rest of

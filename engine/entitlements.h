@@ -21,8 +21,9 @@ struct SignedEntitlements {
     QStringList enabledRiskyKeys;  // in the order of riskyEntitlementKeys, for a readable dictionary
 };
 
-// None: the call succeeded and its standard output holds only white space and
-// the tool's own "Executable=" lines. Readable: that output holds a property
+// None: the call succeeded, or failed only because the code is not signed at
+// all, and its standard output holds only white space and the tool's own
+// "Executable=" lines. Readable: that output holds a property
 // list dictionary in UTF-8 text. Unreadable: anything else, a failed call
 // included, so that entitlements nobody could read never pass as harmless.
 SignedEntitlements readSignedEntitlements(const Shell::DataResult &call);

@@ -50,25 +50,61 @@ std::optional<QList<QByteArray>> folderNames(int folder)
     return names;
 }
 
+// Depth first without recursion: a bundle nested thousands of folders deep
+// costs heap, not stack. Each open folder on the way down keeps its
+// descriptor, so an entry is always reached from the folder it was listed in.
 class TreeWalk {
 public:
     std::vector<Entry> entries;
     QString failure; // "<path>: <reason>" once the walk stopped
 
-    bool walkFolder(int folder, const QByteArray &prefix)
+    ~TreeWalk()
     {
-        const std::optional<QList<QByteArray>> names = folderNames(folder);
-        if (!names)
-            return fail(prefix.isEmpty() ? QByteArray(".") : prefix.chopped(1));
-        for (const QByteArray &name : *names) {
-            if (!walkEntry(folder, name, prefix + name))
+        for (const Folder &folder : m_folders)
+            ::close(folder.fd);
+    }
+
+    // Takes the descriptor of the root folder and closes it.
+    bool walk(int root)
+    {
+        if (!enter(root, QByteArray()))
+            return false;
+        while (!m_folders.empty()) {
+            Folder &folder = m_folders.back();
+            if (folder.next == folder.names.size()) {
+                ::close(folder.fd);
+                m_folders.pop_back();
+                continue;
+            }
+            const QByteArray name = folder.names.at(folder.next++);
+            if (!walkEntry(folder.fd, name, folder.prefix + name))
                 return false;
         }
         return true;
     }
 
 private:
+    struct Folder {
+        int fd;
+        QByteArray prefix; // "" for the root, else its path and "/"
+        QList<QByteArray> names;
+        qsizetype next = 0;
+    };
+    std::vector<Folder> m_folders;
     std::vector<char> m_buffer = std::vector<char>(kDigestBufferSize);
+
+    bool enter(int fd, const QByteArray &prefix)
+    {
+        std::optional<QList<QByteArray>> names = folderNames(fd);
+        if (!names) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return fail(prefix.isEmpty() ? QByteArray(".") : prefix.chopped(1));
+        }
+        m_folders.push_back(Folder{fd, prefix, std::move(*names)});
+        return true;
+    }
 
     bool fail(const QByteArray &path, const QString &reason = systemErrorText(errno))
     {
@@ -88,9 +124,7 @@ private:
             const int child = ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child < 0)
                 return fail(path);
-            const bool complete = walkFolder(child, path + '/');
-            ::close(child);
-            return complete;
+            return enter(child, path + '/');
         }
         if (S_ISLNK(info.st_mode) && !readLink(folder, name, entry))
             return fail(path);
@@ -162,9 +196,7 @@ Digest treeDigest(const QString &folder)
     if (root < 0)
         return {std::nullopt, errno == ENOTDIR ? QStringLiteral("not a folder") : systemErrorText(errno)};
     TreeWalk walk;
-    const bool complete = walk.walkFolder(root, QByteArray());
-    ::close(root);
-    if (!complete)
+    if (!walk.walk(root))
         return {std::nullopt, walk.failure};
 
     std::sort(walk.entries.begin(), walk.entries.end(),

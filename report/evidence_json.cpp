@@ -1,13 +1,12 @@
 #include "report/evidence_json.h"
 
 #include "report/forecast_json.h"
-
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 #include "report/app_facts.h"
+#include "report/json_stream.h"
 #include "report/verdict.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
+#include <QBuffer>
 #include <QRegularExpression>
 #include <QVariantMap>
 
@@ -15,43 +14,51 @@
 
 namespace {
 
-QJsonValue optionalText(const std::optional<QString> &value)
-{
-    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
-}
+using Json = JsonStream;
 
-// A property list value as JSON: data as Base64 text, dates as ISO 8601 in UTC.
-QJsonValue plistJson(const QVariant &value)
+// A property list value as JSON: data as Base64 text, dates as ISO 8601 in
+// UTC. The reader bounds the depth of what it parses, so recursion is bounded too.
+void writePlist(Json &json, const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::QVariantMap: {
-        QJsonObject object;
         const QVariantMap map = value.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            object.insert(it.key(), plistJson(it.value()));
-        return object;
+        QStringList keys = map.keys();
+        std::sort(keys.begin(), keys.end(), jsonKeyLess);
+        json.beginObject();
+        for (const QString &key : keys) {
+            json.key(key);
+            writePlist(json, map.value(key));
+        }
+        json.endObject();
+        return;
     }
-    case QMetaType::QVariantList: {
-        QJsonArray array;
+    case QMetaType::QVariantList:
+        json.beginArray();
         for (const QVariant &item : value.toList())
-            array.append(plistJson(item));
-        return array;
-    }
-    case QMetaType::Bool: return value.toBool();
-    case QMetaType::LongLong: return value.toLongLong();
-    case QMetaType::Double: return value.toDouble();
-    case QMetaType::QByteArray: return QString::fromLatin1(value.toByteArray().toBase64());
-    case QMetaType::QDateTime: return value.toDateTime().toUTC().toString(Qt::ISODate);
-    default: return value.toString();
+            writePlist(json, item);
+        json.endArray();
+        return;
+    case QMetaType::Bool: json.boolean(value.toBool()); return;
+    case QMetaType::LongLong: json.integer(value.toLongLong()); return;
+    case QMetaType::Double: json.number(value.toDouble()); return;
+    case QMetaType::QByteArray: json.string(QString::fromLatin1(value.toByteArray().toBase64())); return;
+    case QMetaType::QDateTime: json.string(value.toDateTime().toUTC().toString(Qt::ISODate)); return;
+    default: json.string(value.toString()); return;
     }
 }
 
-QJsonObject entitlementsJson(const QString &text)
+void writeEntitlements(Json &json, const QString &text)
 {
-    const std::optional<QVariant> root = text.isEmpty() ? std::nullopt : parsePropertyList(text.toUtf8());
-    const bool isDictionary = root && root->typeId() == QMetaType::QVariantMap;
-    return {{QStringLiteral("text"), text},
-            {QStringLiteral("parsed"), isDictionary ? plistJson(*root) : QJsonValue(QJsonValue::Null)}};
+    writeObject(json, {{QStringLiteral("text"), [&](Json &j) { j.string(text); }},
+                       {QStringLiteral("parsed"), [&](Json &j) {
+                            const std::optional<QVariant> root =
+                                text.isEmpty() ? std::nullopt : parsePropertyList(text.toUtf8());
+                            if (root && root->typeId() == QMetaType::QVariantMap)
+                                writePlist(j, *root);
+                            else
+                                j.null();
+                        }}});
 }
 
 // Who decided each check: the platform's tools, the stand-ins reading the
@@ -66,117 +73,173 @@ QString decidedBy(const InspectionCheck &check, const EvidenceHost &host)
     return host.toolsReadPackageBytes ? QStringLiteral("packageBytes") : QStringLiteral("platformTools");
 }
 
-QJsonArray checksJson(const QList<InspectionCheck> &checks, const EvidenceHost &host)
+void writeChecks(Json &json, const QList<InspectionCheck> &checks, const EvidenceHost &host)
 {
-    QJsonArray array;
+    json.beginArray();
     for (const InspectionCheck &check : checks) {
-        array.append(QJsonObject{{QStringLiteral("id"), checkId(check.title)},
-                                 {QStringLiteral("title"), check.title},
-                                 {QStringLiteral("status"), label(check.status)},
-                                 {QStringLiteral("detail"), check.detail},
-                                 {QStringLiteral("decidedBy"), decidedBy(check, host)}});
+        writeObject(json, {{QStringLiteral("id"), [&](Json &j) { j.string(checkId(check.title)); }},
+                           {QStringLiteral("title"), [&](Json &j) { j.string(check.title); }},
+                           {QStringLiteral("status"), [&](Json &j) { j.string(label(check.status)); }},
+                           {QStringLiteral("detail"), [&](Json &j) { j.string(check.detail); }},
+                           {QStringLiteral("decidedBy"), [&](Json &j) { j.string(decidedBy(check, host)); }}});
     }
-    return array;
+    json.endArray();
 }
 
-QJsonObject appMetadataJson(const AppFacts &app, bool named)
+void writeAppMetadata(Json &json, const AppFacts &app, bool named)
 {
-    QJsonObject metadata{{QStringLiteral("bundleIdentifier"), optionalText(app.bundleIdentifier)},
-                         {QStringLiteral("shortVersion"), optionalText(app.shortVersion)},
-                         {QStringLiteral("buildVersion"), optionalText(app.buildVersion)}};
+    QList<JsonMember> members{
+        {QStringLiteral("bundleIdentifier"), [&](Json &j) { j.optionalString(app.bundleIdentifier); }},
+        {QStringLiteral("shortVersion"), [&](Json &j) { j.optionalString(app.shortVersion); }},
+        {QStringLiteral("buildVersion"), [&](Json &j) { j.optionalString(app.buildVersion); }}};
     if (named) {
-        metadata.insert(QStringLiteral("minimumSystemVersion"), optionalText(app.minimumSystemVersion));
-        metadata.insert(QStringLiteral("executableName"), optionalText(app.executableName));
+        members.append({QStringLiteral("minimumSystemVersion"), [&](Json &j) { j.optionalString(app.minimumSystemVersion); }});
+        members.append({QStringLiteral("executableName"), [&](Json &j) { j.optionalString(app.executableName); }});
     }
-    return metadata;
+    writeObject(json, members);
 }
 
-QJsonValue packagedAppJson(const InspectionResult &result, const EvidenceHost &host)
+void writePackagedApp(Json &json, const InspectionResult &result, const EvidenceHost &host)
 {
     const std::optional<AppFacts> app = packagedApp(result);
     if (!app)
-        return QJsonValue::Null;
-    return QJsonObject{{QStringLiteral("name"), app->displayName},
-                       {QStringLiteral("metadata"), appMetadataJson(*app, false)},
-                       {QStringLiteral("checks"), checksJson(app->checks, host)},
-                       {QStringLiteral("entitlements"), entitlementsJson(app->entitlements)}};
+        return json.null();
+    writeObject(json, {{QStringLiteral("name"), [&](Json &j) { j.string(app->displayName); }},
+                       {QStringLiteral("metadata"), [&](Json &j) { writeAppMetadata(j, *app, false); }},
+                       {QStringLiteral("checks"), [&](Json &j) { writeChecks(j, app->checks, host); }},
+                       {QStringLiteral("entitlements"), [&](Json &j) { writeEntitlements(j, app->entitlements); }}});
 }
 
-QJsonObject packageFacts(const CheckedPackage &package, const EvidenceHost &host)
+void writeTallies(Json &json, const InspectionResult &result)
+{
+    writeObject(json, {{QStringLiteral("pass"), [&](Json &j) { j.integer(passCount(result)); }},
+                       {QStringLiteral("warn"), [&](Json &j) { j.integer(warningCount(result)); }},
+                       {QStringLiteral("fail"), [&](Json &j) { j.integer(failCount(result)); }}});
+}
+
+void writePackage(Json &json, const CheckedPackage &package, const EvidenceHost &host)
 {
     const InspectionResult &result = package.result;
     const std::optional<AppFacts> app = namedApp(result);
     const ReleaseVerdict verdict = releaseVerdict(result);
-    return {{QStringLiteral("path"), package.givenPath},
-            {QStringLiteral("resolvedPath"), package.resolvedPath},
-            {QStringLiteral("name"), result.displayName()},
-            {QStringLiteral("kind"), displayWords(result.kind())},
-            {QStringLiteral("byteSize"), qint64(result.byteSize)},
-            {QStringLiteral("sha256"), optionalText(package.digest.sha256)},
-            {QStringLiteral("sha256Error"), package.digest.sha256 ? QJsonValue(QJsonValue::Null) : package.digest.error},
-            {QStringLiteral("verdict"), verdictTitle(verdict)},
-            {QStringLiteral("summary"), verdictSummary(verdict)},
-            {QStringLiteral("tallies"), QJsonObject{{QStringLiteral("pass"), qint64(passCount(result))},
-                                                    {QStringLiteral("warn"), qint64(warningCount(result))},
-                                                    {QStringLiteral("fail"), qint64(failCount(result))}}},
-            {QStringLiteral("checks"), checksJson(result.checks(), host)},
-            {QStringLiteral("metadata"), app ? QJsonValue(appMetadataJson(*app, true)) : QJsonValue::Null},
-            {QStringLiteral("entitlements"), app ? QJsonValue(entitlementsJson(app->entitlements)) : QJsonValue::Null},
-            {QStringLiteral("packagedApp"), packagedAppJson(result, host)}};
-}
-
-QJsonObject packageJson(const CheckedPackage &package, const EvidenceHost &host)
-{
-    QJsonObject object = packageFacts(package, host);
+    const auto text = [](const QString &value) { return [value](Json &j) { j.string(value); }; };
+    QList<JsonMember> members{
+        {QStringLiteral("path"), text(package.givenPath)},
+        {QStringLiteral("resolvedPath"), text(package.resolvedPath)},
+        {QStringLiteral("name"), text(result.displayName())},
+        {QStringLiteral("kind"), text(displayWords(result.kind()))},
+        {QStringLiteral("byteSize"), [&](Json &j) { j.integer(result.byteSize); }},
+        {QStringLiteral("sha256"), [&](Json &j) { j.optionalString(package.digest.sha256); }},
+        {QStringLiteral("sha256Error"),
+         [&](Json &j) { package.digest.sha256 ? j.null() : j.string(package.digest.error); }},
+        {QStringLiteral("verdict"), text(verdictTitle(verdict))},
+        {QStringLiteral("summary"), text(verdictSummary(verdict))},
+        {QStringLiteral("tallies"), [&](Json &j) { writeTallies(j, result); }},
+        {QStringLiteral("checks"), [&](Json &j) { writeChecks(j, result.checks(), host); }},
+        {QStringLiteral("metadata"), [&](Json &j) { app ? writeAppMetadata(j, *app, true) : j.null(); }},
+        {QStringLiteral("entitlements"), [&](Json &j) { app ? writeEntitlements(j, app->entitlements) : j.null(); }},
+        {QStringLiteral("packagedApp"), [&](Json &j) { writePackagedApp(j, result, host); }}};
     if (package.forecast)
-        object.insert(QStringLiteral("notaryForecast"), forecastJson(*package.forecast));
-    return object;
+        members.append({QStringLiteral("notaryForecast"), [&](Json &j) { writeForecast(j, *package.forecast); }});
+    writeObject(json, std::move(members));
 }
 
-QJsonObject hostJson(const EvidenceHost &host)
+void writeHost(Json &json, const EvidenceHost &host)
 {
-    QJsonArray tools;
-    for (const EvidenceTool &tool : host.tools)
-        tools.append(QJsonObject{{QStringLiteral("path"), tool.path}, {QStringLiteral("sha256"), optionalText(tool.sha256)}});
-    return {{QStringLiteral("os"), QJsonObject{{QStringLiteral("name"), host.osName},
-                                               {QStringLiteral("version"), host.osVersion},
-                                               {QStringLiteral("architecture"), host.architecture}}},
-            {QStringLiteral("toolRoot"), host.toolRoot},
-            {QStringLiteral("tools"), tools}};
+    const auto os = [&](Json &j) {
+        writeObject(j, {{QStringLiteral("name"), [&](Json &k) { k.string(host.osName); }},
+                        {QStringLiteral("version"), [&](Json &k) { k.string(host.osVersion); }},
+                        {QStringLiteral("architecture"), [&](Json &k) { k.string(host.architecture); }}});
+    };
+    const auto tools = [&](Json &j) {
+        j.beginArray();
+        for (const EvidenceTool &tool : host.tools) {
+            writeObject(j, {{QStringLiteral("path"), [&](Json &k) { k.string(tool.path); }},
+                            {QStringLiteral("sha256"), [&](Json &k) { k.optionalString(tool.sha256); }}});
+        }
+        j.endArray();
+    };
+    writeObject(json, {{QStringLiteral("os"), os},
+                       {QStringLiteral("toolRoot"), [&](Json &j) { j.string(host.toolRoot); }},
+                       {QStringLiteral("tools"), tools}});
 }
 
-QJsonValue releaseSetJson(const std::optional<ReleaseSet> &set)
+void writeReleaseSetApp(Json &json, const ReleaseSetApp &app)
+{
+    writeObject(json, {{QStringLiteral("label"), [&](Json &j) { j.string(app.label); }},
+                       {QStringLiteral("bundleIdentifier"), [&](Json &j) { j.optionalString(app.bundleIdentifier); }},
+                       {QStringLiteral("shortVersion"), [&](Json &j) { j.optionalString(app.shortVersion); }},
+                       {QStringLiteral("buildVersion"), [&](Json &j) { j.optionalString(app.buildVersion); }},
+                       {QStringLiteral("signingAuthority"), [&](Json &j) { j.optionalString(app.signingAuthority); }}});
+}
+
+void writeReleaseSet(Json &json, const std::optional<ReleaseSet> &set)
 {
     if (!set)
-        return QJsonValue::Null;
-    QJsonArray apps;
-    for (const ReleaseSetApp &app : set->apps) {
-        apps.append(QJsonObject{{QStringLiteral("label"), app.label},
-                                {QStringLiteral("bundleIdentifier"), optionalText(app.bundleIdentifier)},
-                                {QStringLiteral("shortVersion"), optionalText(app.shortVersion)},
-                                {QStringLiteral("buildVersion"), optionalText(app.buildVersion)},
-                                {QStringLiteral("signingAuthority"), optionalText(app.signingAuthority)}});
-    }
-    QJsonArray comparisons;
-    for (const ReleaseSetComparison &comparison : set->comparisons) {
-        comparisons.append(QJsonObject{{QStringLiteral("title"), comparison.title},
-                                       {QStringLiteral("status"), label(comparison.agrees ? CheckStatus::pass : CheckStatus::fail)},
-                                       {QStringLiteral("detail"), comparison.detail}});
-    }
-    return QJsonObject{{QStringLiteral("consistent"), set->consistent()},
+        return json.null();
+    const auto apps = [&](Json &j) {
+        j.beginArray();
+        for (const ReleaseSetApp &app : set->apps)
+            writeReleaseSetApp(j, app);
+        j.endArray();
+    };
+    const auto comparisons = [&](Json &j) {
+        j.beginArray();
+        for (const ReleaseSetComparison &comparison : set->comparisons) {
+            const QString status = label(comparison.agrees ? CheckStatus::pass : CheckStatus::fail);
+            writeObject(j, {{QStringLiteral("title"), [&](Json &k) { k.string(comparison.title); }},
+                            {QStringLiteral("status"), [&](Json &k) { k.string(status); }},
+                            {QStringLiteral("detail"), [&](Json &k) { k.string(comparison.detail); }}});
+        }
+        j.endArray();
+    };
+    writeObject(json, {{QStringLiteral("consistent"), [&](Json &j) { j.boolean(set->consistent()); }},
                        {QStringLiteral("apps"), apps},
-                       {QStringLiteral("comparisons"), comparisons}};
+                       {QStringLiteral("comparisons"), comparisons}});
 }
 
 // The worst verdict of the run; null when no package was inspected.
-QJsonValue runVerdict(const QList<CheckedPackage> &packages)
+void writeRunVerdict(Json &json, const QList<CheckedPackage> &packages)
 {
     if (packages.isEmpty())
-        return QJsonValue::Null;
+        return json.null();
     ReleaseVerdict worst = ReleaseVerdict::readyToShip;
     for (const CheckedPackage &package : packages)
         worst = std::max(worst, releaseVerdict(package.result));
-    return verdictTitle(worst);
+    json.string(verdictTitle(worst));
+}
+
+void writeRun(Json &json, const RunEvidence &run)
+{
+    const auto packages = [&](Json &j) {
+        j.beginArray();
+        for (const CheckedPackage &package : run.packages)
+            writePackage(j, package, run.host);
+        j.endArray();
+    };
+    const auto skipped = [&](Json &j) {
+        j.beginArray();
+        for (const SkippedPackage &package : run.skipped) {
+            writeObject(j, {{QStringLiteral("path"), [&](Json &k) { k.string(package.path); }},
+                            {QStringLiteral("reason"), [&](Json &k) { k.string(package.reason); }}});
+        }
+        j.endArray();
+    };
+    const auto generator = [&](Json &j) {
+        writeObject(j, {{QStringLiteral("name"), [&](Json &k) { k.string(run.generatorName); }},
+                        {QStringLiteral("version"), [&](Json &k) { k.string(run.generatorVersion); }},
+                        {QStringLiteral("build"), [&](Json &k) { k.string(run.generatorBuild); }}});
+    };
+    writeObject(json, {{QStringLiteral("schemaVersion"), [](Json &j) { j.integer(kEvidenceSchemaVersion); }},
+                       {QStringLiteral("generator"), generator},
+                       {QStringLiteral("generatedAt"),
+                        [&](Json &j) { j.string(run.generatedAt.toUTC().toString(Qt::ISODate)); }},
+                       {QStringLiteral("exitStatus"), [&](Json &j) { j.integer(run.exitStatus); }},
+                       {QStringLiteral("verdict"), [&](Json &j) { writeRunVerdict(j, run.packages); }},
+                       {QStringLiteral("host"), [&](Json &j) { writeHost(j, run.host); }},
+                       {QStringLiteral("packages"), packages},
+                       {QStringLiteral("skipped"), skipped},
+                       {QStringLiteral("releaseSet"), [&](Json &j) { writeReleaseSet(j, run.releaseSet); }}});
 }
 
 } // namespace
@@ -192,28 +255,19 @@ QString checkId(const QString &title)
     return id;
 }
 
-QJsonObject evidenceJsonObject(const RunEvidence &run)
+bool writeEvidenceJson(const RunEvidence &run, QIODevice *device)
 {
-    QJsonArray packages;
-    for (const CheckedPackage &package : run.packages)
-        packages.append(packageJson(package, run.host));
-    QJsonArray skipped;
-    for (const SkippedPackage &package : run.skipped)
-        skipped.append(QJsonObject{{QStringLiteral("path"), package.path}, {QStringLiteral("reason"), package.reason}});
-    return {{QStringLiteral("schemaVersion"), kEvidenceSchemaVersion},
-            {QStringLiteral("generator"), QJsonObject{{QStringLiteral("name"), run.generatorName},
-                                                      {QStringLiteral("version"), run.generatorVersion},
-                                                      {QStringLiteral("build"), run.generatorBuild}}},
-            {QStringLiteral("generatedAt"), run.generatedAt.toUTC().toString(Qt::ISODate)},
-            {QStringLiteral("exitStatus"), run.exitStatus},
-            {QStringLiteral("verdict"), runVerdict(run.packages)},
-            {QStringLiteral("host"), hostJson(run.host)},
-            {QStringLiteral("packages"), packages},
-            {QStringLiteral("skipped"), skipped},
-            {QStringLiteral("releaseSet"), releaseSetJson(run.releaseSet)}};
+    JsonStream json(device);
+    writeRun(json, run);
+    json.flush();
+    return json.ok();
 }
 
 QByteArray evidenceJson(const RunEvidence &run)
 {
-    return QJsonDocument(evidenceJsonObject(run)).toJson(QJsonDocument::Indented);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeEvidenceJson(run, &buffer);
+    return bytes;
 }

@@ -7,13 +7,16 @@
 #include "report/evidence_records.h"
 
 #include <QByteArray>
-#include <QJsonObject>
+#include <QIODevice>
 
 constexpr int kEvidenceSchemaVersion = 1;
 
-QJsonObject evidenceJsonObject(const RunEvidence &run);
+// The document as indented UTF-8, written to the device as it is made: a
+// detail as large as a tool's whole output is never copied whole. False when
+// the device refused a write.
+bool writeEvidenceJson(const RunEvidence &run, QIODevice *device);
 
-// The document as indented UTF-8.
+// The same document in memory, for a package's own file.
 QByteArray evidenceJson(const RunEvidence &run);
 
 // The stable name of a check in the JSON: its title in lower case, each run

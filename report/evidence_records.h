@@ -5,7 +5,7 @@
 
 #include "engine/file_digest.h"
 #include "engine/inspection_records.h"
-#include "engine/notary_forecast_records.h"
+#include "contract/notary_forecast_records.h"
 #include "report/release_set.h"
 
 #include <QDateTime>

@@ -1,17 +1,20 @@
 #include "report/forecast_json.h"
 
-#include <QJsonArray>
-
-QJsonObject forecastJson(const NotaryForecast &forecast)
+void writeForecast(JsonStream &json, const NotaryForecast &forecast)
 {
-    QJsonArray issues;
-    for (const ForecastIssue &issue : forecast.issues) {
-        issues.append(QJsonObject{
-            {QStringLiteral("severity"), issue.severity},
-            {QStringLiteral("path"), issue.path},
-            {QStringLiteral("message"), issue.message},
-            {QStringLiteral("architecture"), issue.architecture.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(issue.architecture)},
-            {QStringLiteral("fix"), issue.fix}});
-    }
-    return {{QStringLiteral("status"), forecast.status()}, {QStringLiteral("issues"), issues}};
+    const auto issues = [&](JsonStream &j) {
+        j.beginArray();
+        for (const ForecastIssue &issue : forecast.issues) {
+            const auto text = [](const QString &value) { return [&value](JsonStream &k) { k.string(value); }; };
+            writeObject(j, {{QStringLiteral("severity"), text(issue.severity)},
+                            {QStringLiteral("path"), text(issue.path)},
+                            {QStringLiteral("message"), text(issue.message)},
+                            {QStringLiteral("architecture"),
+                             [&](JsonStream &k) { issue.architecture.isEmpty() ? k.null() : k.string(issue.architecture); }},
+                            {QStringLiteral("fix"), text(issue.fix)}});
+        }
+        j.endArray();
+    };
+    writeObject(json, {{QStringLiteral("status"), [&](JsonStream &j) { j.string(forecast.status()); }},
+                       {QStringLiteral("issues"), issues}});
 }

@@ -1,10 +1,9 @@
 #pragma once
 // A package's notary forecast as the JSON document's notaryForecast object.
 
-#include "engine/notary_forecast_records.h"
-
-#include <QJsonObject>
+#include "contract/notary_forecast_records.h"
+#include "report/json_stream.h"
 
 // {status, issues: [{severity, path, message, architecture, fix}]}; an issue
 // of the file as a whole has architecture null.
-QJsonObject forecastJson(const NotaryForecast &forecast);
+void writeForecast(JsonStream &json, const NotaryForecast &forecast);

@@ -3,7 +3,7 @@
 // would reject the upload for is a failure, a warning passes with status WARN,
 // and a forecast without issues is one passing case.
 
-#include "engine/notary_forecast_records.h"
+#include "contract/notary_forecast_records.h"
 
 #include <QList>
 #include <QString>

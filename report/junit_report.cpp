@@ -5,7 +5,9 @@
 #include "report/report_text.h"
 #include "report/verdict.h"
 
-#include <QXmlStreamWriter>
+#include "report/text_stream.h"
+
+#include <QBuffer>
 
 #include <algorithm>
 
@@ -24,12 +26,6 @@ struct Suite {
     QList<std::pair<QString, QString>> properties;
     QList<Case> cases;
 };
-
-bool isXmlCharacter(char32_t c)
-{
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
-        || (c >= 0x10000 && c <= 0x10FFFF);
-}
 
 void appendCases(Suite &suite, const QString &className, const QList<InspectionCheck> &checks)
 {
@@ -87,11 +83,15 @@ qsizetype errors(const Suite &suite)
     return countOf(suite, QStringLiteral("ERROR"));
 }
 
+// Laid out as QXmlStreamWriter's auto-formatting lays it out (four spaces a
+// level, an element without content closed as "/>", text kept on the line of
+// its element), but written as it is made: a detail can be a tool's whole
+// output, and is escaped straight onto the device.
 class JUnitWriter {
 public:
-    explicit JUnitWriter(QByteArray *bytes) : m_xml(bytes) { m_xml.setAutoFormatting(true); }
+    explicit JUnitWriter(QIODevice *device) : m_out(device) {}
 
-    void write(const QList<Suite> &suites, const QDateTime &timestamp)
+    bool write(const QList<Suite> &suites, const QDateTime &timestamp)
     {
         qsizetype tests = 0;
         qsizetype failed = 0;
@@ -101,85 +101,146 @@ public:
             failed += failures(suite);
             broken += errors(suite);
         }
-        m_xml.writeStartDocument();
-        m_xml.writeStartElement(QStringLiteral("testsuites"));
-        attribute(QStringLiteral("name"), QStringLiteral("veristamp-check"));
-        attribute(QStringLiteral("tests"), QString::number(tests));
-        attribute(QStringLiteral("failures"), QString::number(failed));
-        attribute(QStringLiteral("errors"), QString::number(broken));
+        m_out.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+        start("testsuites");
+        attribute("name", QStringLiteral("veristamp-check"));
+        attribute("tests", QString::number(tests));
+        attribute("failures", QString::number(failed));
+        attribute("errors", QString::number(broken));
         for (const Suite &suite : suites)
             writeSuite(suite, timestamp.toUTC().toString(Qt::ISODate));
-        m_xml.writeEndElement();
-        m_xml.writeEndDocument();
+        end("testsuites");
+        m_out.raw("\n");
+        m_out.flush();
+        return m_out.ok();
     }
 
 private:
-    QXmlStreamWriter m_xml;
+    TextStream m_out;
+    int m_depth = 0;
+    bool m_open = false;         // a start tag waits for its ">" or "/>"
+    bool m_hadChildren = false;  // the element being closed holds elements
 
-    void attribute(const QString &name, const QString &value) { m_xml.writeAttribute(name, xmlSafeText(value)); }
+    void start(const char *name)
+    {
+        closeStartTag();
+        m_out.raw("\n");
+        indent(m_depth);
+        m_out.raw("<");
+        m_out.raw(name);
+        ++m_depth;
+        m_open = true;
+        m_hadChildren = false;
+    }
+
+    void closeStartTag()
+    {
+        if (m_open)
+            m_out.raw(">");
+        m_open = false;
+    }
+
+    void end(const char *name)
+    {
+        --m_depth;
+        if (m_open) {
+            m_out.raw("/>");
+            m_open = false;
+        } else {
+            if (m_hadChildren) {
+                m_out.raw("\n");
+                indent(m_depth);
+            }
+            m_out.raw("</");
+            m_out.raw(name);
+            m_out.raw(">");
+        }
+        m_hadChildren = true; // for the parent, which this element was a child of
+    }
+
+    void characters(const QString &text)
+    {
+        closeStartTag();
+        m_out.xmlText(text, false);
+        m_hadChildren = false;
+    }
+
+    void textElement(const char *name, const QString &text)
+    {
+        start(name);
+        characters(text);
+        end(name);
+    }
+
+    void indent(int level)
+    {
+        for (int i = 0; i < level; ++i)
+            m_out.raw("    ");
+    }
+
+    void attribute(const char *name, const QString &value)
+    {
+        m_out.raw(" ");
+        m_out.raw(name);
+        m_out.raw("=\"");
+        m_out.xmlText(value, true);
+        m_out.raw("\"");
+    }
 
     void property(const QString &name, const QString &value)
     {
-        m_xml.writeStartElement(QStringLiteral("property"));
-        attribute(QStringLiteral("name"), name);
-        attribute(QStringLiteral("value"), value);
-        m_xml.writeEndElement();
+        start("property");
+        attribute("name", name);
+        attribute("value", value);
+        end("property");
     }
 
     void writeSuite(const Suite &suite, const QString &timestamp)
     {
-        m_xml.writeStartElement(QStringLiteral("testsuite"));
-        attribute(QStringLiteral("name"), suite.name);
-        attribute(QStringLiteral("tests"), QString::number(suite.cases.size()));
-        attribute(QStringLiteral("failures"), QString::number(failures(suite)));
-        attribute(QStringLiteral("errors"), QString::number(errors(suite)));
-        attribute(QStringLiteral("skipped"), QStringLiteral("0"));
-        attribute(QStringLiteral("timestamp"), timestamp);
+        start("testsuite");
+        attribute("name", suite.name);
+        attribute("tests", QString::number(suite.cases.size()));
+        attribute("failures", QString::number(failures(suite)));
+        attribute("errors", QString::number(errors(suite)));
+        attribute("skipped", QStringLiteral("0"));
+        attribute("timestamp", timestamp);
         if (!suite.properties.isEmpty()) {
-            m_xml.writeStartElement(QStringLiteral("properties"));
+            start("properties");
             for (const auto &[name, value] : suite.properties)
                 property(name, value);
-            m_xml.writeEndElement();
+            end("properties");
         }
         for (const Case &c : suite.cases)
             writeCase(c);
-        m_xml.writeEndElement();
+        end("testsuite");
     }
 
     void writeCase(const Case &c)
     {
-        m_xml.writeStartElement(QStringLiteral("testcase"));
-        attribute(QStringLiteral("classname"), c.className);
-        attribute(QStringLiteral("name"), c.name);
-        m_xml.writeStartElement(QStringLiteral("properties"));
+        start("testcase");
+        attribute("classname", c.className);
+        attribute("name", c.name);
+        start("properties");
         property(QStringLiteral("status"), c.status);
-        m_xml.writeEndElement();
+        end("properties");
         const bool failed = c.status == label(CheckStatus::fail);
         if (failed || c.status == QLatin1String("ERROR")) {
-            m_xml.writeStartElement(failed ? QStringLiteral("failure") : QStringLiteral("error"));
-            attribute(QStringLiteral("message"), c.detail);
-            attribute(QStringLiteral("type"), c.status);
-            m_xml.writeCharacters(xmlSafeText(c.detail));
-            m_xml.writeEndElement();
+            const char *element = failed ? "failure" : "error";
+            start(element);
+            attribute("message", c.detail);
+            attribute("type", c.status);
+            characters(c.detail);
+            end(element);
         } else {
-            m_xml.writeTextElement(QStringLiteral("system-out"), xmlSafeText(c.detail));
+            textElement("system-out", c.detail);
         }
-        m_xml.writeEndElement();
+        end("testcase");
     }
 };
 
 } // namespace
 
-QString xmlSafeText(const QString &text)
-{
-    QString safe;
-    safe.reserve(text.size());
-    for (char32_t c : text.toUcs4())
-        safe.append(isXmlCharacter(c) ? QString::fromUcs4(&c, 1) : QString(QChar::ReplacementCharacter));
-    return safe;
-}
-
-QByteArray junitXml(const RunEvidence &run)
+bool writeJunitXml(const RunEvidence &run, QIODevice *device)
 {
     QList<Suite> suites;
     for (const CheckedPackage &package : run.packages) {
@@ -194,7 +255,14 @@ QByteArray junitXml(const RunEvidence &run)
         suites << skippedSuite(package);
     if (run.releaseSet)
         suites << releaseSetSuite(*run.releaseSet);
+    return JUnitWriter(device).write(suites, run.generatedAt);
+}
+
+QByteArray junitXml(const RunEvidence &run)
+{
     QByteArray bytes;
-    JUnitWriter(&bytes).write(suites, run.generatedAt);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeJunitXml(run, &buffer);
     return bytes;
 }

@@ -9,8 +9,10 @@
 #include "report/evidence_records.h"
 
 #include <QByteArray>
+#include <QIODevice>
 
+// Written to the device as it is made; false when the device refused a write.
+bool writeJunitXml(const RunEvidence &run, QIODevice *device);
+
+// The same document in memory, for a package's own file.
 QByteArray junitXml(const RunEvidence &run);
-
-// The text with every character XML 1.0 forbids replaced by U+FFFD.
-QString xmlSafeText(const QString &text);

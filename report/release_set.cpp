@@ -1,6 +1,7 @@
 #include "report/release_set.h"
 
 #include "report/app_facts.h"
+#include "report/visible_text.h"
 
 #include <algorithm>
 #include <functional>
@@ -100,5 +101,9 @@ QStringList releaseSetLines(const ReleaseSet &set)
         if (!comparison.agrees)
             lines << comparison.detail;
     }
+    // Labels and values come from the packages: a line break or a terminal
+    // control in one could forge a line of this block.
+    for (QString &line : lines)
+        line = visibleText(line);
     return lines;
 }

@@ -40,7 +40,10 @@ ReleaseVerdict releaseVerdict(const InspectionResult &result)
 {
     if (failCount(result) > 0)
         return ReleaseVerdict::doNotShip;
-    if (warningCount(result) > 0)
+    // Nothing decided, or something still undecided, is no pass: shipping
+    // needs at least one finished check and none left open.
+    const bool finished = passCount(result) + warningCount(result) > 0;
+    if (warningCount(result) > 0 || !finished || countOf(result, CheckStatus::pending) > 0)
         return ReleaseVerdict::reviewBeforeShipping;
     return ReleaseVerdict::readyToShip;
 }

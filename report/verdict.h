@@ -18,7 +18,8 @@ std::int64_t passCount(const InspectionResult &result);
 std::int64_t warningCount(const InspectionResult &result);
 std::int64_t failCount(const InspectionResult &result);
 
-// Any failure blocks; otherwise any warning asks for review; passes never matter.
+// Any failure blocks; otherwise a warning, a pending check or no check at all
+// asks for review; READY TO SHIP needs passes alone.
 ReleaseVerdict releaseVerdict(const InspectionResult &result);
 
 QString verdictTitle(ReleaseVerdict verdict);

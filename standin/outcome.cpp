@@ -1,10 +1,15 @@
 #include "outcome.h"
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
-void writeAll(int fd, const QByteArray &bytes)
+
+// The exit status of a call whose answer could not be written whole (EX_IOERR).
+constexpr int writeFailedStatus = 74;
+
+bool writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
@@ -13,12 +18,14 @@ void writeAll(int fd, const QByteArray &bytes)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            return false;
         }
         data += written;
         left -= written;
     }
+    return true;
 }
+
 } // namespace
 
 Outcome errorOutcome(int status, const QByteArray &line)
@@ -26,9 +33,14 @@ Outcome errorOutcome(int status, const QByteArray &line)
     return Outcome{status, QByteArray(), line + '\n'};
 }
 
+// An answer cut short (a full disk, a file size limit) is no answer: the call
+// fails, so that a missing line never reads as a clean result.
 int deliver(const Outcome &outcome)
 {
-    writeAll(STDOUT_FILENO, outcome.out);
-    writeAll(STDERR_FILENO, outcome.err);
-    return outcome.status;
+    if (!writeAll(STDOUT_FILENO, outcome.out)) {
+        const int error = errno;
+        writeAll(STDERR_FILENO, QByteArray("write error: ") + std::strerror(error) + '\n');
+        return writeFailedStatus;
+    }
+    return writeAll(STDERR_FILENO, outcome.err) ? outcome.status : writeFailedStatus;
 }

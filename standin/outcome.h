@@ -12,5 +12,6 @@ struct Outcome {
 // A failure with one line on standard error (the line feed is added here).
 Outcome errorOutcome(int status, const QByteArray &line);
 
-// Writes both streams whole, standard output first, and returns the status.
+// Writes both streams whole, standard output first, and returns the status,
+// or 74 (EX_IOERR) when either could not be written whole.
 int deliver(const Outcome &outcome);

@@ -1,12 +1,10 @@
 #include "udif_partitions.h"
 
+#include "proplist/property_list.h"
+
 #include <QFile>
+#include <QVariantMap>
 #include <QtEndian>
-
-#include <plist/plist.h>
-
-#include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -14,10 +12,6 @@ constexpr qsizetype kTableHeader = 204;
 constexpr qsizetype kChunkSize = 40;
 constexpr quint32 kLastChunk = 0xFFFFFFFFu;
 constexpr quint32 kCommentChunk = 0x7FFFFFFEu;
-
-struct PlistFree {
-    void operator()(void *node) const { plist_free(static_cast<plist_t>(node)); }
-};
 
 using codesig::UdifTrailer;
 
@@ -72,39 +66,26 @@ QByteArray tableProblem(const QByteArray &table, const UdifTrailer &trailer)
     return {};
 }
 
-QByteArray textOf(plist_t node)
+QByteArray textOf(const QVariant &value)
 {
-    if (!node || plist_get_node_type(node) != PLIST_STRING)
-        return {};
-    char *text = nullptr;
-    plist_get_string_val(node, &text);
-    const QByteArray value(text);
-    std::free(text);
-    return value;
+    return value.typeId() == QMetaType::QString ? value.toString().toUtf8() : QByteArray();
 }
 
-QByteArray dataOf(plist_t node)
+QByteArray dataOf(const QVariant &value)
 {
-    if (!node || plist_get_node_type(node) != PLIST_DATA)
-        return {};
-    char *bytes = nullptr;
-    uint64_t length = 0;
-    plist_get_data_val(node, &bytes, &length);
-    const QByteArray value(bytes, static_cast<qsizetype>(length));
-    std::free(bytes);
-    return value;
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
 }
 
 // One blkx entry: its table must be sound; its name is what verify prints.
-bool readEntry(plist_t entry, const UdifTrailer &trailer, PartitionRead *read)
+bool readEntry(const QVariantMap &entry, const UdifTrailer &trailer, PartitionRead *read)
 {
-    const QByteArray table = dataOf(plist_dict_get_item(entry, "Data"));
+    const QByteArray table = dataOf(entry.value(QStringLiteral("Data")));
     read->problem = tableProblem(table, trailer);
     if (!read->problem.isEmpty())
         return false;
-    QByteArray name = textOf(plist_dict_get_item(entry, "CFName"));
+    QByteArray name = textOf(entry.value(QStringLiteral("CFName")));
     if (name.isEmpty())
-        name = textOf(plist_dict_get_item(entry, "Name"));
+        name = textOf(entry.value(QStringLiteral("Name")));
     read->partitions.append(UdifPartition{name, codesig::UdifChecksum{bigEndian32(table.constData() + 64),
                                                                       bigEndian32(table.constData() + 72)}});
     return true;
@@ -119,23 +100,22 @@ PartitionRead readUdifPartitions(const QString &imagePath, const UdifTrailer &tr
     QByteArray xml;
     if (file.open(QIODevice::ReadOnly) && file.seek(static_cast<qint64>(trailer.xmlOffset)))
         xml = file.read(static_cast<qint64>(trailer.xmlLength));
-    plist_t root = nullptr;
+    // The hardened reader: a resource list nested thousands deep is refused, not followed.
+    std::optional<QVariant> root;
     if (xml.size() == static_cast<qsizetype>(trailer.xmlLength))
-        plist_from_xml(xml.constData(), static_cast<uint32_t>(xml.size()), &root);
-    const std::unique_ptr<void, PlistFree> owner(root);
-    plist_t fork = root && plist_get_node_type(root) == PLIST_DICT ? plist_dict_get_item(root, "resource-fork") : nullptr;
-    plist_t blkx = fork && plist_get_node_type(fork) == PLIST_DICT ? plist_dict_get_item(fork, "blkx") : nullptr;
-    if (!blkx || plist_get_node_type(blkx) != PLIST_ARRAY || plist_array_get_size(blkx) == 0) {
+        root = parsePropertyList(xml);
+    const QVariant fork = root.value_or(QVariant()).toMap().value(QStringLiteral("resource-fork"));
+    const QVariant blkx = fork.toMap().value(QStringLiteral("blkx"));
+    if (blkx.typeId() != QMetaType::QVariantList || blkx.toList().isEmpty()) {
         read.problem = "no chunk tables";
         return read;
     }
-    for (uint32_t i = 0; i < plist_array_get_size(blkx); ++i) {
-        plist_t entry = plist_array_get_item(blkx, i);
-        if (plist_get_node_type(entry) != PLIST_DICT) {
+    for (const QVariant &entry : blkx.toList()) {
+        if (entry.typeId() != QMetaType::QVariantMap) {
             read.problem = "unreadable chunk table";
             return read;
         }
-        if (!readEntry(entry, trailer, &read))
+        if (!readEntry(entry.toMap(), trailer, &read))
             return read;
     }
     return read;

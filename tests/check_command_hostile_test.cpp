@@ -4,6 +4,7 @@
 // folder is named, and control characters are shown instead of obeyed.
 
 #include "cli/stage_echo.h"
+#include "engine/release_tools.h"
 
 #include <QDateTime>
 #include <QDirIterator>
@@ -12,7 +13,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QJsonDocument>
+#include <QXmlStreamReader>
+
 #include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -24,7 +31,7 @@ struct CheckRun { int exitCode = -1; QByteArray out, err; };
 
 // The child starts with the default action for the signals the tests send.
 // Without replay it prints nothing about recorded answers.
-void startCheck(QProcess &process, const QStringList &arguments, const QString &temporaryFolder, bool replay = true)
+void prepareCheck(QProcess &process, const QString &temporaryFolder, bool replay = true)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TMPDIR"), temporaryFolder);
@@ -35,6 +42,11 @@ void startCheck(QProcess &process, const QStringList &arguments, const QString &
         for (int number : {SIGINT, SIGTERM, SIGHUP})
             std::signal(number, SIG_DFL);
     });
+}
+
+void startCheck(QProcess &process, const QStringList &arguments, const QString &temporaryFolder, bool replay = true)
+{
+    prepareCheck(process, temporaryFolder, replay);
     process.start(QStringLiteral(VERISTAMP_CHECK_PROGRAM), arguments);
 }
 
@@ -72,6 +84,65 @@ bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A copy of a fixture app, its files only (the fixtures hold no links).
+bool copyApp(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString copy = to + file.mid(from.size());
+        if (!QDir().mkpath(QFileInfo(copy).path()) || !QFile::copy(file, copy))
+            return false;
+    }
+    return true;
+}
+
+// `depth` folders named "d", each in the one before, below `folder`; made and
+// removed through descriptors, since the whole path is far longer than PATH_MAX.
+bool nestFolders(const QString &folder, int depth)
+{
+    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        const int child = ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY) : -1;
+        ::close(fd);
+        fd = child;
+    }
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+void removeNested(const QString &folder)
+{
+    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    int depth = 0;
+    for (int child; fd >= 0 && (child = ::openat(fd, "d", O_RDONLY | O_DIRECTORY)) >= 0; ++depth) {
+        ::close(fd);
+        fd = child;
+    }
+    for (; fd >= 0 && depth > 0; --depth) {
+        const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = parent;
+        if (fd >= 0)
+            ::unlinkat(fd, "d", AT_REMOVEDIR);
+    }
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// Whether the output is a whole document of its format.
+bool wellFormed(const QString &format, const QByteArray &out)
+{
+    if (format == "json")
+        return QJsonDocument::fromJson(out).isObject();
+    if (format == "junit") {
+        QXmlStreamReader xml(out);
+        while (!xml.atEnd())
+            xml.readNext();
+        return !xml.hasError();
+    }
+    return out.endsWith(reportEnd);
 }
 
 } // namespace
@@ -211,6 +282,94 @@ private slots:
         ::kill(pid_t(process.processId()), signal);
         QCOMPARE(finished(process).exitCode, 128 + signal);
         QCOMPARE(filesUnder(temporary.path()), QStringList());
+    }
+
+    // What one package is, in any format, never ends the run: a bundle far
+    // deeper than any path can name, a name that is not UTF-8.
+    void everyFormatOutlivesOddPackages_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("format");
+        for (const char *format : {"text", "json", "junit"})
+            QTest::addRow("a Latin-1 name, %s", format) << "latin1" << format;
+        // The text report never walks the bundle itself; the documents digest it.
+        for (const char *format : {"json", "junit"})
+            QTest::addRow("13,000 folders deep, %s", format) << "deep" << format;
+    }
+    void everyFormatOutlivesOddPackages()
+    {
+        QFETCH(QString, package);
+        QFETCH(QString, format);
+        QTemporaryDir scratch;
+        const QByteArray latin1Name = QFile::encodeName(scratch.path()) + "/Caf\xE9.app";
+        const QString app = scratch.filePath(package == "deep" ? "Cafe.app" : "Cafe-copy.app");
+        // Removed before the scratch folder, which cannot remove what is that deep.
+        const struct Nested {
+            QString folder;
+            ~Nested() { removeNested(folder); }
+        } nested{app + "/Contents/Resources/deep"};
+        if (package == "deep") {
+            QVERIFY(copyApp(ready, app) && QDir().mkpath(app + "/Contents/Resources/deep"));
+            QVERIFY(nestFolders(app + "/Contents/Resources/deep", 13'000));
+        } else {
+            QVERIFY(copyApp(ready, app));
+            QVERIFY(::rename(QFile::encodeName(app).constData(), latin1Name.constData()) == 0);
+        }
+        // The name reaches the program as its bytes, through the shell's
+        // pattern: text would carry U+FFFD in their place.
+        QProcess process;
+        prepareCheck(process, m_temp.path());
+        process.setWorkingDirectory(scratch.path());
+        process.start("/bin/sh", {"-c", "exec \"$0\" --format \"$1\" Caf*.app", VERISTAMP_CHECK_PROGRAM, format});
+        const CheckRun run = finished(process);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(wellFormed(format, run.out), run.err.constData());
+        if (format == "json") {
+            const QJsonDocument document = QJsonDocument::fromJson(run.out);
+            QCOMPARE(document["packages"][0]["sha256"].toString().size(), 64);
+            QCOMPARE(document["packages"][0]["name"].toString(), package == "deep" ? "Cafe" : "Caf\uFFFD");
+        }
+    }
+
+    // An answer that could not be written is no answer: the stand-in's call
+    // fails when its output meets a full device, and a run whose capture
+    // files cannot take a byte refuses to start rather than read silence.
+    void writeErrorsFailTheCall_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("messageEnd");
+        QTest::newRow("stand-in entitlements answer to a full device") << "full device" << 74
+                                                                      << QByteArray("No space left on device\n");
+        QTest::newRow("capture files under a zero file size limit") << "file size limit" << 73
+                                                                    << QByteArray("\xE2\x80\x9D: File too large\n");
+    }
+    void writeErrorsFailTheCall()
+    {
+        QFETCH(QString, where);
+        const QString development = QStringLiteral(VERISTAMP_TEST_PACKAGES "/apps/Development.app");
+        QProcess process;
+        if (where == "full device") {
+            const ToolCall call = entitlementsCall(development);
+            // The fixture's recorded answer: entitlements that reach the output only whole.
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("VERISTAMP_REPLAY_RECORDS"), QStringLiteral("1"));
+            process.setProcessEnvironment(environment);
+            process.setStandardOutputFile("/dev/full");
+            process.start(executableUnderRoot(QStringLiteral(VERISTAMP_TOOL_ROOT), call.executable), call.arguments);
+        } else {
+            prepareCheck(process, m_temp.path());
+            process.setChildProcessModifier([] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit none{0, 0};
+                ::setrlimit(RLIMIT_FSIZE, &none);
+            });
+            process.start(QStringLiteral(VERISTAMP_CHECK_PROGRAM), {development});
+        }
+        const CheckRun run = finished(process);
+        QTEST(run.exitCode, "exitCode");
+        QFETCH(QByteArray, messageEnd);
+        QVERIFY2(run.err.endsWith(messageEnd), run.err.constData());
     }
 
     void controlCharactersAreShownNotObeyed()

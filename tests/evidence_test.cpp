@@ -7,8 +7,11 @@
 #include "report/junit_report.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -68,6 +71,38 @@ RunEvidence goldenRun()
     return run;
 }
 
+// A run of one application with this detail on its only check and these entitlements.
+RunEvidence oneAppRun(const QString &detail, const QString &entitlements)
+{
+    RunEvidence run = goldenRun();
+    const AppInspection app{"App", {}, {}, {}, {}, {}, {makeCheck("Code signature", CheckStatus::fail, detail)}, entitlements};
+    run.packages = {{"A.app", "/A.app", {QUrl::fromLocalFile("/A.app"), 1, app}, {QString(64, 'e'), {}}}};
+    run.releaseSet.reset();
+    return run;
+}
+
+QString plist(const QString &dictBody)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + dictBody + "</dict></plist>";
+}
+
+// Keeps every write apart, to see how the document reached the device.
+class WriteLog : public QIODevice {
+public:
+    WriteLog() { open(QIODevice::WriteOnly); }
+    QByteArray bytes;
+    qint64 largestWrite = 0;
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        bytes.append(data, size);
+        largestWrite = std::max(largestWrite, size);
+        return size;
+    }
+};
+
 } // namespace
 
 class EvidenceTest : public QObject {
@@ -88,13 +123,100 @@ private slots:
 
     void theDocumentFitsTheSchema()
     {
-        const QString violations = schemaViolations(evidenceJsonObject(goldenRun()));
+        const QString violations = schemaViolations(QJsonDocument::fromJson(evidenceJson(goldenRun())).object());
 #ifdef __APPLE__
         if (violations.startsWith("no validator"))
             QSKIP("python3 with jsonschema is not installed");
 #endif
         QCOMPARE(violations, QString());
         QVERIFY(!schemaViolations(QJsonObject{{"schemaVersion", 1}}).isEmpty());
+    }
+
+    // The document is QJsonDocument's own indented form of what it holds,
+    // whatever text and property list values go into it: reading it and
+    // writing it again with Qt gives the same bytes.
+    void jsonIsQtsIndentedForm_data()
+    {
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("entitlements");
+        QTest::newRow("controls, quotes, backslashes, separators")
+            << QString::fromUtf8("\x01\x08\t\n\x0b\x0c\r\x1f\"\\/\x7f\u0080\u2028\u2029\uFEFF\uFFFF\U0001F680") << QString();
+        QTest::newRow("keys in Qt's order")
+            << "x" << plist("<key>b</key><true/><key>B</key><false/><key>\u00E9</key><string>e</string>"
+                            "<key>\U0001F680</key><integer>1</integer><key>\uFFFD</key><integer>2</integer>"
+                            "<key></key><string/>");
+        QTest::newRow("numbers") << "x"
+                                 << plist("<key>a</key><real>3.0</real><key>b</key><real>1e20</real><key>c</key><real>0.1</real>"
+                                          "<key>d</key><real>-2.5e-7</real><key>e</key><integer>-9223372036854775808</integer>"
+                                          "<key>f</key><integer>9223372036854775807</integer><key>g</key><real>1e300</real>");
+        QTest::newRow("containers, data and dates")
+            << "" << plist("<key>a</key><array/><key>b</key><dict/><key>c</key><array><dict><key>x</key><array><true/>"
+                           "</array></dict><string>\u00FF</string></array><key>d</key><data>AAEC/w==</data>"
+                           "<key>e</key><date>2024-02-29T12:00:00Z</date>");
+    }
+    void jsonIsQtsIndentedForm()
+    {
+        QFETCH(QString, detail);
+        QFETCH(QString, entitlements);
+        const QByteArray written = evidenceJson(oneAppRun(detail, entitlements));
+        QJsonParseError error{};
+        const QJsonDocument read = QJsonDocument::fromJson(written, &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(written, read.toJson(QJsonDocument::Indented));
+        QCOMPARE(read["packages"][0]["checks"][0]["detail"].toString(), detail);
+        QCOMPARE(read["packages"][0]["entitlements"]["parsed"].isObject(), !entitlements.isEmpty());
+    }
+
+    // Values from Info.plist and names in the RELEASE SET block are shown, not
+    // obeyed: a line break or terminal control cannot forge a line there.
+    void releaseSetLinesShowControls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("version");
+        QTest::newRow("line break and a forged verdict in the version") << "A" << "1.0\nconsistent";
+        QTest::newRow("escape sequence in the name") << "A\x1b[2K\rB" << "1.0";
+        QTest::newRow("C1 control and DEL") << "A\u0085B\x7f" << "1.0\u009b";
+    }
+    void releaseSetLinesShowControls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, version);
+        const AppInspection first{name, "com.a", version, "1", {}, {}, {}, {}};
+        const AppInspection second{"B", "com.a", "2.0", "1", {}, {}, {}, {}};
+        const QStringList lines = releaseSetLines(compareReleaseSet(
+            {{QUrl::fromLocalFile("/r/" + name + ".app"), 1, first}, {QUrl::fromLocalFile("/r/B.app"), 1, second}}));
+        QCOMPARE(lines.size(), 2 + 2 + 2); // heading, rule, two apps, version and signing authority disagreeing
+        for (const QString &line : lines) {
+            for (const QChar c : line)
+                QVERIFY2(c >= u' ' && !(c >= u'\x7f' && c <= u'\x9f'), qPrintable(line));
+        }
+    }
+
+    // A lone surrogate cannot be UTF-8: it is written as its escape.
+    void aLoneSurrogateIsEscaped()
+    {
+        const QByteArray written = evidenceJson(oneAppRun(QString(QChar(0xD83D)) + 'x' + QChar(0xDE80), {}));
+        QVERIFY2(written.contains("\"detail\": \"\\ud83dx\\ude80\""), written.constData());
+    }
+
+    // Both documents reach the device in pieces while they are made, never
+    // as one copy of a detail as long as a tool's whole output.
+    void documentsAreStreamed_data()
+    {
+        QTest::addColumn<bool>("json");
+        QTest::newRow("json") << true;
+        QTest::newRow("junit") << false;
+    }
+    void documentsAreStreamed()
+    {
+        QFETCH(bool, json);
+        const QString output = QString("a sealed resource is missing or invalid\n").repeated(100'000); // 4 MB
+        const RunEvidence run = oneAppRun(output, {});
+        WriteLog device;
+        QVERIFY(json ? writeEvidenceJson(run, &device) : writeJunitXml(run, &device));
+        QCOMPARE(device.bytes, json ? evidenceJson(run) : junitXml(run));
+        QVERIFY(device.bytes.size() > output.size());
+        QVERIFY2(device.largestWrite <= 256 * 1024, qPrintable(QString::number(device.largestWrite)));
     }
 };
 

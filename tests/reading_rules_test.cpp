@@ -102,6 +102,42 @@ private slots:
               "reading");
     }
 
+    // How the entitlements call ended decides what its silence means: code
+    // with no signature at all has nothing to report; any other failure, or
+    // a write the tool could not finish, is entitlements nobody could read.
+    void entitlementsCallOutcome_data()
+    {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<QString>("reading");
+        const QByteArray unsigned_ = "/b/Bare.app: code object is not signed at all\n";
+        QTest::newRow("success, nothing printed") << 0 << QByteArray("Executable=/b/Bare.app/Contents/MacOS/Bare\n")
+                                                  << QByteArray() << "none";
+        QTest::newRow("not signed at all") << 1 << QByteArray() << unsigned_ << "none";
+        QTest::newRow("not signed at all, Executable= on standard output")
+            << 1 << QByteArray("Executable=\n") << unsigned_ << "none";
+        QTest::newRow("invalid signature") << 1 << QByteArray()
+                                           << QByteArray("/b/A.app: invalid signature (code or signature have been modified)\n")
+                                           << "unreadable";
+        QTest::newRow("not signed, but another exit status") << 3 << QByteArray() << unsigned_ << "unreadable";
+        QTest::newRow("a second line beside it") << 1 << QByteArray() << unsigned_ + "write error: No space left on device\n"
+                                                 << "unreadable";
+        QTest::newRow("not signed, yet something on standard output") << 1 << QByteArray("<plist/>") << unsigned_
+                                                                       << "unreadable";
+        QTest::newRow("no output, a failed call") << 1 << QByteArray() << QByteArray() << "unreadable";
+    }
+    void entitlementsCallOutcome()
+    {
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        const SignedEntitlements read = readSignedEntitlements(Shell::DataResult{exitCode, out, err});
+        QTEST(QString(read.reading == SignedEntitlements::Reading::none ? "none"
+                      : read.reading == SignedEntitlements::Reading::readable ? "readable" : "unreadable"),
+              "reading");
+    }
+
     // A name loses only its last extension, kept as written.
     void names()
     {

@@ -143,6 +143,35 @@ private slots:
         QCOMPARE(text.toUtf8(), file.readAll());
     }
 
+    // READY TO SHIP needs at least one finished check and none pending.
+    void verdict_data()
+    {
+        QTest::addColumn<QStringList>("imageChecks"); // the disk image's; empty: an application alone
+        QTest::addColumn<QStringList>("appChecks");
+        QTest::addColumn<QString>("verdict");
+        const QStringList pass{"PASS Code signature: ok"};
+        const QStringList next{"NEXT Gatekeeper assessment: Waiting."};
+        QTest::newRow("no check at all") << QStringList() << QStringList() << "REVIEW BEFORE SHIPPING";
+        QTest::newRow("a pending check alone") << QStringList() << next << "REVIEW BEFORE SHIPPING";
+        QTest::newRow("passes and a pending check") << QStringList() << pass + next << "REVIEW BEFORE SHIPPING";
+        QTest::newRow("passes alone") << QStringList() << pass << "READY TO SHIP";
+        QTest::newRow("a failure beside a pending check") << QStringList() << QStringList{"FAIL Code signature: bad"} + next
+                                                          << "DO NOT SHIP";
+        QTest::newRow("image passes, its app still pending") << pass << next << "REVIEW BEFORE SHIPPING";
+        QTest::newRow("image and app pass") << pass << pass << "READY TO SHIP";
+    }
+    void verdict()
+    {
+        QFETCH(QStringList, imageChecks);
+        QFETCH(QStringList, appChecks);
+        const AppInspection app{"Harbor Lights", {}, {}, {}, {}, {}, checks(appChecks), {}};
+        const InspectionResult result = imageChecks.isEmpty()
+            ? InspectionResult{QUrl::fromLocalFile("/tmp/Harbor Lights.app"), 1, app}
+            : InspectionResult{QUrl::fromLocalFile("/tmp/Harbor.dmg"), 1, DiskImageInspection{"Harbor", checks(imageChecks), app}};
+        const QString text = releaseReportText(result, moment({2024, 1, 1}, {12, 0, 0}, 0));
+        QTEST(text.section(QStringLiteral("Verdict: "), 1).section('\n', 0, 0), "verdict");
+    }
+
     // The name with each run of the characters a file name cannot hold made one
     // hyphen (none at either end), then the moment the save dialog opened.
     void proposedFileName_data()

@@ -67,7 +67,7 @@ private slots:
             "AdHoc com.northwind.adhoc 2.4.1 241 12.0 AdHoc");
         row("no Info.plist", "apps/NoInfoPlist.app", "PPPPP", "", "NoInfoPlist - - - - -");
         row("numeric build", "apps/NumericBuild.app", "PPPPP", "", "NumericBuild com.northwind.numericbuild 2.4.1 - 12.0 NumericBuild");
-        row("nothing recorded", "apps/Unrecorded.app", "FWWWF", "0 " + apps + "Unrecorded.app: code object is not signed at all");
+        row("nothing recorded", "apps/Unrecorded.app", "FWWPF", "0 " + apps + "Unrecorded.app: code object is not signed at all");
         row("empty entitlements output", "apps/ExecutableOnly.app", "PPPPP", "3 No signed entitlements were reported.");
         row("indented display", "apps/IndentedDisplay.app", "PWPPP",
             "1 Veristamp could not find a Developer ID Application signing authority.");
@@ -87,7 +87,7 @@ private slots:
         row("RUNTIME in capitals", "apps/UppercaseRuntime.app", "PPPPP",
             "2 The code signature includes the Hardened Runtime flag.");
         row("broken signature", "apps/BrokenSignature.app", "FPPPF", "");
-        row("a plain file named like a bundle", "apps/Notes.app", "FWWWF", "");
+        row("a plain file named like a bundle", "apps/Notes.app", "FWWPF", "");
         row("development certificate", "apps/Development.app", "PWPPF",
             "1 Signing authority: Apple Development: Jordan Reyes (X4M2B7Q9ZL)");
 

@@ -5,7 +5,7 @@
 // only the engine's exact argument vectors keeps a drift in those loud there.
 // Every test gets its own TMPDIR and leaves no volume behind.
 
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 #include "engine/release_tools.h"
 
 #include <QDir>

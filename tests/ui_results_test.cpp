@@ -125,8 +125,8 @@ private slots:
                                                   "Harbor Lights", checks({S::pass, S::pass, S::pending}), plist}};
         const InspectionResult bare{harbor, 0, AppInspection{"Harbor Lights", {}, {}, {}, {}, {},
                                                              checks({S::pass, S::warning}), {}}};
-        QTest::newRow("application with entitlements, a pending check ships")
-            << full << app + "3, ENTITLEMENTS 1" << "Version: 2.4.1; Size: 48.2 MB" << "READY TO SHIP 2 0 0"
+        QTest::newRow("application with entitlements, a pending check asks for review")
+            << full << app + "3, ENTITLEMENTS 1" << "Version: 2.4.1; Size: 48.2 MB" << "REVIEW BEFORE SHIPPING 2 0 0"
             << "PASS PASS NEXT";
         QTest::newRow("application without entitlements or metadata, a warning")
             << bare << app + "2" << "Bundle Identifier: Not found; Build: Not found; Minimum macOS: Not declared"

@@ -7,6 +7,7 @@
 #include <QByteArray>
 
 // True when the object table is sound, no value lies deeper than maximumDepth
-// containers (the root is at depth 0), no container holds itself, and the
-// tree the references spell out has no more values than the file has bytes.
+// containers (the root is at depth 0), no container holds itself, the tree
+// the references spell out has no more values than the file has bytes, and
+// no text reached from the root holds a NUL or, in UTF-16, a lone surrogate.
 bool binaryPropertyListWithinLimits(const QByteArray &bytes, int maximumDepth);

@@ -1,7 +1,7 @@
-#include "engine/property_list.h"
+#include "proplist/property_list.h"
 
-#include "engine/binary_property_list_scan.h"
-#include "engine/xml_property_list.h"
+#include "proplist/binary_property_list_scan.h"
+#include "proplist/xml_property_list.h"
 
 #include <QDateTime>
 #include <QVariantList>

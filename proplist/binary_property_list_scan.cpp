@@ -1,4 +1,4 @@
-#include "engine/binary_property_list_scan.h"
+#include "proplist/binary_property_list_scan.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -43,26 +43,25 @@ public:
     std::uint64_t top() const { return m_top; }
 
     // Where the references of a container begin and how many there are; an
-    // empty list for any other object, nothing when the object is malformed.
+    // empty list for any other object, nothing when the object is malformed
+    // or is a string no reader should be handed (see soundString).
     std::optional<std::pair<std::uint64_t, std::uint64_t>> references(std::uint64_t object) const
     {
         const std::uint64_t at = bigEndian(m_bytes, m_offsets + object * m_offsetWidth, m_offsetWidth);
         if (at < kHeaderSize || at >= m_offsets)
             return std::nullopt;
-        const std::uint8_t marker = std::uint8_t(m_bytes[qsizetype(at)]);
-        const int kind = marker >> 4; // 0xA array, 0xC set, 0xD dictionary (keys, then values)
-        if (kind != 0xA && kind != 0xC && kind != 0xD)
+        const int kind = std::uint8_t(m_bytes[qsizetype(at)]) >> 4;
+        // 0x5 ASCII text, 0x6 UTF-16 text, 0xA array, 0xC set, 0xD dictionary (keys, then values)
+        if (kind != 0x5 && kind != 0x6 && kind != 0xA && kind != 0xC && kind != 0xD)
             return std::pair<std::uint64_t, std::uint64_t>{0, 0};
-        std::uint64_t entries = marker & 0xF;
-        std::uint64_t first = at + 1;
-        if (entries == 0xF) { // the count follows as an integer object
-            if (first >= m_offsets || (std::uint8_t(m_bytes[qsizetype(first)]) >> 4) != 0x1)
+        const std::optional<std::pair<std::uint64_t, std::uint64_t>> sized = sizedObject(at);
+        if (!sized)
+            return std::nullopt;
+        auto [first, entries] = *sized;
+        if (kind == 0x5 || kind == 0x6) {
+            if (!soundString(first, entries, kind == 0x6))
                 return std::nullopt;
-            const int width = 1 << (std::uint8_t(m_bytes[qsizetype(first)]) & 0xF);
-            if (width > 8 || first + 1 + width > m_offsets)
-                return std::nullopt;
-            entries = bigEndian(m_bytes, first + 1, width);
-            first += 1 + width;
+            return std::pair<std::uint64_t, std::uint64_t>{0, 0};
         }
         if (kind == 0xD)
             entries = entries > UINT64_MAX / 2 ? UINT64_MAX : entries * 2;
@@ -78,6 +77,47 @@ public:
 
 private:
     explicit ObjectTable(const QByteArray &bytes) : m_bytes(bytes) {}
+
+    // Where an object's content begins and its count (in its marker's low
+    // nibble, or after it as an integer object when that nibble is 0xF).
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> sizedObject(std::uint64_t at) const
+    {
+        std::uint64_t count = std::uint8_t(m_bytes[qsizetype(at)]) & 0xF;
+        std::uint64_t first = at + 1;
+        if (count == 0xF) {
+            if (first >= m_offsets || (std::uint8_t(m_bytes[qsizetype(first)]) >> 4) != 0x1)
+                return std::nullopt;
+            const int width = 1 << (std::uint8_t(m_bytes[qsizetype(first)]) & 0xF);
+            if (width > 8 || first + 1 + width > m_offsets)
+                return std::nullopt;
+            count = bigEndian(m_bytes, first + 1, width);
+            first += 1 + width;
+        }
+        return std::pair<std::uint64_t, std::uint64_t>{first, count};
+    }
+
+    // Text libplist can take: inside the object area, without a NUL (which
+    // trips an assertion in its UTF-16 conversion and cuts C strings short)
+    // and, in UTF-16, without a surrogate that lacks its partner.
+    bool soundString(std::uint64_t first, std::uint64_t count, bool utf16) const
+    {
+        const std::uint64_t unit = utf16 ? 2 : 1;
+        if (count > (m_offsets - first) / unit)
+            return false;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const std::uint64_t code = bigEndian(m_bytes, first + i * unit, int(unit));
+            if (code == 0)
+                return false;
+            if (!utf16 || code < 0xD800 || code > 0xDFFF)
+                continue;
+            const bool paired = code < 0xDC00 && i + 1 < count
+                && (bigEndian(m_bytes, first + (i + 1) * unit, 2) & 0xFC00) == 0xDC00;
+            if (!paired)
+                return false;
+            ++i;
+        }
+        return true;
+    }
 
     const QByteArray &m_bytes;
     int m_offsetWidth = 0;

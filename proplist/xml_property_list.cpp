@@ -1,4 +1,4 @@
-#include "engine/xml_property_list.h"
+#include "proplist/xml_property_list.h"
 
 #include <QBuffer>
 #include <QDateTime>
