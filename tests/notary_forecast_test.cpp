@@ -7,11 +7,11 @@
 #include "codesig/binary_facts.h"
 #include "codesig/notary_forecast.h"
 #include "report/evidence_json.h"
-#include "report/forecast_json.h"
 #include "report/junit_report.h"
 
 #include <QDir>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -396,21 +396,21 @@ void NotaryForecastTest::documents()
     NotaryForecast forecast;
     forecast.issues << ForecastIssue{"error", "A.app/Contents/MacOS/A", kNotSigned, "arm64", "Sign it."}
                     << ForecastIssue{"warning", "A.app", "Part of it could not be read.", "", "Make it readable."};
-    QCOMPARE(QJsonDocument(forecastJson(forecast)).toJson(QJsonDocument::Compact),
-             QByteArray(R"({"issues":[{"architecture":"arm64","fix":"Sign it.","message":"The binary is not signed.","path":"A.app/Contents/MacOS/A","severity":"error"},)"
-                        R"({"architecture":null,"fix":"Make it readable.","message":"Part of it could not be read.","path":"A.app","severity":"warning"}],"status":"Invalid"})"));
     RunEvidence run;
     CheckedPackage package;
     package.result.url = QUrl::fromLocalFile(QStringLiteral("/dist/A.app"));
     package.forecast = forecast;
     run.packages << package;
+    const auto evidence = [&run] { return QJsonDocument::fromJson(evidenceJson(run)).object(); };
+    QCOMPARE(QJsonDocument(evidence()["packages"][0]["notaryForecast"].toObject()).toJson(QJsonDocument::Compact),
+             QByteArray(R"({"issues":[{"architecture":"arm64","fix":"Sign it.","message":"The binary is not signed.","path":"A.app/Contents/MacOS/A","severity":"error"},)"
+                        R"({"architecture":null,"fix":"Make it readable.","message":"Part of it could not be read.","path":"A.app","severity":"warning"}],"status":"Invalid"})"));
     const QByteArray xml = junitXml(run);
     QVERIFY2(xml.contains(R"(<testsuite name="Notary forecast: A.app" tests="2" failures="1" errors="0")"), xml.constData());
     QVERIFY2(xml.contains(R"(<testcase classname="NOTARY FORECAST" name="A.app/Contents/MacOS/A (arm64): The binary is not signed.">)"), xml.constData());
     QVERIFY2(xml.contains(R"(<failure message="The binary is not signed. Fix: Sign it." type="FAIL">)"), xml.constData());
-    QVERIFY(evidenceJsonObject(run)["packages"][0]["notaryForecast"]["status"].toString() == QLatin1String("Invalid"));
     run.packages[0].forecast.reset();
-    QVERIFY(!evidenceJsonObject(run)["packages"][0].toObject().contains(QLatin1String("notaryForecast")));
+    QVERIFY(!evidence()["packages"][0].toObject().contains(QLatin1String("notaryForecast")));
 }
 
 QTEST_GUILESS_MAIN(NotaryForecastTest)
