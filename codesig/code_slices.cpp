@@ -55,7 +55,9 @@ void readItemSlices(CodeItem &item, ByteView file, const SlotSubjects &subjects,
             slice.kind = SignatureKind::other;
             slice.failures << QStringLiteral("the signature lies outside the file");
         } else if (superBlob) {
-            const SignatureCheck check = checkSignature(machOSlice.bytes, *superBlob, subjects);
+            // The code is what lies before the signature, as verification reads it.
+            const SignatureCheck check =
+                checkSignature(*machOSlice.bytes.sub(0, machOSlice.signature->offset), *superBlob, subjects);
             describeSignature(slice, check);
             sealBound = sealBound && check.sealBound;
         }

@@ -84,6 +84,7 @@ void describe(SliceSignature &slice, const EmbeddedSignature &signature, bool ev
     // A shift the page check refuses (over 30) reports no page size rather than a wrapped one.
     slice.pageSize = best.pages.pageShift && best.pages.pageShift <= 30 ? 1 << best.pages.pageShift : 0;
     slice.cdHashes = everyDirectoryBound ? truncatedHashes(signature) : QList<QByteArray>{best.cdHash.left(20)};
+    slice.hashTypes.clear();
     for (const CodeDirectory &directory : signature.directories) {
         if (everyDirectoryBound || &directory == &best)
             slice.hashTypes << directory.kind.name;
