@@ -56,6 +56,8 @@ private slots:
         // The result arrived behind the live screen; the header is still laid out for it.
         QQuickItem *badge = harness.item(QStringLiteral("verdictBadge"));
         QVERIFY(badge->parentItem()->width() > badge->implicitWidth());
+        // The suite replays recorded answers, and the results say so.
+        QVERIFY(harness.item(QStringLiteral("recordedAnswersNotice"))->isVisible());
 
         QVERIFY(checkAnother->isVisible());
         QTest::mouseClick(harness.window(), Qt::LeftButton, {}, WindowHarness::centreOf(checkAnother).toPoint());

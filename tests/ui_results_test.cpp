@@ -173,6 +173,9 @@ private slots:
             QCOMPARE(textOf(row, "checkDetail"), "The code is signed.\nBy Jane Doe.");
         }
         QTEST(badges.join(' '), "badges");
+        // The window's own tools replay recorded answers exactly when the run asks for it.
+        const QList<QQuickItem *> notices = m_results->findChildren<QQuickItem *>("recordedAnswersNotice");
+        QCOMPARE(!notices.isEmpty() && notices.first()->isVisible(), qgetenv("VERISTAMP_REPLAY_RECORDS") == "1");
     }
 
     // "h" a warning this host could not decide, "w" a real one, "p" a pass, "f" a failure.

@@ -40,6 +40,20 @@ Item {
                 inspection: root.inspection // qmllint disable unqualified
             }
 
+            Text {
+                objectName: "recordedAnswersNotice"
+                visible: root.viewState.answersRecorded // qmllint disable unqualified
+                Layout.fillWidth: true
+                text: "Recorded answers: these findings replay answers recorded inside the package, "
+                      + "switched on for a test or demonstration. They are not a judgement of the package."
+                wrapMode: Text.Wrap
+                color: Theme.white(0.86)
+                font.pixelSize: 12
+                font.weight: Font.Medium
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+
             EvidenceCard {
                 objectName: "evidenceCard"
                 Layout.fillWidth: true

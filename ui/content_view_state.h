@@ -29,6 +29,9 @@ class ContentViewState : public QObject {
     Q_PROPERTY(bool isTargeted READ isTargeted WRITE setIsTargeted NOTIFY isTargetedChanged)
     Q_PROPERTY(bool isInspecting READ isInspecting NOTIFY isInspectingChanged)
     Q_PROPERTY(bool hasInspection READ hasInspection NOTIFY inspectionChanged)
+    // The run's tools replayed answers recorded inside the package (a test or
+    // demonstration run); the results screen says so.
+    Q_PROPERTY(bool answersRecorded READ answersRecorded NOTIFY inspectionChanged)
     Q_PROPERTY(InspectionView *inspection READ inspectionView CONSTANT)
     Q_PROPERTY(QString inspectionTargetName READ inspectionTargetName NOTIFY inspectionTargetNameChanged)
     Q_PROPERTY(bool inspectionTargetIsDiskImage READ inspectionTargetIsDiskImage NOTIFY inspectionTargetKindChanged)
@@ -56,6 +59,7 @@ public:
     bool isTargeted() const;
     void setIsTargeted(bool targeted);
     bool isInspecting() const;
+    bool answersRecorded() const { return m_tools.limits.replaysRecordedAnswers; }
     bool hasInspection() const;
     const std::optional<InspectionResult> &inspection() const;
     InspectionView *inspectionView() const;
