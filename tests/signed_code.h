@@ -57,30 +57,30 @@ struct Directory {
 };
 
 // A version 0x20400 CodeDirectory over code.
-inline QByteArray codeDirectory(const QByteArray &code, const Directory &spec)
+inline QByteArray codeDirectory(const QByteArray &code, const Directory &directory)
 {
-    const quint32 limit = spec.codeLimit.value_or(quint32(code.size()));
-    const quint32 slotCount = spec.codeSlots.value_or((limit + 4095) / 4096);
-    const int specials = spec.special.isEmpty() ? 0 : spec.special.lastKey();
-    const QByteArray identifier = spec.identifier + '\0';
+    const quint32 limit = directory.codeLimit.value_or(quint32(code.size()));
+    const quint32 slotCount = directory.codeSlots.value_or((limit + 4095) / 4096);
+    const int specials = directory.special.isEmpty() ? 0 : directory.special.lastKey();
+    const QByteArray identifier = directory.identifier + '\0';
     QByteArray hashes;
     for (int slot = specials; slot >= 1; --slot)
-        hashes += spec.special.contains(slot) ? digest(spec.hashType, spec.special[slot])
-                                              : QByteArray(digest(spec.hashType, {}).size(), '\0');
+        hashes += directory.special.contains(slot) ? digest(directory.hashType, directory.special[slot])
+                                              : QByteArray(digest(directory.hashType, {}).size(), '\0');
     const quint32 hashOffset = quint32(88 + identifier.size() + hashes.size());
     for (quint32 page = 0; page < slotCount; ++page)
-        hashes += digest(spec.hashType, code.mid(qsizetype(page) * 4096, std::min<qint64>(4096, qint64(limit) - page * 4096)));
+        hashes += digest(directory.hashType, code.mid(qsizetype(page) * 4096, std::min<qint64>(4096, qint64(limit) - page * 4096)));
     QByteArray cd(88, '\0');
     putBe32(cd, 0, 0xfade0c02);
     putBe32(cd, 8, 0x20400);
-    putBe32(cd, 12, spec.flags);
+    putBe32(cd, 12, directory.flags);
     putBe32(cd, 16, hashOffset);
     putBe32(cd, 20, 88);
     putBe32(cd, 24, quint32(specials));
     putBe32(cd, 28, slotCount);
     putBe32(cd, 32, limit);
-    cd[36] = char(digest(spec.hashType, {}).size());
-    cd[37] = char(spec.hashType);
+    cd[36] = char(digest(directory.hashType, {}).size());
+    cd[37] = char(directory.hashType);
     cd[39] = 12;
     cd += identifier + hashes;
     putBe32(cd, 4, quint32(cd.size()));
@@ -184,13 +184,13 @@ inline QByteArray universal(const QList<std::pair<QByteArray, quint32>> &slices)
 // An image of data, signed ad hoc after it, ending in a 512-byte "koly"
 // trailer whose rep-specific slot is bound with the signature length zeroed;
 // more blobs (a stapled ticket) follow the CMS blob.
-inline QByteArray diskImage(const QByteArray &data, Directory spec, const QList<Blob> &more = {})
+inline QByteArray diskImage(const QByteArray &data, Directory directory, const QList<Blob> &more = {})
 {
     QByteArray trailer(512, '\0');
     trailer.replace(0, 4, "koly");
     qToBigEndian<quint64>(quint64(data.size()), trailer.data() + 296);
-    spec.special[6] = trailer;
-    const QByteArray signature = superBlob(QList<Blob>{{0, codeDirectory(data, spec)}, {0x10000, emptyCms()}} + more);
+    directory.special[6] = trailer;
+    const QByteArray signature = superBlob(QList<Blob>{{0, codeDirectory(data, directory)}, {0x10000, emptyCms()}} + more);
     qToBigEndian<quint64>(quint64(signature.size()), trailer.data() + 304);
     return data + signature + trailer;
 }
@@ -220,8 +220,9 @@ inline Issued issue(const char *commonName, const Issued *issuer, const QStringL
     X509_set_pubkey(certificate, made.key.get());
     X509V3_CTX context;
     X509V3_set_ctx(&context, signer, certificate, nullptr, nullptr, 0);
-    for (const QString &spec : extensions) {
-        const QByteArray name = spec.section('=', 0, 0).toLatin1(), value = spec.section('=', 1).toLatin1();
+    for (const QString &extensionText : extensions) {
+        const QByteArray name = extensionText.section(QLatin1Char('='), 0, 0).toLatin1();
+        const QByteArray value = extensionText.section(QLatin1Char('='), 1).toLatin1();
         X509_EXTENSION *extension = X509V3_EXT_nconf(nullptr, &context, name.constData(), value.constData());
         X509_add_ext(certificate, extension, -1);
         X509_EXTENSION_free(extension);
