@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Peak resident memory of veristamp-check against one tool output of SIZE MiB
-# (default 50), for each place such an output can come from and each output
+# (default 15: the stand-ins refuse a record file over 16 MiB), for each place
+# such an output can come from and each output
 # format (default all three), measured with /usr/bin/time (GNU -v on Linux, -l
 # on macOS). The goal: under 4 x SIZE plus a fixed base, in every format.
 # Uses the stand-in tools (replaying the packages' records), so it is for hosts
 # that have them (not macOS).
-#   bench/cli_peak_memory.sh [build-dir] [SIZE] [FORMATS]   e.g. ... build 50 "json junit"
+#   bench/cli_peak_memory.sh [build-dir] [SIZE] [FORMATS]   e.g. ... build 15 "json junit"
 set -euo pipefail
 build="${1:-build}"
-size="${2:-50}"
+size="${2:-15}"
 formats="${3:-text json junit}"
 export VERISTAMP_REPLAY_RECORDS=1
 check="$build/bin/veristamp-check"
@@ -22,11 +23,11 @@ big_output() {
     head -c "$((size * 1024 * 1024))" || true # yes ends by SIGPIPE
 }
 
-# About SIZE MiB of signed entitlements: a dictionary of that many keys.
+# About SIZE MiB of signed entitlements: a dictionary of 52-byte lines.
 big_entitlements() {
   echo '<?xml version="1.0" encoding="UTF-8"?>'
   echo '<plist version="1.0"><dict>'
-  awk -v n="$((size * 1024 * 1024 / 48))" 'BEGIN { for (i = 0; i < n; i++) printf "<key>com.example.entitlement.%09d</key><true/>\n", i }'
+  awk -v n="$((size * 1024 * 1024 / 52))" 'BEGIN { for (i = 0; i < n; i++) printf "<key>com.example.entitlement.%09d</key><true/>\n", i }'
   echo '</dict></plist>'
 }
 
