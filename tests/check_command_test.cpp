@@ -76,7 +76,8 @@ private slots:
         QFETCH(QStringList, arguments);
         const ParsedCheckOptions parsed = parseCheckOptions(arguments);
         const CheckOptions o = parsed.options.value_or(CheckOptions{});
-        const QString settings = QStringList{"text", "json", "junit"}.at(int(o.format)) + (o.releaseSet ? " set" : "")
+        const QString format = o.format == CheckFormat::json ? "json" : o.format == CheckFormat::junit ? "junit" : "text";
+        const QString settings = format + (o.releaseSet ? " set" : "")
             + (o.outputDir ? " out=" + *o.outputDir : "") + (o.showHelp ? " help" : "") + (o.showVersion ? " version" : "");
         QTEST(parsed.options ? settings + ": " + o.packages.join(' ') : parsed.error, "outcome");
     }

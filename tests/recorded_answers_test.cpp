@@ -2,8 +2,8 @@
 // only when the run asks for replay, and every check of such a run says so.
 // Without replay the stand-ins read the package's own bytes, records or not.
 
-#include <QDir>
-#include <QDirIterator>
+#include "test_files.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,25 +49,6 @@ Judgement judge(const QString &path, bool replay)
     return judgement;
 }
 
-bool copyFolder(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Hidden);
-    bool copied = QDir().mkpath(to);
-    while (copied && it.hasNext()) {
-        it.next();
-        copied = QFile::copy(it.filePath(), to + QLatin1Char('/') + it.fileName());
-    }
-    return copied;
-}
-
-bool run(const QString &program, const QStringList &arguments, const QString &folder)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 } // namespace
 
 class RecordedAnswersTest : public QObject {
@@ -79,19 +60,12 @@ class RecordedAnswersTest : public QObject {
     // signing, carrying the records of a ready app.
     QString tamperedSignedAppWithRecords()
     {
-        const QString folder = m_scratch.filePath(QStringLiteral("signed"));
-        const QString app = folder + QStringLiteral("/DevSignedApp.app");
-        if (!QDir().mkpath(folder)
-            || !run(QStringLiteral(VERISTAMP_CMAKE),
-                    {QStringLiteral("-E"), QStringLiteral("tar"), QStringLiteral("xf"),
-                     QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip")},
-                    folder))
-            return {};
+        const QString app = unpackSignedApp(m_scratch.filePath(QStringLiteral("signed")));
         QFile nib(app + QStringLiteral("/Contents/Resources/Base.lproj/MainMenu.nib"));
-        if (!nib.open(QIODevice::Append) || nib.write("x") != 1)
+        if (app.isEmpty() || !nib.open(QIODevice::Append) || nib.write("x") != 1)
             return {};
         nib.close();
-        return copyFolder(readyRecords, app + QStringLiteral("/Contents/_ReleaseToolRecords")) ? app : QString();
+        return copyTree(readyRecords, app + QStringLiteral("/Contents/_ReleaseToolRecords")) ? app : QString();
     }
 
 private slots:
