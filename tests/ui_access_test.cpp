@@ -94,19 +94,19 @@ private slots:
         QQuickItem *zone = harness.item("dropZone");
         QTRY_VERIFY(zone->hasActiveFocus());
         QVERIFY(!ringShown(zone)); // focus placed by the program, nothing typed yet
+        const auto tab = [window] {
+            QTest::keyClick(window, Qt::Key_Tab);
+            return focusedName(window);
+        };
 
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "aboutButton");
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "dropZone");
+        QCOMPARE(tab(), "aboutButton");
+        QCOMPARE(tab(), "dropZone");
         QVERIFY(ringShown(zone));
         QTest::keyClick(window, Qt::Key_Return);
         QCOMPARE(harness.state()->inspectionTargetName(), "Example.app");
         QTRY_COMPARE(focusedName(window), "liveCard");
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "aboutButton");
-        QTest::keyClick(window, Qt::Key_Tab); // the card stays in reach
-        QCOMPARE(focusedName(window), "liveCard");
+        QCOMPARE(tab(), "aboutButton");
+        QCOMPARE(tab(), "liveCard"); // the card stays in reach
 
         script.release();
         QTRY_COMPARE(focusedName(window), "verdictBanner");
@@ -118,10 +118,10 @@ private slots:
         // Each Tab stop on the results is scrolled into view; Page Up works from the top bar.
         window->resize(920, 560);
         for (int tabs = 0; tabs < 12; ++tabs) {
-            QTest::keyClick(window, Qt::Key_Tab);
+            const QString name = tab();
             QQuickItem *focused = window->activeFocusItem();
             const QRectF shown = focused->mapRectToScene(QRectF(0, 0, focused->width(), focused->height()));
-            QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(focusedName(window)));
+            QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(name));
         }
         for (int tabs = 0; tabs < 12 && focusedName(window) != "aboutButton"; ++tabs)
             QTest::keyClick(window, Qt::Key_Tab);
@@ -136,8 +136,7 @@ private slots:
         FakeSaveDialogs dialogs;
         dialogs.answer = folder.filePath("report.txt");
         window->findChild<ReleaseReportSaver *>("releaseReportSaver")->setDialogs(&dialogs);
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "saveReportButton");
+        QCOMPARE(tab(), "saveReportButton");
         QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(harness.state()->releaseReportSaved() && QFile::exists(*dialogs.answer));
         QCOMPARE(focusedName(window), "evidenceCard"); // the disabled button cannot keep it
