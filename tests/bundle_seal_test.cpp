@@ -1,15 +1,15 @@
 // A real signed app's resource seal, intact and tampered with; stapled
 // tickets found in bundles and disk images, or not. Nested code is checked
 // for real in nested_code_test.
+#include "test_files.h"
+#include "test_signer.h"
+
 #include "codesig/bundle_layout.h"
 #include "codesig/bundle_seal.h"
 #include "codesig/code_reading.h"
 #include "codesig/seal_rules.h"
 
-#include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 using namespace codesig;
@@ -17,23 +17,6 @@ using namespace codesig;
 namespace {
 const QString kSeal = QStringLiteral("/Contents/_CodeSignature/CodeResources");
 const QByteArray kCode(20, 'c');
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QString extractApp(const QTemporaryDir &dir)
-{
-    QProcess tar;
-    tar.setWorkingDirectory(dir.path());
-    tar.start(VERISTAMP_CMAKE, {"-E", "tar", "xf", VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip"});
-    tar.waitForFinished();
-    return dir.path() + "/DevSignedApp.app";
-}
 } // namespace
 
 class BundleSealTest : public QObject {
@@ -84,20 +67,18 @@ void BundleSealTest::seal()
     QFETCH(QString, change);
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
-    const QString app = extractApp(dir);
+    const QString app = unpackSignedApp(dir.path());
     const QStringList words = change.split(' ');
     const QString target = app + '/' + words.value(1);
     if (words[0] == "write")
-        write(target, change.section(' ', 2).isEmpty() ? "changed" : change.section(' ', 2).toUtf8());
+        QVERIFY(writeAll(target, change.section(' ', 2).isEmpty() ? "changed" : change.section(' ', 2).toUtf8()));
     if (words[0] == "remove")
         QVERIFY(QFile::remove(target));
     if (words[0] == "link")
         QVERIFY(QFile::remove(target) && QFile::link(words[2], target));
-    QFile sealFile(app + kSeal);
-    const QByteArray seal = sealFile.open(QIODevice::ReadOnly) ? sealFile.readAll() : QByteArray();
     const BundleLayoutReading layout = readBundleLayout(app);
     QVERIFY(layout.layout);
-    QCOMPARE(verifyBundleSeal(*layout.layout, seal, {}), expected.replaceInStrings("@", app));
+    QCOMPARE(verifyBundleSeal(*layout.layout, readAll(app + kSeal), {}), expected.replaceInStrings("@", app));
 }
 
 // A seal's rules are POSIX extended expressions matched against the whole name.
@@ -130,7 +111,7 @@ void BundleSealTest::ruleMatch()
 
 void BundleSealTest::ticket_data()
 {
-    QTest::addColumn<QString>("package"); // "bundle", "image" (synthesised) or the name of a real image
+    QTest::addColumn<QString>("package"); // "bundle", "image" (signed by the test) or the name of a real image
     QTest::addColumn<QByteArray>("ticket"); // what is stapled; empty for nothing
     QTest::addColumn<bool>("present");
     QTest::addColumn<bool>("namesCode");
@@ -149,20 +130,12 @@ void BundleSealTest::ticket()
     QString path = VERISTAMP_REAL_ARTIFACTS "/" + package;
     if (package == "bundle") {
         path = dir.path() + "/X.app";
-        write(path + "/Contents/_CodeSignature/CodeResources", "seal");
+        QVERIFY(writeAll(path + "/Contents/_CodeSignature/CodeResources", "seal"));
         if (!ticket.isEmpty())
-            write(path + "/Contents/CodeResources", ticket);
+            QVERIFY(writeAll(path + "/Contents/CodeResources", ticket));
     } else if (package == "image") {
         path = dir.path() + "/x.dmg";
-        QByteArray image(20, '\0'), trailer(512, '\0'); // image data, then the signature at 20
-        for (quint32 field : {0xfade0cc0u, quint32(20 + ticket.size()), 1u, 0x10002u, 20u}) {
-            field = qToBigEndian(field);
-            image.append(reinterpret_cast<const char *>(&field), 4);
-        }
-        trailer.replace(0, 4, "koly");
-        qToBigEndian<quint64>(20, trailer.data() + 296);
-        qToBigEndian<quint64>(20 + ticket.size(), trailer.data() + 304);
-        write(path, image + ticket + trailer);
+        QVERIFY(writeAll(path, signer::diskImage(QByteArray(20, '\0'), {}, {{0x10002, ticket}})));
     }
     CodeReading code;
     code.slices.push_back(SliceSignature{});

@@ -1,11 +1,16 @@
-// The size of a package: what its file system allocates, counted once.
+// The size of a package: what its file system allocates, counted once,
+// wherever a link to it leads and however deep it goes.
+
+#include "test_files.h"
 
 #include "engine/byte_size.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +31,21 @@ bool writeFile(const QString &path, qint64 bytes)
 }
 
 qint64 measure(const QString &path) { return measureByteSize(QUrl::fromLocalFile(path)); }
+
+// What the folders nestFolders() made below `folder` allocate, walked through descriptors.
+qint64 nestedAllocation(const QString &folder)
+{
+    qint64 total = 0;
+    struct stat info {};
+    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    for (int child; fd >= 0 && (child = ::openat(fd, "d", O_RDONLY | O_DIRECTORY)) >= 0; fd = child) {
+        ::close(fd);
+        total += ::fstat(child, &info) == 0 ? qint64(info.st_blocks) * 512 : 0;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return total;
+}
 
 } // namespace
 
@@ -65,6 +85,32 @@ private slots:
         QVERIFY(measure(sparse) < 64 * kMiB);
         QCOMPARE(measure("/nonexistent/veristamp/Example.app"), 0);
         QCOMPARE(measureByteSize(QUrl("https://example.com/Example.dmg")), 0);
+    }
+
+    void packageThroughALinkIsMeasuredWhereItPoints()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath("Real.app/Contents")));
+        QVERIFY(QFile::link(dir.filePath("Real.app"), dir.filePath("Link.app")));
+        QCOMPARE(measure(dir.filePath("Link.app")), allocated(dir.filePath("Real.app")) + allocated(dir.filePath("Real.app/Contents")));
+    }
+
+    // 20,000 folders deep, on a thread of 4 MiB of stack.
+    void deepBundleIsMeasuredOnASmallStack()
+    {
+        QTemporaryDir dir;
+        const QString app = dir.filePath("Deep.app");
+        QVERIFY(QDir().mkpath(app) && nestFolders(app, 20000));
+        const qint64 expected = allocated(app) + nestedAllocation(app);
+        qint64 measured = -1;
+        QThread *thread = QThread::create([&] { measured = measure(app); });
+        thread->setStackSize(4 << 20);
+        thread->start();
+        const bool finished = thread->wait();
+        delete thread;
+        removeNested(app); // the paths are too long for QTemporaryDir
+        QVERIFY(finished);
+        QCOMPARE(measured, expected);
     }
 };
 

@@ -3,6 +3,8 @@
 // through, an interruption leaves nothing behind, an unusable temporary
 // folder is named, and control characters are shown instead of obeyed.
 
+#include "test_files.h"
+
 #include "cli/stage_echo.h"
 #include "engine/release_tools.h"
 
@@ -17,9 +19,7 @@
 #include <QXmlStreamReader>
 
 #include <csignal>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -74,63 +74,6 @@ QStringList filesUnder(const QString &folder)
     return files;
 }
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
-}
-
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// A copy of a fixture app, its files only (the fixtures hold no links).
-bool copyApp(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString copy = to + file.mid(from.size());
-        if (!QDir().mkpath(QFileInfo(copy).path()) || !QFile::copy(file, copy))
-            return false;
-    }
-    return true;
-}
-
-// `depth` folders named "d", each in the one before, below `folder`; made and
-// removed through descriptors, since the whole path is far longer than PATH_MAX.
-bool nestFolders(const QString &folder, int depth)
-{
-    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    for (int i = 0; i < depth && fd >= 0; ++i) {
-        const int child = ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY) : -1;
-        ::close(fd);
-        fd = child;
-    }
-    return fd >= 0 && ::close(fd) == 0;
-}
-
-void removeNested(const QString &folder)
-{
-    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    int depth = 0;
-    for (int child; fd >= 0 && (child = ::openat(fd, "d", O_RDONLY | O_DIRECTORY)) >= 0; ++depth) {
-        ::close(fd);
-        fd = child;
-    }
-    for (; fd >= 0 && depth > 0; --depth) {
-        const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
-        ::close(fd);
-        fd = parent;
-        if (fd >= 0)
-            ::unlinkat(fd, "d", AT_REMOVEDIR);
-    }
-    if (fd >= 0)
-        ::close(fd);
-}
-
 // Whether the output is a whole document of its format.
 bool wellFormed(const QString &format, const QByteArray &out)
 {
@@ -166,27 +109,27 @@ private slots:
         QFETCH(QString, planted);
         const QDir folder(m_scratch.filePath(planted));
         const QString outside = m_scratch.filePath(planted + QStringLiteral(".outside"));
-        QVERIFY(folder.mkpath(QStringLiteral(".")) && write(outside, "precious"));
+        QVERIFY(folder.mkpath(QStringLiteral(".")) && writeAll(outside, "precious"));
         QStringList names; // this minute's name and the next, whichever the run takes
         for (int minute : {0, 1}) {
             names << QStringLiteral("Ready-Veristamp-%1.txt")
                          .arg(QDateTime::currentDateTime().addSecs(60 * minute).toString("yyyy-MM-dd-HHmm"));
             const QString at = folder.filePath(names.last());
-            QVERIFY(planted == "file" ? write(at, "earlier") : planted == "link" ? QFile::link(outside, at)
+            QVERIFY(planted == "file" ? writeAll(at, "earlier") : planted == "link" ? QFile::link(outside, at)
                                                                                  : folder.mkdir(names.last()));
         }
         const CheckRun run = check({"--output-dir", folder.path(), ready}, m_temp.path());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(contentOf(outside), QByteArray("precious"));
+        QCOMPARE(readAll(outside), QByteArray("precious"));
         QStringList entries = folder.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
         for (const QString &name : names) {
             const QFileInfo info(folder.filePath(name));
-            QVERIFY(planted == "file" ? contentOf(info.filePath()) == "earlier"
+            QVERIFY(planted == "file" ? readAll(info.filePath()) == "earlier"
                                       : planted == "link" ? info.isSymLink() : info.isDir());
             entries.removeOne(name);
         }
         QCOMPARE(entries.size(), 1); // the new report, and no staging file beside it
-        QCOMPARE(contentOf(folder.filePath(entries.first())), run.out);
+        QCOMPARE(readAll(folder.filePath(entries.first())), run.out);
     }
 
     void twoInstancesInTheSameMinuteLoseNothing()
@@ -201,7 +144,7 @@ private slots:
         const QStringList files = filesUnder(folder);
         QCOMPARE(files.size(), 24);
         for (const QString &file : files)
-            QVERIFY2(contentOf(file).endsWith(reportEnd), qPrintable(file));
+            QVERIFY2(readAll(file).endsWith(reportEnd), qPrintable(file));
     }
 
     void aNameTooLongIsShortenedKeepingItsTag()
@@ -244,7 +187,7 @@ private slots:
         QFETCH(QString, temporaryFolder);
         QFETCH(QString, messageEnd);
         QFile::link(m_scratch.filePath("nothing"), m_scratch.filePath("Gone.app"));
-        QVERIFY(write(m_scratch.filePath("plain"), "x"));
+        QVERIFY(writeAll(m_scratch.filePath("plain"), "x"));
         QDir(m_scratch.path()).mkdir("locked", QFile::ReadOwner | QFile::ExeOwner);
         if (messageEnd.endsWith("Permission denied") && ::geteuid() == 0)
             QSKIP("root writes into any folder");
@@ -276,7 +219,7 @@ private slots:
                 return QFileInfo::exists(temporary.filePath("veristamp-volumes/AttachWaits/Read Me.txt"));
             const QStringList files = filesUnder(temporary.path());
             return std::any_of(files.begin(), files.end(),
-                               [](const QString &file) { return contentOf(file).startsWith("Waiting for"); });
+                               [](const QString &file) { return readAll(file).startsWith("Waiting for"); });
         };
         QTRY_VERIFY_WITH_TIMEOUT(waiting(), 60000);
         ::kill(pid_t(process.processId()), signal);
@@ -309,10 +252,10 @@ private slots:
             ~Nested() { removeNested(folder); }
         } nested{app + "/Contents/Resources/deep"};
         if (package == "deep") {
-            QVERIFY(copyApp(ready, app) && QDir().mkpath(app + "/Contents/Resources/deep"));
+            QVERIFY(copyTree(ready, app) && QDir().mkpath(app + "/Contents/Resources/deep"));
             QVERIFY(nestFolders(app + "/Contents/Resources/deep", 13'000));
         } else {
-            QVERIFY(copyApp(ready, app));
+            QVERIFY(copyTree(ready, app));
             QVERIFY(::rename(QFile::encodeName(app).constData(), latin1Name.constData()) == 0);
         }
         // The name reaches the program as its bytes, through the shell's
@@ -378,7 +321,7 @@ private slots:
         const QString records = app + "/Contents/_ReleaseToolRecords/";
         QVERIFY(QDir().mkpath(records));
         static const char output[] = "ok\0hidden\x1b]0;owned\x07\n";
-        QVERIFY(write(records + "C1.status", "1") && write(records + "C1.stderr", QByteArray(output, sizeof output - 1)));
+        QVERIFY(writeAll(records + "C1.status", "1") && writeAll(records + "C1.stderr", QByteArray(output, sizeof output - 1)));
         const QString folder = m_scratch.filePath("controls");
         const CheckRun run = check({"--output-dir", folder, app}, m_temp.path());
         QCOMPARE(run.exitCode, 2);
@@ -390,7 +333,7 @@ private slots:
         const QStringList files = QDir(folder).entryList(QDir::Files);
         QCOMPARE(files.size(), 1);
         QVERIFY2(files.first().startsWith("Bad-[31m-Name-Veristamp-"), qPrintable(files.first()));
-        QCOMPARE(contentOf(QDir(folder).filePath(files.first())), run.out);
+        QCOMPARE(readAll(QDir(folder).filePath(files.first())), run.out);
         QCOMPARE(stageLine("A\x1b[2J.app", "Code\rsignature", LiveStageStatus::pass),
                  "A\uFFFD[2J.app: Code\uFFFDsignature: PASS");
     }

@@ -1,5 +1,10 @@
 // veristamp-check: its command line, and the program run as a process on
-// fixture packages through the stand-in tools.
+// fixture packages through the stand-in tools. A package never vouches for
+// itself: answers recorded inside it are replayed only when the run asks for
+// replay, and every check of such a run says so; without replay the
+// stand-ins read the package's own bytes, records or not.
+
+#include "test_files.h"
 
 #include "cli/check_options.h"
 #include "engine/package_inspection.h"
@@ -10,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,9 +24,15 @@ namespace {
 
 struct CheckRun { int exitCode = -1; QString out, err; };
 
-CheckRun check(const QStringList &arguments)
+CheckRun check(const QStringList &arguments, bool replay = true)
 {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (replay)
+        environment.insert(QStringLiteral("VERISTAMP_REPLAY_RECORDS"), QStringLiteral("1"));
+    else
+        environment.remove(QStringLiteral("VERISTAMP_REPLAY_RECORDS"));
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VERISTAMP_CHECK_PROGRAM), arguments);
     if (!process.waitForFinished(120000))
         return {};
@@ -39,6 +51,16 @@ QString windowReport(const QString &relative)
     const PackageKind kind = relative.endsWith(".dmg") ? PackageKind::diskImage : PackageKind::application;
     return undated(releaseReportText(
         inspectPackage(QUrl::fromLocalFile(fixture(relative)), kind, releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))))));
+}
+
+// Every decidedBy of a package's checks and of its packaged app's.
+QSet<QString> decidersOf(const QJsonObject &package)
+{
+    QSet<QString> found;
+    for (const QJsonArray &checks : {package["checks"].toArray(), package["packagedApp"]["checks"].toArray()})
+        for (const QJsonValue &check : checks)
+            found << check["decidedBy"].toString();
+    return found;
 }
 
 } // namespace
@@ -76,7 +98,8 @@ private slots:
         QFETCH(QStringList, arguments);
         const ParsedCheckOptions parsed = parseCheckOptions(arguments);
         const CheckOptions o = parsed.options.value_or(CheckOptions{});
-        const QString settings = QStringList{"text", "json", "junit"}.at(int(o.format)) + (o.releaseSet ? " set" : "")
+        const QString format = o.format == CheckFormat::json ? "json" : o.format == CheckFormat::junit ? "junit" : "text";
+        const QString settings = format + (o.releaseSet ? " set" : "")
             + (o.outputDir ? " out=" + *o.outputDir : "") + (o.showHelp ? " help" : "") + (o.showVersion ? " version" : "");
         QTEST(parsed.options ? settings + ": " + o.packages.join(' ') : parsed.error, "outcome");
     }
@@ -158,6 +181,48 @@ private slots:
             QVERIFY(report.open(QIODevice::ReadOnly));
             QCOMPARE(QString::fromUtf8(report.readAll()).count(packageMark), 1);
         }
+    }
+
+    void aPackageNeverVouchesForItself_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("replay");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QStringList>("deciders"); // those a check may name
+
+        // A Developer ID app made on a Mac, one of its resources changed after signing, carrying a ready app's records.
+        const QString tampered = unpackSignedApp(m_temp.filePath(QStringLiteral("signed")));
+        QFile nib(tampered + QStringLiteral("/Contents/Resources/Base.lproj/MainMenu.nib"));
+        QVERIFY(!tampered.isEmpty() && nib.open(QIODevice::Append) && nib.write("x") == 1);
+        nib.close();
+        QVERIFY(copyTree(fixture("apps/Ready.app/Contents/_ReleaseToolRecords"), tampered + "/Contents/_ReleaseToolRecords"));
+        const QStringList fromBytes{QStringLiteral("notOnThisHost"), QStringLiteral("packageBytes")};
+        const QStringList recorded{QStringLiteral("recordedAnswers")};
+        QTest::newRow("unsigned script app, records of a ready app")
+            << fixture("apps/Ready.app") << false << 2 << "DO NOT SHIP" << fromBytes;
+        QTest::newRow("tar image, unsigned app, both with records")
+            << fixture("dmgs/Notarized.dmg") << false << 2 << "DO NOT SHIP" << fromBytes;
+        QTest::newRow("Developer ID app, resource changed, records added") << tampered << false << 2 << "DO NOT SHIP" << fromBytes;
+        QTest::newRow("replay asked for: the records answer, and every check says so")
+            << fixture("apps/Ready.app") << true << 0 << "READY TO SHIP" << recorded;
+        QTest::newRow("replay asked for: an image and its app")
+            << fixture("dmgs/Notarized.dmg") << true << 0 << "READY TO SHIP" << recorded;
+    }
+    // Deciders may be a subset of those allowed (an app without host questions), but never one outside them.
+    void aPackageNeverVouchesForItself()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, replay);
+        QFETCH(QStringList, deciders);
+        const CheckRun run = check({"--format", "json", path}, replay);
+        const QJsonObject package = QJsonDocument::fromJson(run.out.toUtf8())["packages"][0].toObject();
+        QTEST(package["verdict"].toString(), "verdict");
+        QTEST(run.exitCode, "exitCode");
+        const QSet<QString> named = decidersOf(package);
+        QVERIFY2(!named.isEmpty(), "no checks");
+        for (const QString &decider : named)
+            QVERIFY2(deciders.contains(decider), qPrintable(decider));
     }
 
     // A folder below a regular file cannot be made or written, whoever runs the test.

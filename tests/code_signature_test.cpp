@@ -2,11 +2,10 @@
 // Developer ID universal command-line tool), copies of it changed after
 // signing, and hostile bytes.
 
-#include "codesig/code_reading.h"
+#include "test_files.h"
+#include "test_signer.h"
 
-#include <openssl/cms.h>
-#include <openssl/evp.h>
-#include <openssl/x509.h>
+#include "codesig/code_reading.h"
 
 #include <QProcess>
 #include <QtEndian>
@@ -20,90 +19,14 @@ namespace {
 const QStringList developerIdChain = {QStringLiteral("Developer ID Certification Authority"),
                                       QStringLiteral("Apple Root CA")};
 
-QByteArray readAll(const QString &path)
+// The app's executable signed again by a self-made "Developer ID" certificate, in the room Apple's signature took.
+QByteArray signedByForeignCertificate(const QByteArray &macho)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-// Fields of the test's own copies; zero past the end, where a hostile row may leave them.
-quint32 be32(const QByteArray &bytes, qsizetype at)
-{
-    return qFromBigEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
-}
-
-quint32 le32(const QByteArray &bytes, qsizetype at)
-{
-    return qFromLittleEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
-}
-
-void putBe32(QByteArray &bytes, qsizetype at, quint32 value)
-{
-    qToBigEndian(value, bytes.data() + at);
-}
-
-// Where the signature of the app's thin arm64 executable lies (LC_CODE_SIGNATURE).
-qsizetype signatureOffset(const QByteArray &macho)
-{
-    qsizetype at = 32;
-    for (quint32 i = 0; i < le32(macho, 16); ++i) {
-        if (le32(macho, at) == 0x1d)
-            return le32(macho, at + 8);
-        at += std::max<quint32>(le32(macho, at + 4), 8);
-    }
-    return -1;
-}
-
-// The SuperBlob index entry's offset for a blob type.
-qsizetype blobOffset(const QByteArray &macho, quint32 type)
-{
-    const qsizetype blob = signatureOffset(macho);
-    for (quint32 i = 0; i < be32(macho, blob + 8); ++i)
-        if (be32(macho, blob + 12 + i * 8) == type)
-            return blob + be32(macho, blob + 16 + i * 8);
-    return -1;
-}
-
-// A self-made "Developer ID" certificate's CMS signature over the primary
-// CodeDirectory, put where Apple's was.
-bool resignWithForeignCertificate(QByteArray &macho)
-{
-    EVP_PKEY *key = EVP_RSA_gen(2048);
-    X509 *certificate = X509_new();
-    X509_NAME *name = X509_get_subject_name(certificate);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
-                               reinterpret_cast<const unsigned char *>("Developer ID Application: Test (TEAMID1234)"), -1, -1, 0);
-    X509_NAME_add_entry_by_txt(name, "OU", MBSTRING_UTF8, reinterpret_cast<const unsigned char *>("TEAMID1234"), -1, -1, 0);
-    X509_set_issuer_name(certificate, name);
-    X509_gmtime_adj(X509_getm_notBefore(certificate), -86400);
-    X509_gmtime_adj(X509_getm_notAfter(certificate), 86400L * 365);
-    X509_set_pubkey(certificate, key);
-    X509_sign(certificate, key, EVP_sha256());
-    const qsizetype directory = blobOffset(macho, 0);
-    BIO *content = BIO_new_mem_buf(macho.constData() + directory, int(be32(macho, directory + 4)));
-    CMS_ContentInfo *cms = CMS_sign(certificate, key, nullptr, content, CMS_DETACHED | CMS_BINARY | CMS_NOSMIMECAP);
-    unsigned char *der = nullptr;
-    const int length = cms ? i2d_CMS_ContentInfo(cms, &der) : -1;
-    const qsizetype wrapper = blobOffset(macho, 0x10000);
-    const qsizetype end = wrapper + 8 + length;
-    const bool fits = length > 0 && end <= macho.size();
-    if (fits) {
-        putBe32(macho, wrapper + 4, quint32(8 + length));
-        macho.replace(wrapper + 8, length, QByteArray(reinterpret_cast<const char *>(der), length));
-        putBe32(macho, signatureOffset(macho) + 4, quint32(end - signatureOffset(macho)));
-    }
-    OPENSSL_free(der);
-    CMS_ContentInfo_free(cms);
-    BIO_free(content);
-    X509_free(certificate);
-    EVP_PKEY_free(key);
-    return fits;
+    QList<signer::Blob> blobs = signer::blobsOf(macho.mid(signer::signatureOffset(macho)));
+    for (signer::Blob &blob : blobs)
+        if (blob.type == 0x10000)
+            blob.bytes = signer::cmsBlob(signer::foreignCms(blobs.first().bytes));
+    return signer::withBlobs(macho, blobs);
 }
 
 } // namespace
@@ -113,17 +36,8 @@ class CodeSignatureTest : public QObject {
 
     QTemporaryDir m_root;
 
-    // A fresh copy of DevSignedApp.app, extracted from the zip as its author made it.
-    QString extractApp(const QString &name)
-    {
-        const QString folder = m_root.filePath(name);
-        QDir().mkpath(folder);
-        QProcess tar;
-        tar.setWorkingDirectory(folder);
-        tar.start(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip")});
-        tar.waitForFinished();
-        return folder + QStringLiteral("/DevSignedApp.app");
-    }
+    // A fresh copy of DevSignedApp.app, as its author made it.
+    QString extractApp(const QString &name) { return unpackSignedApp(m_root.filePath(name)); }
 
 private slots:
     void developerIdAppReadsAsSigned()
@@ -187,8 +101,6 @@ private slots:
             "invalid resource directory (directory or signature have been modified)", "In architecture: arm64"};
         QTest::newRow("seal removed") << "seal removed" << QStringList{
             "code has no resources but signature indicates they must be present", "In architecture: arm64"};
-        QTest::newRow("bytes appended") << "bytes appended" << QStringList{
-            "main executable failed strict validation", "data follows the code signature"};
         QTest::newRow("foreign certificate") << "foreign certificate" << QStringList{
             "the signature's certificate chain does not reach an Apple root certificate", "In architecture: arm64"};
     }
@@ -201,9 +113,7 @@ private slots:
         const QString executable = app + QStringLiteral("/Contents/MacOS/SignedApp");
         const QString seal = app + QStringLiteral("/Contents/_CodeSignature/CodeResources");
         QByteArray macho = readAll(executable);
-        if (change == QLatin1String("bytes appended")) {
-            macho.append("appended");
-        } else if (change == QLatin1String("code page")) {
+        if (change == QLatin1String("code page")) {
             macho[0x3000] = char(macho[0x3000] ^ 0x01);
         } else if (change == QLatin1String("Info.plist")) {
             QVERIFY(writeAll(app + "/Contents/Info.plist",
@@ -213,7 +123,7 @@ private slots:
         } else if (change == QLatin1String("seal removed")) {
             QVERIFY(QFile::remove(seal));
         } else {
-            QVERIFY(resignWithForeignCertificate(macho));
+            macho = signedByForeignCertificate(macho);
         }
         QVERIFY(writeAll(executable, macho));
         QCOMPARE(readCode(app).failures, failures);
@@ -225,9 +135,9 @@ private slots:
         QTest::addColumn<QString>("headline");
         const QString app = extractApp(QStringLiteral("hostile"));
         const QByteArray macho = readAll(app + QStringLiteral("/Contents/MacOS/SignedApp"));
-        const qsizetype signature = signatureOffset(macho);
-        const qsizetype directory = blobOffset(macho, 0);
-        const auto patched = [&](qsizetype at, quint32 value) { QByteArray copy = macho; putBe32(copy, at, value); return copy; };
+        const qsizetype signature = signer::signatureOffset(macho);
+        const qsizetype directory = signer::blobOffset(macho, 0);
+        const auto patched = [&](qsizetype at, quint32 value) { QByteArray copy = macho; signer::putBe32(copy, at, value); return copy; };
         const QString damaged = "main executable failed strict validation";
         const QString modified = "invalid signature (code or signature have been modified)";
         QByteArray fat = QByteArray::fromHex("cafebabe00000001" "0100000c00000000" "0000100000ffffff" "0000000e");

@@ -1,5 +1,8 @@
-// The live run: the stage change rule, the pacing on a hand-moved clock, and
-// a run that outlives its window or the whole application.
+// The live run: the stage change rule, the pacing on a hand-moved clock, the
+// intake of dropped packages into a window's state, and a run that outlives
+// its window or the whole application.
+
+#include "stage_letters.h"
 
 #include "live/inspection_worker.h"
 #include "live/stage_pacer.h"
@@ -16,17 +19,13 @@ using namespace std::chrono;
 
 namespace {
 
-// Stage statuses as letters: p pending, a active, P pass, W warning, F fail.
-const QByteArray statusLetters = "paPWF";
-
 QString letters(const QList<LiveInspectionStage> &stages)
 {
     QString text;
-    for (const LiveInspectionStage &stage : stages) text += QLatin1Char(statusLetters[int(stage.status)]);
+    for (const LiveInspectionStage &stage : stages)
+        text += letterOf(stage.status);
     return text;
 }
-
-LiveStageStatus statusOf(QChar letter) { return LiveStageStatus(statusLetters.indexOf(char(letter.toLatin1()))); }
 
 // A disk image whose volume mounts (at a folder that holds nothing), held at the attach.
 ToolScript heldImageTools()
@@ -98,8 +97,8 @@ private slots:
         QFETCH(QString, change);
         QList<LiveInspectionStage> stages;
         for (QChar letter : before)
-            stages.append({QUuid::createUuid(), QStringLiteral("Stage"), statusOf(letter)});
-        QTEST(letters(updateLiveStage(stages, change.chopped(1).toInt(), statusOf(change.back()))), "after");
+            stages.append({QUuid::createUuid(), QStringLiteral("Stage"), stageStatusOf(letter)});
+        QTEST(letters(updateLiveStage(stages, change.chopped(1).toInt(), stageStatusOf(change.back()))), "after");
     }
 
     // Script: "2W" the inspection reports stage 2 as warning, "+5" it works 5 s on, "R" it returns.
@@ -129,7 +128,7 @@ private slots:
         QStringList changes;
         const auto now = [&clock] { return QString::number(duration<double>(clock.now()).count(), 'f', 2); };
         connect(&pacer, &StagePacer::stageChanged, this, [&](int index, LiveStageStatus status) {
-            changes << now() + ' ' + QString::number(index) + QLatin1Char(statusLetters[int(status)]);
+            changes << now() + ' ' + QString::number(index) + letterOf(status);
         });
         connect(&pacer, &StagePacer::resultReady, this, [&] { changes << now() + " result"; });
         for (const QString &step : script.split(' ')) {
@@ -138,7 +137,7 @@ private slots:
             else if (step == "R")
                 pacer.inspectionFinished({});
             else
-                pacer.stageFinished(step.chopped(1).toInt(), statusOf(step.back()));
+                pacer.stageFinished(step.chopped(1).toInt(), stageStatusOf(step.back()));
         }
         clock.advanceTo(hours(1));
         QTEST(changes.join(", "), "changes");
@@ -167,7 +166,7 @@ private slots:
         QStringList changes;
         const auto now = [&clock] { return QString::number(duration<double>(clock.now()).count(), 'f', 2); };
         connect(&pacer, &StagePacer::stageChanged, this, [&](int index, LiveStageStatus status) {
-            changes << now() + ' ' + QString::number(index) + QLatin1Char(statusLetters[int(status)]);
+            changes << now() + ' ' + QString::number(index) + letterOf(status);
             clock.callAfter(milliseconds(frameDelay), &pacer, [&pacer] { pacer.stagesShown(); });
         });
         connect(&pacer, &StagePacer::resultReady, this, [&] { changes << now() + " result"; });
@@ -177,6 +176,35 @@ private slots:
         pacer.inspectionFinished({});
         clock.advanceTo(hours(1));
         QTEST(changes.join(", "), "changes");
+    }
+
+    // An empty URL is dropped silently and a second drop while the first runs
+    // is ignored; a new package clears the last result and its saved report;
+    // "Check Another App or DMG" clears everything of the run but the target's kind.
+    void dropsRunsAndResets()
+    {
+        ManualClock clock(true); // tools that answer at once, a clock that never waits: a run ends as it starts
+        ContentViewState state;
+        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Shell::DataResult{0, {}, {}}; }});
+        state.setPacingClock(&clock);
+        state.receiveDroppedUrl(QUrl());
+        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/First.app"));
+        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/Second.dmg"));
+        QVERIFY(!state.isInspecting()); // handed over later
+        QTRY_VERIFY(state.hasInspection());
+        QCOMPARE(state.inspectionTargetName(), QStringLiteral("First.app"));
+
+        state.setReleaseReportSaved(true);
+        state.beginInspection(QUrl::fromLocalFile("/B/Example.dmg"));
+        QVERIFY(!state.hasInspection() && !state.releaseReportSaved() && state.isInspecting());
+        QTRY_VERIFY(state.hasInspection());
+        state.setReleaseReportSaved(true);
+        state.checkAnother();
+        QCOMPARE(state.screen(), ContentViewState::Screen::landing);
+        QVERIFY(!state.hasInspection() && !state.isInspecting() && !state.releaseReportSaved());
+        QVERIFY(state.inspectionTargetName().isEmpty() && state.liveStages()->rowCount() == 0);
+        QVERIFY(state.inspectionTargetIsDiskImage());
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
     }
 
     // The window goes while the inspection waits at the attach: the image is

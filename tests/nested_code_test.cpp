@@ -2,12 +2,12 @@
 // services, plug-ins, helpers and login items, dylibs, each checked in its
 // own right through the real reader; bundles signed ad hoc in a temporary
 // folder, and the real Sparkle app from a UDIF image made on a Mac.
-#include "adhoc_signer.h"
+#include "test_files.h"
+#include "test_signer.h"
 
 #include "codesig/code_reading.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,36 +19,22 @@ const QString kSealed = QStringLiteral("a sealed resource is missing or invalid"
 const QString kModified = QStringLiteral("invalid signature (code or signature have been modified)");
 const QString kFramework = QStringLiteral("Contents/Frameworks/F.framework");
 
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // An app with one of every kind of nested code, signed inside out.
 QString signedApp(const QString &root)
 {
-    using adhoc::Layout;
+    using signer::Layout;
     const QString app = root + QStringLiteral("/A.app");
     const QString contents = app + QStringLiteral("/Contents/");
-    const adhoc::Bundle top = adhoc::makeBundle(app, Layout::contents, QStringLiteral("A"));
-    const adhoc::Bundle framework = adhoc::makeBundle(app + u'/' + kFramework, Layout::framework, QStringLiteral("F"));
-    adhoc::makeBundle(framework.contentRoot() + QStringLiteral("/Helpers/G.app"), Layout::contents, QStringLiteral("G"));
-    adhoc::makeBundle(contents + QStringLiteral("XPCServices/X.xpc"), Layout::contents, QStringLiteral("X"));
-    adhoc::makeBundle(contents + QStringLiteral("PlugIns/P.appex"), Layout::contents, QStringLiteral("P"));
-    adhoc::makeBundle(contents + QStringLiteral("PlugIns/B.bundle"), Layout::contents, QStringLiteral("B"));
-    adhoc::makeBundle(contents + QStringLiteral("Library/LoginItems/L.app"), Layout::contents, QStringLiteral("L"));
-    adhoc::makeBundle(contents + QStringLiteral("Helpers/H.app"), Layout::contents, QStringLiteral("H"));
-    write(contents + QStringLiteral("Frameworks/libD.dylib"), "a library");
-    adhoc::signBundle(top);
+    const signer::Bundle top = signer::makeBundle(app, Layout::contents, QStringLiteral("A"));
+    const signer::Bundle framework = signer::makeBundle(app + u'/' + kFramework, Layout::framework, QStringLiteral("F"));
+    signer::makeBundle(framework.contentRoot() + QStringLiteral("/Helpers/G.app"), Layout::contents, QStringLiteral("G"));
+    signer::makeBundle(contents + QStringLiteral("XPCServices/X.xpc"), Layout::contents, QStringLiteral("X"));
+    signer::makeBundle(contents + QStringLiteral("PlugIns/P.appex"), Layout::contents, QStringLiteral("P"));
+    signer::makeBundle(contents + QStringLiteral("PlugIns/B.bundle"), Layout::contents, QStringLiteral("B"));
+    signer::makeBundle(contents + QStringLiteral("Library/LoginItems/L.app"), Layout::contents, QStringLiteral("L"));
+    signer::makeBundle(contents + QStringLiteral("Helpers/H.app"), Layout::contents, QStringLiteral("H"));
+    writeAll(contents + QStringLiteral("Frameworks/libD.dylib"), "a library");
+    signer::signBundle(top);
     return app;
 }
 
@@ -61,31 +47,20 @@ void change(const QString &app, const QString &what)
     if (verb == u"flip") {
         QByteArray bytes = readAll(path);
         bytes[1000] = char(bytes[1000] ^ 1); // a code page's padding
-        write(path, bytes);
+        QVERIFY(writeAll(path, bytes));
     } else if (verb == u"write" || verb == u"append") {
-        write(path, (verb == u"append" ? readAll(path) : QByteArray()) + "\n");
+        QVERIFY(writeAll(path, (verb == u"append" ? readAll(path) : QByteArray()) + "\n"));
     } else if (verb == u"remove" || verb == u"link") {
         const QFileInfo info(path);
         QVERIFY(info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path));
         QVERIFY(verb == u"remove" || QFile::link(words[2], path));
     } else if (verb == u"unsign") {
-        adhoc::writeMachO(path, "no signature", QString());
+        signer::writeMachO(path, "no signature", QString());
     } else if (verb == u"resign") {
-        const adhoc::Bundle bundle = adhoc::existingBundle(path, QFileInfo(path).completeBaseName());
-        write(bundle.contentRoot() + QStringLiteral("/Resources/r2.txt"), "new");
-        adhoc::signBundle(bundle);
+        const signer::Bundle bundle = signer::existingBundle(path, QFileInfo(path).completeBaseName());
+        QVERIFY(writeAll(bundle.contentRoot() + QStringLiteral("/Resources/r2.txt"), "new"));
+        signer::signBundle(bundle);
     }
-}
-
-// The real app's layout, unpacked from its UDIF image with 7zz as the stand-in hdiutil does.
-QString realSparkleApp(const QString &root)
-{
-    QProcess sevenZip;
-    sevenZip.start(QStringLiteral("7zz"), {QStringLiteral("x"), QStringLiteral("-y"), QStringLiteral("-o") + root,
-                                            QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg")});
-    if (!sevenZip.waitForFinished(120000) || sevenZip.exitCode() != 0)
-        return QString();
-    return root + QStringLiteral("/Sparkle Test App/SparkleTestCodeSignApp.app");
 }
 
 } // namespace
@@ -183,12 +158,12 @@ void NestedCodeTest::signingChoices()
     QFETCH(bool, secondVersionSeal);
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
-    const adhoc::Bundle bundle = adhoc::makeBundle(dir.filePath(framework ? "F.framework" : "A.app"),
-                                                   framework ? adhoc::Layout::framework : adhoc::Layout::contents, "F");
-    adhoc::SignOptions options;
+    const signer::Bundle bundle = signer::makeBundle(dir.filePath(framework ? "F.framework" : "A.app"),
+                                                   framework ? signer::Layout::framework : signer::Layout::contents, "F");
+    signer::SignOptions options;
     options.bindInfoPlist = bindInfoPlist;
     options.secondVersionSeal = secondVersionSeal;
-    adhoc::signBundle(bundle, options);
+    signer::signBundle(bundle, options);
     QCOMPARE(readCode(bundle.path).failures, expected);
 }
 
@@ -213,25 +188,26 @@ void NestedCodeTest::realSparkle()
     QFETCH(QString, read);
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
-    const QString app = realSparkleApp(dir.path());
-    if (app.isEmpty())
+    const QString volume = unpackSparkleImage(dir.path());
+    if (volume.isEmpty())
         QSKIP("7zz (7-Zip) is not installed");
-    const adhoc::Bundle framework =
-        adhoc::existingBundle(app + QStringLiteral("/Contents/Frameworks/Sparkle.framework"), QStringLiteral("Sparkle"));
+    const QString app = volume + QStringLiteral("/SparkleTestCodeSignApp.app");
+    const signer::Bundle framework =
+        signer::existingBundle(app + QStringLiteral("/Contents/Frameworks/Sparkle.framework"), QStringLiteral("Sparkle"));
     const QString helper = framework.contentRoot() + QStringLiteral("/Resources/Autoupdate.app");
     const QByteArray unsignedHelper = readAll(helper + QStringLiteral("/Contents/MacOS/Autoupdate"));
     if (signing == u"helper left unsigned") {
-        adhoc::SignOptions sealHelper;
+        signer::SignOptions sealHelper;
         sealHelper.alsoNested = QStringList{QStringLiteral("Resources/Autoupdate.app")};
-        adhoc::signBundle(framework, sealHelper);
-        adhoc::SignOptions shallow;
+        signer::signBundle(framework, sealHelper);
+        signer::SignOptions shallow;
         shallow.deep = false;
-        adhoc::signBundle(adhoc::existingBundle(app, QStringLiteral("Sparkle Test App")), shallow);
+        signer::signBundle(signer::existingBundle(app, QStringLiteral("Sparkle Test App")), shallow);
         // A later build step copies the helper in again, as it was before signing.
-        write(helper + QStringLiteral("/Contents/MacOS/Autoupdate"), unsignedHelper);
+        QVERIFY(writeAll(helper + QStringLiteral("/Contents/MacOS/Autoupdate"), unsignedHelper));
         QVERIFY(QDir(helper + QStringLiteral("/Contents/_CodeSignature")).removeRecursively());
     } else if (signing == u"inside out") {
-        adhoc::signBundle(adhoc::existingBundle(app, QStringLiteral("Sparkle Test App")));
+        signer::signBundle(signer::existingBundle(app, QStringLiteral("Sparkle Test App")));
     }
     QCOMPARE(readCode(read.isEmpty() ? app : app + u'/' + read).failures, expected.replaceInStrings(QStringLiteral("@"), app));
 }

@@ -2,17 +2,16 @@
 // the unsigned Sparkle app in its image) and changed copies of them, over
 // ad-hoc signed bundles, and over small Mach-O files built here with the load
 // commands a rule reads; then the forecast in the JSON and JUnit documents.
-#include "adhoc_signer.h"
+#include "test_files.h"
+#include "test_signer.h"
 
 #include "codesig/binary_facts.h"
 #include "codesig/notary_forecast.h"
 #include "report/evidence_json.h"
 #include "report/junit_report.h"
 
-#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,64 +26,21 @@ const QString kInvalid = QStringLiteral("The signature of the binary is invalid.
 const QString kNotDeveloperId = QStringLiteral("The binary is not signed with a valid Developer ID certificate.");
 const QString kNoTimestamp = QStringLiteral("The signature does not include a secure timestamp.");
 
-void le32(QByteArray &bytes, quint32 value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.append(char((value >> (8 * i)) & 0xff));
-}
-
-// A load command carrying a string at its end, padded to eight bytes.
-void stringCommand(QByteArray &commands, quint32 kind, const QByteArray &text, int fixedSize)
-{
-    const int size = (fixedSize + int(text.size()) + 1 + 7) / 8 * 8;
-    le32(commands, kind);
-    le32(commands, quint32(size));
-    le32(commands, quint32(fixedSize));
-    for (int field = 12; field < fixedSize; field += 4)
-        le32(commands, 0);
-    commands.append(text);
-    commands.append(QByteArray(size - fixedSize - int(text.size()), '\0'));
-}
-
 // An unsigned thin Mach-O: "x86_64" or "arm64", an executable (2) or dylib (6),
-// versions packed as the loader reads them, libraries and run paths named.
-QByteArray machO(const QString &architecture, quint32 fileType, quint32 minimumOs, quint32 sdk,
-                 const QStringList &libraries, const QStringList &rpaths)
+// built for macOS versions given as text, libraries and run paths named.
+QByteArray machO(const QString &architecture, quint32 fileType, const QString &minimumOs, const QString &sdk,
+                 const QStringList &libraries = {}, const QStringList &rpaths = {})
 {
-    QByteArray commands;
-    for (quint32 field : {0x32u, 24u, 1u, minimumOs, sdk, 0u})
-        le32(commands, field);
+    signer::MachO file;
+    file.payload = QByteArray(64, '\x90');
+    file.fileType = fileType;
+    file.architecture = architecture;
+    file.commands << signer::buildVersionCommand(minimumOs, sdk);
     for (const QString &library : libraries)
-        stringCommand(commands, 0xc, library.toUtf8(), 24);
+        file.commands << signer::loadDylibCommand(library);
     for (const QString &rpath : rpaths)
-        stringCommand(commands, 0x8000001c, rpath.toUtf8(), 12);
-    QByteArray file;
-    const quint32 cpu = architecture == u"x86_64" ? 0x01000007 : 0x0100000c;
-    for (quint32 field : {0xfeedfacfu, cpu, architecture == u"x86_64" ? 3u : 0u, fileType,
-                          quint32(1 + libraries.size() + rpaths.size()), quint32(commands.size()), 0u, 0u})
-        le32(file, field);
-    return file + commands + QByteArray(64, '\x90');
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-bool run(const QString &program, const QStringList &arguments, const QString &folder)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-quint32 packed(const QString &version)
-{
-    return parseVersion(version).value_or(0);
+        file.commands << signer::runPathCommand(rpath);
+    return signer::machO(file);
 }
 
 // "key=value" words of a row's recipe.
@@ -103,19 +59,19 @@ QString builtApp(const QString &root, const QStringList &words)
 {
     const QString app = root + QStringLiteral("/A.app");
     const QString declared = option(words, QStringLiteral("declared"));
-    write(app + QStringLiteral("/Contents/Info.plist"),
-          QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
-                         "<key>CFBundleExecutable</key><string>A</string>%1</dict></plist>")
-              .arg(declared.isEmpty() ? QString() : QStringLiteral("<key>LSMinimumSystemVersion</key><string>%1</string>").arg(declared))
-              .toUtf8());
+    writeAll(app + QStringLiteral("/Contents/Info.plist"),
+             QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+                            "<key>CFBundleExecutable</key><string>A</string>%1</dict></plist>")
+                 .arg(declared.isEmpty() ? QString() : QStringLiteral("<key>LSMinimumSystemVersion</key><string>%1</string>").arg(declared))
+                 .toUtf8());
     const QString lib = option(words, QStringLiteral("lib"));
     const QString rpath = option(words, QStringLiteral("rpath"));
-    write(app + QStringLiteral("/Contents/MacOS/A"),
-          machO(QStringLiteral("arm64"), 2, packed(option(words, QStringLiteral("minos"))), packed(option(words, QStringLiteral("sdk"))),
-                lib.isEmpty() ? QStringList() : lib.split(u','), rpath.isEmpty() ? QStringList() : QStringList{rpath}));
+    writeAll(app + QStringLiteral("/Contents/MacOS/A"),
+             machO(QStringLiteral("arm64"), 2, option(words, QStringLiteral("minos")), option(words, QStringLiteral("sdk")),
+                   lib.isEmpty() ? QStringList() : lib.split(u','), rpath.isEmpty() ? QStringList() : QStringList{rpath}));
     const QString has = option(words, QStringLiteral("has"));
     if (!has.isEmpty())
-        write(app + u'/' + has, machO(QStringLiteral("arm64"), 6, packed(QStringLiteral("11.0")), packed(QStringLiteral("14.0")), {}, {}));
+        writeAll(app + u'/' + has, machO(QStringLiteral("arm64"), 6, "11.0", "14.0"));
     return app;
 }
 
@@ -123,10 +79,10 @@ QString builtApp(const QString &root, const QStringList &words)
 QString adhocApp(const QString &root)
 {
     const QString app = root + QStringLiteral("/A.app");
-    const adhoc::Bundle top = adhoc::makeBundle(app, adhoc::Layout::contents, QStringLiteral("A"));
-    adhoc::makeBundle(app + QStringLiteral("/Contents/Frameworks/F.framework"), adhoc::Layout::framework, QStringLiteral("F"));
-    adhoc::writeMachO(app + QStringLiteral("/Contents/Frameworks/libD.dylib"), "library", QStringLiteral("test.D"));
-    adhoc::signBundle(top);
+    const signer::Bundle top = signer::makeBundle(app, signer::Layout::contents, QStringLiteral("A"));
+    signer::makeBundle(app + QStringLiteral("/Contents/Frameworks/F.framework"), signer::Layout::framework, QStringLiteral("F"));
+    signer::writeMachO(app + QStringLiteral("/Contents/Frameworks/libD.dylib"), "library", QStringLiteral("test.D"));
+    signer::signBundle(top);
     return app;
 }
 
@@ -140,31 +96,29 @@ Package preparedPackage(const QString &folder, const QStringList &words)
 {
     Package package;
     if (words[0] == u"dev") {
-        if (!run(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip"}, folder))
-            return {};
-        package = {folder + QStringLiteral("/DevSignedApp.app"), QStringLiteral("DevSignedApp.app")};
+        package = {unpackSignedApp(folder), QStringLiteral("DevSignedApp.app")};
     } else if (words[0] == u"sparkle") {
-        if (!run(QStringLiteral("7zz"), {"x", "-y", "-o" + folder, VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg"}, folder))
-            return {};
-        package = {folder + QStringLiteral("/Sparkle Test App"), QStringLiteral("SparkleTestCodeSignApp.dmg")};
+        package = {unpackSparkleImage(folder), QStringLiteral("SparkleTestCodeSignApp.dmg")};
     } else if (words[0] == u"adhoc") {
         package = {adhocApp(folder), QStringLiteral("A.app")};
     } else {
         package = {builtApp(folder, words), QStringLiteral("A.app")};
     }
+    if (package.root.isEmpty())
+        return {};
     if (words.contains(QStringLiteral("resign"))) {
-        const adhoc::Bundle framework =
-            adhoc::existingBundle(package.root + QStringLiteral("/Contents/Frameworks/F.framework"), QStringLiteral("F"));
-        write(framework.contentRoot() + QStringLiteral("/Resources/r2.txt"), "new");
-        adhoc::signBundle(framework);
+        const signer::Bundle framework =
+            signer::existingBundle(package.root + QStringLiteral("/Contents/Frameworks/F.framework"), QStringLiteral("F"));
+        writeAll(framework.contentRoot() + QStringLiteral("/Resources/r2.txt"), "new");
+        signer::signBundle(framework);
     }
     if (words.contains(QStringLiteral("helper")))
-        write(package.root + QStringLiteral("/Contents/Helpers/H"), machO(QStringLiteral("arm64"), 2, 0xb0000, 0xe0000, {}, {}));
+        writeAll(package.root + QStringLiteral("/Contents/Helpers/H"), machO(QStringLiteral("arm64"), 2, "11.0", "14.0"));
     if (words.contains(QStringLiteral("zip"))) {
-        write(folder + QStringLiteral("/zipped/Tor/tor.real"), machO(QStringLiteral("x86_64"), 2, 0xb0000, 0xe0000, {}, {}));
-        write(folder + QStringLiteral("/zipped/Tor/README"), "not code");
-        if (!run(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "cf", package.root + "/Contents/Resources/tor.zip", "--format=zip", "Tor"},
-                 folder + QStringLiteral("/zipped")))
+        writeAll(folder + QStringLiteral("/zipped/Tor/tor.real"), machO(QStringLiteral("x86_64"), 2, "11.0", "14.0"));
+        writeAll(folder + QStringLiteral("/zipped/Tor/README"), "not code");
+        if (!runIn(folder + QStringLiteral("/zipped"), QStringLiteral(VERISTAMP_CMAKE),
+                   {"-E", "tar", "cf", package.root + "/Contents/Resources/tor.zip", "--format=zip", "Tor"}))
             return {};
     }
     return package;
@@ -190,15 +144,20 @@ private slots:
     void documents();
 };
 
+// "error <architecture> <path>: <message>" for each message.
+static QStringList errors(const QString &where, const QStringList &messages)
+{
+    QStringList lines;
+    for (const QString &message : messages)
+        lines << "error " + where + ": " + message;
+    return lines;
+}
+
 // What the service lists for unsigned code, as its published logs show: no
 // signature, so no timestamp either, and for an executable no runtime flag.
-static QStringList unsignedCode(const QString &architecture, const QString &path, bool executable)
+static QStringList unsignedCode(const QString &where, bool executable)
 {
-    const QString where = QStringLiteral("error %1 %2: ").arg(architecture, path);
-    QStringList lines{where + kNotSigned, where + kNoTimestamp};
-    if (executable)
-        lines << where + kNoRuntime;
-    return lines;
+    return errors(where, QStringList{kNotSigned, kNoTimestamp} + (executable ? QStringList{kNoRuntime} : QStringList()));
 }
 
 void NotaryForecastTest::forecast_data()
@@ -210,7 +169,7 @@ void NotaryForecastTest::forecast_data()
     const QString sparkle = "SparkleTestCodeSignApp.dmg/SparkleTestCodeSignApp.app/Contents/";
     const QString framework = sparkle + "Frameworks/Sparkle.framework/Versions/A/";
     const QString a = "A.app/Contents/MacOS/A: ";
-    const QStringList unsignedA = unsignedCode("arm64", "A.app/Contents/MacOS/A", true);
+    const QStringList unsignedA = unsignedCode("arm64 A.app/Contents/MacOS/A", true);
     QTest::newRow("Developer ID, timestamped, no hardened runtime") << "dev" << "2023-06-01" << QStringList{devError + kNoRuntime};
     QTest::newRow("its certificate about to expire")
         << "dev" << "2026-01-20"
@@ -220,30 +179,21 @@ void NotaryForecastTest::forecast_data()
         << QStringList{devError + kNoRuntime, "warning arm64 " + kDev + ": The Developer ID certificate that signed this code expired on 2026-02-08."};
     QTest::newRow("an unsigned helper added after signing")
         << "dev helper" << "2023-06-01"
-        << unsignedCode("arm64", "DevSignedApp.app/Contents/Helpers/H", true) + QStringList{devError + kInvalid};
+        << unsignedCode("arm64 DevSignedApp.app/Contents/Helpers/H", true) + QStringList{devError + kInvalid};
     QTest::newRow("unsigned code in a zip added after signing")
         << "dev zip" << "2023-06-01"
-        << QStringList{devError + kInvalid} + unsignedCode("x86_64", "DevSignedApp.app/Contents/Resources/tor.zip/Tor/tor.real", true);
+        << QStringList{devError + kInvalid} + unsignedCode("x86_64 DevSignedApp.app/Contents/Resources/tor.zip/Tor/tor.real", true);
     QTest::newRow("unsigned app, framework and helper app in an image")
         << "sparkle" << "2023-06-01"
-        << unsignedCode("x86_64", framework + "Resources/Autoupdate.app/Contents/MacOS/Autoupdate", true)
-               + unsignedCode("x86_64", framework + "Sparkle", false)
-               + unsignedCode("x86_64", sparkle + "MacOS/Sparkle Test App", true);
+        << unsignedCode("x86_64 " + framework + "Resources/Autoupdate.app/Contents/MacOS/Autoupdate", true)
+               + unsignedCode("x86_64 " + framework + "Sparkle", false)
+               + unsignedCode("x86_64 " + sparkle + "MacOS/Sparkle Test App", true);
+    const QStringList adhocNested = errors("arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F", {kNotDeveloperId, kNoTimestamp, kNoRuntime})
+                                    + errors("arm64 A.app/Contents/Frameworks/libD.dylib", {kNotDeveloperId, kNoTimestamp});
     QTest::newRow("ad hoc, inside out")
-        << "adhoc" << "2023-06-01"
-        << QStringList{"error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNotDeveloperId,
-                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoTimestamp,
-                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoRuntime,
-                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNotDeveloperId,
-                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNoTimestamp,
-                       "error arm64 " + a + kNotDeveloperId, "error arm64 " + a + kNoTimestamp, "error arm64 " + a + kNoRuntime};
+        << "adhoc" << "2023-06-01" << adhocNested + errors("arm64 A.app/Contents/MacOS/A", {kNotDeveloperId, kNoTimestamp, kNoRuntime});
     QTest::newRow("framework signed again after the app")
-        << "adhoc resign" << "2023-06-01"
-        << QStringList{"error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNotDeveloperId,
-                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoTimestamp,
-                       "error arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F: " + kNoRuntime,
-                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNotDeveloperId,
-                       "error arm64 A.app/Contents/Frameworks/libD.dylib: " + kNoTimestamp, "error arm64 " + a + kInvalid};
+        << "adhoc resign" << "2023-06-01" << adhocNested + errors("arm64 A.app/Contents/MacOS/A", {kInvalid});
     QTest::newRow("SDK older than 10.9")
         << "built minos=10.6 sdk=10.8" << "2023-06-01"
         << unsignedA + QStringList{"error arm64 " + a + "The binary uses an SDK older than the 10.9 SDK."};
@@ -258,7 +208,7 @@ void NotaryForecastTest::forecast_data()
         << unsignedA + QStringList{missing.arg("@rpath/L.framework/Versions/A/L")};
     QTest::newRow("run path library present")
         << "built minos=11.0 sdk=14.0 lib=@rpath/L.framework/Versions/A/L rpath=@executable_path/../Frameworks has=Contents/Frameworks/L.framework/Versions/A/L"
-        << "2023-06-01" << unsignedCode("arm64", "A.app/Contents/Frameworks/L.framework/Versions/A/L", false) + unsignedA;
+        << "2023-06-01" << unsignedCode("arm64 A.app/Contents/Frameworks/L.framework/Versions/A/L", false) + unsignedA;
     QTest::newRow("run path the system's") << "built minos=11.0 sdk=14.0 lib=@rpath/libswiftCore.dylib rpath=/usr/lib/swift" << "2023-06-01"
                                            << unsignedA;
     QTest::newRow("no run path at all") << "built minos=11.0 sdk=14.0 lib=@rpath/L.dylib" << "2023-06-01"
@@ -268,7 +218,7 @@ void NotaryForecastTest::forecast_data()
         << unsignedA + QStringList{missing.arg("@loader_path/../Frameworks/L.dylib")};
     QTest::newRow("executable path library present")
         << "built minos=11.0 sdk=14.0 lib=@executable_path/../Frameworks/L.dylib has=Contents/Frameworks/L.dylib" << "2023-06-01"
-        << unsignedCode("arm64", "A.app/Contents/Frameworks/L.dylib", false) + unsignedA;
+        << unsignedCode("arm64 A.app/Contents/Frameworks/L.dylib", false) + unsignedA;
 }
 
 void NotaryForecastTest::forecast()

@@ -1,6 +1,8 @@
 // The rules that read tool output (excerpts of published transcripts, every
-// newline character the rules split at), the signed entitlements, and the
-// names taken from a package's location.
+// newline character the rules split at), the signed entitlements whatever
+// the tool printed, and the names taken from a package's location.
+
+#include "hostile_inputs.h"
 
 #include "engine/entitlements.h"
 #include "engine/inspection_records.h"
@@ -21,13 +23,10 @@ const QString kDeveloperIdDisplay = QStringLiteral(
 
 const QString kFallback = QStringLiteral("The tool gave no reason.");
 
-QString plistOf(const QString &body)
+QByteArray dictionary(const QByteArray &entries, const QByteArray &declaration = "<?xml version=\"1.0\"?>")
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n" + body + "\n</plist>\n";
+    return declaration + "\n<plist version=\"1.0\"><dict>" + entries + "</dict></plist>\n";
 }
-
-QString dictOf(const QString &entries) { return plistOf("<dict>\n" + entries + "</dict>"); }
 
 } // namespace
 
@@ -37,9 +36,7 @@ class ReadingRulesTest : public QObject {
 private slots:
     // One text read by one rule: "combined" joins standard output and error
     // (given as out|err), "detail" condenses it, "authorities" lists the signing
-    // authorities (joined by |), "plist" takes out the property list,
-    // "entitlements" gives a readable dictionary's enabled risky keys, or
-    // "unreadable" (hostile outputs: hostile_package_test).
+    // authorities (joined by |), "plist" takes out the property list.
     void readsToolOutput_data()
     {
         QTest::addColumn<QString>("rule");
@@ -75,45 +72,56 @@ private slots:
         row("plist", "bare plist element", "Executable=/x\n<plist><dict/></plist>", "<plist><dict/></plist>");
         row("plist", "XML header wins over an earlier plist element", "<plist> noise " + xml, xml);
         row("plist", "markers are case-sensitive", "  [Dict] <PLIST> <?XML  ", "[Dict] <PLIST> <?XML");
-        const QString key = "<key>com.apple.security.get-task-allow</key>";
-        row("entitlements", "true", dictOf(key + "<true/>\n"), "com.apple.security.get-task-allow");
-        row("entitlements", "false", dictOf(key + "<false/>\n"), "");
-        row("entitlements", "text true is not a boolean", dictOf(key + "<string>true</string>\n"), "");
-        row("entitlements", "key only inside a nested dictionary", dictOf("<key>n</key><dict>" + key + "<true/></dict>\n"), "");
-        row("entitlements", "root is an array", plistOf("<array><true/></array>"), "unreadable");
-        row("entitlements", "after 8 MiB of other text",
-            dictOf("<key>filler</key><string>" + QString(8 << 20, 'x') + "</string>\n" + key + "<true/>\n"),
-            "com.apple.security.get-task-allow");
     }
     void readsToolOutput()
     {
         QFETCH(QString, rule);
         QFETCH(QString, text);
-        const auto entitlements = [&text] {
-            const SignedEntitlements read = readSignedEntitlements(Shell::DataResult{0, text.toUtf8(), {}});
-            return read.reading == SignedEntitlements::Reading::unreadable ? "unreadable" : read.enabledRiskyKeys.join(' ');
-        };
         const Shell::TextResult outputs{1, text.section('|', 0, 0), text.section('|', 1)};
         QTEST(rule == "combined"      ? combinedOutput(outputs)
               : rule == "detail"      ? condensedDetail(text, kFallback)
               : rule == "authorities" ? signingAuthorities(text).join('|')
-              : rule == "plist"       ? extractEntitlementsPlist(text)
-                                      : entitlements(),
+                                      : extractEntitlementsPlist(text),
               "reading");
     }
 
-    // How the entitlements call ended decides what its silence means: code
-    // with no signature at all has nothing to report; any other failure, or
-    // a write the tool could not finish, is entitlements nobody could read.
-    void entitlementsCallOutcome_data()
+    // The signed entitlements: a dictionary's enabled risky keys ("harmless"
+    // when none), "none" when nothing was signed, "unreadable" for anything
+    // else. How the call ended decides what its silence means: code with no
+    // signature at all has nothing to report; any other failure, or a write
+    // the tool could not finish, is entitlements nobody could read.
+    void signedEntitlements_data()
     {
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
         QTest::addColumn<QString>("reading");
+        const QByteArray taskAllow = "<key>com.apple.security.get-task-allow</key>";
         const QByteArray unsigned_ = "/b/Bare.app: code object is not signed at all\n";
-        QTest::newRow("success, nothing printed") << 0 << QByteArray("Executable=/b/Bare.app/Contents/MacOS/Bare\n")
-                                                  << QByteArray() << "none";
+        const auto row = [](const char *name, const QByteArray &out, const QString &reading) {
+            QTest::newRow(name) << 0 << out << QByteArray() << reading;
+        };
+        row("true", dictionary(taskAllow + "<true/>"), "com.apple.security.get-task-allow");
+        row("false", dictionary(taskAllow + "<false/>"), "harmless");
+        row("text true is not a boolean", dictionary(taskAllow + "<string>true</string>"), "harmless");
+        row("key only inside a nested dictionary", dictionary("<key>n</key><dict>" + taskAllow + "<true/></dict>"), "harmless");
+        row("after 8 MiB of other text",
+            dictionary("<key>filler</key><string>" + QByteArray(8 << 20, 'x') + "</string>" + taskAllow + "<true/>"),
+            "com.apple.security.get-task-allow");
+        row("warning before a dictionary", "warning: Specifying ':' in the path is deprecated\n" + dictionary(taskAllow + "<true/>"),
+            "com.apple.security.get-task-allow");
+        row("root is an array", "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><array><true/></array></plist>", "unreadable");
+        row("ISO-8859-1 with a non-ASCII byte",
+            dictionary("<key>caf\xe9</key><true/>" + taskAllow + "<true/>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"),
+            "unreadable");
+        const QString utf16 = QString::fromUtf8(dictionary(taskAllow + "<true/>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"));
+        row("UTF-16", "\xff\xfe" + QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2), "unreadable");
+        row("binary", binaryPlist({"\xD1\x01\x02", "\x5F\x10\x21" "com.apple.security.get-task-allow", "\x09"}, 1), "unreadable");
+        row("truncated", dictionary(taskAllow + "<true/>").chopped(16), "unreadable");
+        row("nested 200,000 deep", dictionary(taskAllow + "<true/><key>deep</key>" + nestedArrays(200000)), "unreadable");
+        row("NUL in the middle", dictionary(taskAllow + "<true/>" + QByteArray(1, '\0')), "unreadable");
+        row("listing that is no property list", "[Dict]\n\t[Key] com.apple.security.get-task-allow\n", "unreadable");
+        row("only the tool's own lines", "\nExecutable=/A.app/Contents/MacOS/A\n  \n", "none");
         QTest::newRow("not signed at all") << 1 << QByteArray() << unsigned_ << "none";
         QTest::newRow("not signed at all, Executable= on standard output")
             << 1 << QByteArray("Executable=\n") << unsigned_ << "none";
@@ -125,16 +133,19 @@ private slots:
                                                  << "unreadable";
         QTest::newRow("not signed, yet something on standard output") << 1 << QByteArray("<plist/>") << unsigned_
                                                                        << "unreadable";
+        QTest::newRow("call failed after a dictionary") << 1 << dictionary(taskAllow + "<true/>") << QByteArray() << "unreadable";
         QTest::newRow("no output, a failed call") << 1 << QByteArray() << QByteArray() << "unreadable";
     }
-    void entitlementsCallOutcome()
+    void signedEntitlements()
     {
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
         const SignedEntitlements read = readSignedEntitlements(Shell::DataResult{exitCode, out, err});
-        QTEST(QString(read.reading == SignedEntitlements::Reading::none ? "none"
-                      : read.reading == SignedEntitlements::Reading::readable ? "readable" : "unreadable"),
+        QTEST(read.reading == SignedEntitlements::Reading::none         ? QStringLiteral("none")
+              : read.reading == SignedEntitlements::Reading::unreadable ? QStringLiteral("unreadable")
+              : read.enabledRiskyKeys.isEmpty()                         ? QStringLiteral("harmless")
+                                                                        : read.enabledRiskyKeys.join(u' '),
               "reading");
     }
 

@@ -2,37 +2,28 @@
 // every byte before it and nothing follows it, that its file and SuperBlob
 // are laid out once and without overlaps, that it binds every
 // CodeDirectory it reports from, and that its chain is held to its purpose.
-// Hostile rows are made by an ad hoc signer of
-// the test's own and by changing a real Developer ID executable.
+// Hostile rows are made by the test signer and by changing a real
+// Developer ID executable.
 
-#include "signed_code.h"
+#include "test_files.h"
+#include "test_signer.h"
 
 #include "codesig/certificate_chain.h"
 #include "codesig/code_reading.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
-using namespace signedcode;
+#include <openssl/x509.h>
+
+using namespace signer;
 
 namespace {
 
 const QString modified = QStringLiteral("invalid signature (code or signature have been modified)");
 const QString strict = QStringLiteral("main executable failed strict validation");
 const QString arm64 = QStringLiteral("In architecture: arm64");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 Directory directory(int hashType, std::optional<quint32> codeLimit = {}, std::optional<quint32> codeSlots = {})
 {
@@ -53,20 +44,19 @@ QByteArray signedThin(quint32 codeSize, const QList<Directory> &directories, con
 // The real signature with an alternate SHA-384 CodeDirectory of another
 // identifier, and a CMS signature (by a foreign certificate) that lists no
 // CDHashes; the room its signing tool reserved holds the larger SuperBlob.
-QByteArray unboundAlternate(QByteArray macho)
+QByteArray unboundAlternate(const QByteArray &macho)
 {
-    const quint32 offset = le32(macho, signatureCommand(macho) + 8);
+    const qsizetype offset = signatureOffset(macho);
     QList<Blob> blobs = blobsOf(macho.mid(offset));
     const QByteArray cms = foreignCms(blobs.first().bytes);
     for (Blob &blob : blobs)
         if (blob.type == 0x10000)
-            blob.bytes = bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + cms.size())) + cms;
+            blob.bytes = cmsBlob(cms);
     Directory forged = directory(4);
     forged.identifier = "com.zoo.ForgedApp";
     forged.flags = 0;
     blobs.insert(1, Blob{0x1000, codeDirectory(macho.left(offset), forged)});
-    const QByteArray signature = superBlob(blobs);
-    return macho.replace(offset, signature.size(), signature);
+    return withBlobs(macho, blobs);
 }
 
 } // namespace
@@ -88,11 +78,7 @@ class SignatureTrustTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QProcess tar;
-        tar.setWorkingDirectory(m_root.path());
-        tar.start(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip")});
-        QVERIFY(tar.waitForFinished());
-        m_developerId = readAll(m_root.filePath(QStringLiteral("DevSignedApp.app/Contents/MacOS/SignedApp")));
+        m_developerId = readAll(unpackSignedApp(m_root.path()) + QStringLiteral("/Contents/MacOS/SignedApp"));
         QVERIFY(!m_developerId.isEmpty());
     }
 

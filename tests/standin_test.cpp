@@ -5,6 +5,8 @@
 // only the engine's exact argument vectors keeps a drift in those loud there.
 // Every test gets its own TMPDIR and leaves no volume behind.
 
+#include "test_files.h"
+
 #include "proplist/property_list.h"
 #include "engine/release_tools.h"
 
@@ -114,13 +116,10 @@ class StandinTest : public QObject {
     // A copy of a real image, bytes overwritten at `at` (from the end when negative), cut to `size` (-1: whole).
     QString damagedCopy(const QString &name, qint64 at, const QByteArray &bytes, qint64 size = -1)
     {
-        QFile source(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + name);
-        if (!source.open(QIODevice::ReadOnly))
-            return {};
-        QByteArray data = source.readAll();
+        QByteArray data = readAll(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + name);
         data.replace(at < 0 ? data.size() + at : at, bytes.size(), bytes);
-        QFile copy(path("copy-" + name));
-        return copy.open(QIODevice::WriteOnly) && copy.write(data.left(size < 0 ? data.size() : size)) > 0 ? copy.fileName() : QString();
+        const QString copy = path("copy-" + name);
+        return writeAll(copy, data.left(size < 0 ? data.size() : size)) ? copy : QString();
     }
 
 private slots:

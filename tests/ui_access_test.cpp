@@ -94,19 +94,19 @@ private slots:
         QQuickItem *zone = harness.item("dropZone");
         QTRY_VERIFY(zone->hasActiveFocus());
         QVERIFY(!ringShown(zone)); // focus placed by the program, nothing typed yet
+        const auto tab = [window] {
+            QTest::keyClick(window, Qt::Key_Tab);
+            return focusedName(window);
+        };
 
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "aboutButton");
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "dropZone");
+        QCOMPARE(tab(), "aboutButton");
+        QCOMPARE(tab(), "dropZone");
         QVERIFY(ringShown(zone));
         QTest::keyClick(window, Qt::Key_Return);
         QCOMPARE(harness.state()->inspectionTargetName(), "Example.app");
         QTRY_COMPARE(focusedName(window), "liveCard");
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "aboutButton");
-        QTest::keyClick(window, Qt::Key_Tab); // the card stays in reach
-        QCOMPARE(focusedName(window), "liveCard");
+        QCOMPARE(tab(), "aboutButton");
+        QCOMPARE(tab(), "liveCard"); // the card stays in reach
 
         script.release();
         QTRY_COMPARE(focusedName(window), "verdictBanner");
@@ -118,10 +118,10 @@ private slots:
         // Each Tab stop on the results is scrolled into view; Page Up works from the top bar.
         window->resize(920, 560);
         for (int tabs = 0; tabs < 12; ++tabs) {
-            QTest::keyClick(window, Qt::Key_Tab);
+            const QString name = tab();
             QQuickItem *focused = window->activeFocusItem();
             const QRectF shown = focused->mapRectToScene(QRectF(0, 0, focused->width(), focused->height()));
-            QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(focusedName(window)));
+            QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(name));
         }
         for (int tabs = 0; tabs < 12 && focusedName(window) != "aboutButton"; ++tabs)
             QTest::keyClick(window, Qt::Key_Tab);
@@ -136,8 +136,7 @@ private slots:
         FakeSaveDialogs dialogs;
         dialogs.answer = folder.filePath("report.txt");
         window->findChild<ReleaseReportSaver *>("releaseReportSaver")->setDialogs(&dialogs);
-        QTest::keyClick(window, Qt::Key_Tab);
-        QCOMPARE(focusedName(window), "saveReportButton");
+        QCOMPARE(tab(), "saveReportButton");
         QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(harness.state()->releaseReportSaved() && QFile::exists(*dialogs.answer));
         QCOMPARE(focusedName(window), "evidenceCard"); // the disabled button cannot keep it
@@ -273,29 +272,39 @@ private slots:
         QCOMPARE(answer, chosen ? std::optional(QUrl::fromLocalFile(path)) : std::nullopt);
     }
 
-    // Shift+F10 and the Menu key open the menu at the focused control; a right click over the results opens it too.
-    void contextMenuPlace()
+    // Shift+F10 and the Menu key open the menu at the focused control. A
+    // right click on the drop zone opens it too, never the open panel, which
+    // a left click opens; over the results a right click opens it as well.
+    void contextMenuAndClicks()
     {
         WindowHarness harness;
         ToolScript script({}, {});
         harness.prepareRuns(script.tools());
         QQuickWindow *window = harness.window();
+        AnsweringChooser chooser;
+        window->findChild<PackageOpener *>("packageOpener")->setChooser(&chooser);
         QTRY_COMPARE(focusedName(window), "dropZone");
         QObject *menu = window->findChild<QObject *>("windowMenu");
+        const auto closeMenu = [menu] {
+            QMetaObject::invokeMethod(menu, "close");
+            return QTest::qWaitFor([menu] { return !menu->property("visible").toBool(); });
+        };
         QCursor::setPos(window->mapToGlobal(QPoint(5, 5)));
+        const QRectF zone = harness.item("dropZone")->mapRectToScene(QRectF(0, 0, harness.item("dropZone")->width(),
+                                                                              harness.item("dropZone")->height()));
         for (const QKeyCombination key : {QKeyCombination(Qt::ShiftModifier, Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
             QTest::keyClick(window, key.key(), key.keyboardModifiers());
             QTRY_VERIFY(menu->property("visible").toBool());
-            const QRectF zone = harness.item("dropZone")->mapRectToScene(QRectF(0, 0, harness.item("dropZone")->width(),
-                                                                                  harness.item("dropZone")->height()));
             QCOMPARE(menu->property("x").toReal(), zone.left()); // kept inside the window, perhaps above the point
             QVERIFY(menu->property("y").toReal() > zone.center().y() - menu->property("height").toReal());
-            QMetaObject::invokeMethod(menu, "close");
-            QTRY_VERIFY(!menu->property("visible").toBool());
+            QVERIFY(closeMenu());
         }
-        harness.state()->beginInspection(chosen);
-        QTRY_VERIFY(harness.state()->hasInspection());
-        QTRY_VERIFY(harness.item("resultsView")->isVisible());
+        QTest::mouseClick(window, Qt::RightButton, {}, zone.center().toPoint());
+        QTRY_VERIFY(menu->property("visible").toBool());
+        QVERIFY(closeMenu() && !harness.state()->isInspecting());
+        QTest::mouseClick(window, Qt::LeftButton, {}, zone.center().toPoint());
+        QVERIFY(harness.state()->isInspecting());
+        QTRY_VERIFY(harness.item("resultsView") && harness.item("resultsView")->isVisible());
         window->resize(920, 1600); // the whole results column in view
         QQuickItem *detail = nullptr;
         for (QQuickItem *item : descendants(window->contentItem()))
@@ -304,8 +313,7 @@ private slots:
         for (QQuickItem *target : {harness.item("verdictBanner"), detail}) {
             QTest::mouseClick(window, Qt::RightButton, {}, WindowHarness::centreOf(target).toPoint());
             QTRY_VERIFY2(menu->property("visible").toBool(), qPrintable(target->objectName()));
-            QMetaObject::invokeMethod(menu, "close");
-            QTRY_VERIFY(!menu->property("visible").toBool());
+            QVERIFY(closeMenu());
         }
     }
 
@@ -341,23 +349,6 @@ private slots:
     {
         QFETCH(QRectF, focused);
         QTEST(keyboardMenuPoint(focused.isNull() ? std::nullopt : std::optional(focused), QSizeF(900, 600)), "point");
-    }
-
-    // A left click on the drop zone opens the panel; a right click the window's menu, never the panel.
-    void clickOnTheZone()
-    {
-        WindowHarness harness;
-        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
-        harness.prepareRuns(script.tools());
-        AnsweringChooser chooser;
-        harness.window()->findChild<PackageOpener *>("packageOpener")->setChooser(&chooser);
-        const QPoint zone = WindowHarness::centreOf(harness.item("dropZone")).toPoint();
-        QTest::mouseClick(harness.window(), Qt::RightButton, {}, zone);
-        QTRY_VERIFY(harness.window()->findChild<QObject *>("windowMenu")->property("visible").toBool());
-        QTest::keyClick(harness.window(), Qt::Key_Escape);
-        QVERIFY(!harness.state()->isInspecting());
-        QTest::mouseClick(harness.window(), Qt::LeftButton, {}, zone);
-        QVERIFY(harness.state()->isInspecting());
     }
 
     void commandLinePackages()

@@ -3,6 +3,7 @@
 // its stages changing in order, shown on the results screen, and cleared by
 // "Check Another App or DMG". TMPDIR is private to the test.
 
+#include "stage_letters.h"
 #include "window_harness.h"
 
 #include "engine/tool_root.h"
@@ -37,7 +38,7 @@ private slots:
         connect(state->liveStages(), &QAbstractItemModel::dataChanged, this, [&] {
             QString letters;
             for (const LiveInspectionStage &stage : state->liveStages()->stages())
-                letters += QLatin1Char("paPWF"[int(stage.status)]);
+                letters += letterOf(stage.status);
             if (!letters.contains(QRegularExpression("[PWF]p"))) // a stage final and the next active: one change
                 changes << letters;
         });

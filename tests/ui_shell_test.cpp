@@ -1,13 +1,16 @@
-// Main windows offscreen: drags onto the drop zone, live stage rows, the About
-// sheet, the symbols, and windows side by side.
+// Main windows offscreen: drags onto the drop zone and packages opened from
+// outside (QFileOpenEvent), live stage rows, the About sheet, the symbols,
+// and windows side by side.
 
 #include "window_harness.h"
 
 #include "ui/app_commands.h"
 #include "ui/engine_setup.h"
+#include "ui/file_open_intake.h"
 #include "ui/status_palette.h"
 #include "ui/symbols.h"
 
+#include <QFileOpenEvent>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QTest>
@@ -115,6 +118,32 @@ private slots:
             QTRY_COMPARE(beeped, 1);
         QCOMPARE(beeped, accepted && inspected.isEmpty() ? 1 : 0);
         QVERIFY(harness.state()->isInspecting() == !inspected.isEmpty() && !harness.state()->isTargeted());
+    }
+
+    // A refused file beeps as a refused drop does, a window on its landing
+    // screen takes a package, and a window showing a result is left for a new one.
+    void openedFilesGoThroughAWindowsIntake()
+    {
+        WindowHarness harness;
+        ToolScript script(mixedToolOutcomes);
+        int beeped = 0;
+        harness.state()->setBeeper([&beeped] { ++beeped; });
+        FileOpenIntake intake(harness.engine());
+        qApp->installEventFilter(&intake);
+        const auto open = [&](const QString &name) {
+            QFileOpenEvent event(QUrl::fromLocalFile("/tmp/veristamp-open-test/" + name));
+            QCoreApplication::sendEvent(qApp, &event);
+            harness.prepareRuns(script.tools());
+        };
+        open("notes.txt");
+        QTRY_COMPARE(beeped, 1);
+        open("Tidewater.APP");
+        QTRY_COMPARE(harness.state()->screen(), ContentViewState::Screen::results);
+        open("Quarry 0.9 beta.dmg");
+        QCOMPARE(harness.windows().size(), 2);
+        QTRY_COMPARE(harness.state(1)->inspectionTargetName(), QStringLiteral("Quarry 0.9 beta.dmg"));
+        QCOMPARE(harness.state(0)->inspectionTargetName(), QStringLiteral("Tidewater.APP"));
+        QCOMPARE(beeped, 1);
     }
 
     void liveRows_data()
