@@ -6,7 +6,7 @@
 #include "cli/check_options.h"
 #include "cli/exit_status.h"
 #include "cli/interruption.h"
-#include "cli/package_forecast.h"
+#include "forecast/package_forecast.h"
 #include "cli/package_path.h"
 #include "cli/run_writer.h"
 #include "cli/stage_echo.h"

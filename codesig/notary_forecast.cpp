@@ -60,6 +60,16 @@ void addSignatureIssues(QList<ForecastIssue> &issues, const CodeItem &item, cons
             QStringLiteral("Sign it again with a SHA-256 CodeDirectory (a current codesign, or --digest-algorithm=sha1,sha256)."));
 }
 
+ForecastCode forecastCode(const CodeItem &item)
+{
+    ForecastCode code{item.path, {}, {}};
+    for (const SliceInventory &slice : item.slices) {
+        code.architectures << slice.architecture;
+        code.signatures << signatureKindName(slice.kind);
+    }
+    return code;
+}
+
 } // namespace
 
 ForecastIssue forecastIssue(const QString &severity, const QString &path, const QString &message,
@@ -86,8 +96,10 @@ void addNotaryIssues(QList<ForecastIssue> &issues, const CodeItem &item)
 NotaryForecast forecastOf(const CodeInventory &inventory, const QDateTime &now)
 {
     NotaryForecast forecast;
-    for (const CodeItem &item : inventory.items)
+    for (const CodeItem &item : inventory.items) {
         addNotaryIssues(forecast.issues, item);
+        forecast.code << forecastCode(item);
+    }
     addLaunchIssues(forecast.issues, inventory, now);
     return forecast;
 }

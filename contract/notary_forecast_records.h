@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -16,8 +17,16 @@ struct ForecastIssue {
     QString fix;          // one line saying what to change
 };
 
+// One piece of code the forecast read, named as its issues name it.
+struct ForecastCode {
+    QString path;
+    QStringList architectures; // empty when the file could not be read as Mach-O
+    QStringList signatures;    // each architecture's kind: "Developer ID", "ad hoc", "none", ...
+};
+
 struct NotaryForecast {
     QList<ForecastIssue> issues;
+    QList<ForecastCode> code; // every piece of code read, in path order
 
     bool accepted() const
     {

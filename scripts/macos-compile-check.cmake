@@ -15,7 +15,7 @@ cmake_minimum_required(VERSION 3.21)
 
 # The folders whose sources must compile on macOS; generated sources and the
 # stand-in tools (never built there) are left out.
-set(portable_folders engine live report cli ui tests bench)
+set(portable_folders contract engine codesig forecast live report cli ui tests bench)
 # arm64 by default: both macOS architectures are LP64 and little-endian, see
 # the same library headers and no source here branches on the architecture, so
 # a second pass found nothing the first had not, at twice the time. Pass
@@ -104,6 +104,18 @@ foreach(header IN LISTS third_party_headers)
     file(CREATE_LINK "/usr/include/${header}" "${third_party}/${header}" SYMBOLIC)
   endif()
 endforeach()
+
+# OpenSSL's headers (a Mac build takes Homebrew's openssl@3, whose calls are
+# the same), with the two this host keeps in its multiarch folder: they
+# describe a 64-bit target, as both Mac architectures are.
+if(IS_DIRECTORY "/usr/include/openssl")
+  file(MAKE_DIRECTORY "${third_party}/openssl")
+  file(GLOB openssl_headers "/usr/include/openssl/*.h" "/usr/include/x86_64-linux-gnu/openssl/*.h")
+  foreach(header IN LISTS openssl_headers)
+    get_filename_component(name "${header}" NAME)
+    file(CREATE_LINK "${header}" "${third_party}/openssl/${name}" SYMBOLIC)
+  endforeach()
+endif()
 
 # Sources chosen per platform.
 set(macos_files "")

@@ -47,17 +47,12 @@ bool dropAndHold(WindowHarness &harness, std::optional<ToolScript> &script, cons
     });
 }
 
-// A copy of a sample inspected by the stand-in tools on the virtual clock (the
-// copy gives a short path on screen); the window then grows to the whole
-// results column, so one picture shows every section.
-bool showResults(WindowHarness &harness, const QString &sample)
+// A package inspected by the stand-in tools on the virtual clock; the window
+// then grows to the whole results column, so one picture shows every section.
+bool showInspected(WindowHarness &harness, const QString &path)
 {
-    const QString copy = package(sample);
-    if (QProcess::execute("rm", {"-rf", copy}) != 0 || !QDir().mkpath(QFileInfo(copy).path())
-        || QProcess::execute("cp", {"-R", QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy}) != 0)
-        return false;
     harness.prepareRuns(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))));
-    harness.state()->beginInspection(QUrl::fromLocalFile(copy));
+    harness.state()->beginInspection(QUrl::fromLocalFile(path));
     if (!QTest::qWaitFor([&] { return harness.state()->screen() == ContentViewState::Screen::results; }, 20'000))
         return false;
     QTest::qWait(50);
@@ -66,11 +61,47 @@ bool showResults(WindowHarness &harness, const QString &sample)
     return true;
 }
 
+// A copy of a sample (the copy gives a short path on screen).
+bool showResults(WindowHarness &harness, const QString &sample)
+{
+    const QString copy = package(sample);
+    if (QProcess::execute("rm", {"-rf", copy}) != 0 || !QDir().mkpath(QFileInfo(copy).path())
+        || QProcess::execute("cp", {"-R", QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy}) != 0)
+        return false;
+    return showInspected(harness, copy);
+}
+
+// A package made and signed on a Mac, without recorded answers: the stand-ins
+// and the notary forecast read it from its bytes. A zip is unpacked first.
+bool showRealResults(WindowHarness &harness, const QString &artifact, const QString &name)
+{
+    const QString copy = package(name);
+    const QString source = QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + artifact;
+    if (QProcess::execute("rm", {"-rf", copy}) != 0 || !QDir().mkpath(QFileInfo(copy).path()))
+        return false;
+    QProcess unpack;
+    unpack.setWorkingDirectory(QFileInfo(copy).path());
+    if (artifact.endsWith(".zip"))
+        unpack.start(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", source});
+    else
+        unpack.start("cp", {source, copy});
+    if (!unpack.waitForFinished(60'000) || unpack.exitCode() != 0)
+        return false;
+    return showInspected(harness, copy);
+}
+
 using Prepare = std::function<bool(WindowHarness &, std::optional<ToolScript> &)>;
 
 Prepare results(const QString &sample)
 {
     return [sample](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, sample); };
+}
+
+Prepare realResults(const QString &artifact, const QString &name)
+{
+    return [artifact, name](WindowHarness &harness, std::optional<ToolScript> &) {
+        return showRealResults(harness, artifact, name);
+    };
 }
 
 const QList<std::pair<QString, Prepare>> scenes{
@@ -94,6 +125,8 @@ const QList<std::pair<QString, Prepare>> scenes{
     {"results-do-not-ship-application.png", results("Quarry.app")},
     {"results-ready-disk-image.png", results("Tidewater 3.2.dmg")},
     {"results-review-disk-image.png", results("Meridian Suite 5.dmg")},
+    {"results-forecast-application.png", realResults("DevSignedApp.zip", "DevSignedApp.app")},
+    {"results-forecast-disk-image.png", realResults("SparkleTestCodeSignApp.dmg", "SparkleTestCodeSignApp.dmg")},
     {"about.png",
      [](WindowHarness &harness, std::optional<ToolScript> &) {
          harness.state()->showAbout();

@@ -61,7 +61,7 @@ private slots:
         QTest::addColumn<QString>("package"); // empty: no run
         QTest::addColumn<QStringList>("holdAt");
         QTest::addColumn<int>("finished"); // stages shown finished; -1 for the results
-        QTest::addColumn<QString>("then"); // "about", "menu", "saved" or nothing
+        QTest::addColumn<QString>("then"); // "about", "menu", "saved", "forecast" or nothing
 
         QTest::newRow("landing under a drag, context menu") << "" << QStringList() << 0 << "menu";
         QTest::newRow("live application") << "Example.app" << QStringList{"/usr/bin/codesign", "-d"} << 3 << "";
@@ -70,6 +70,7 @@ private slots:
         QTest::newRow("results not to ship") << "Example.dmg" << QStringList() << -1 << "";
         QTest::newRow("results ready to ship, About") << "Ready.app" << QStringList() << -1 << "about";
         QTest::newRow("results, report saved") << "Example.app" << QStringList() << -1 << "saved";
+        QTest::newRow("results with a forecast's issues and code") << "Example.app" << QStringList() << -1 << "forecast";
     }
 
     void screens()
@@ -86,6 +87,14 @@ private slots:
             harness.state()->showAbout();
         if (then == "saved")
             harness.state()->setReleaseReportSaved(true);
+        if (then == "forecast") {
+            const QString exe = "Example.app/Contents/MacOS/Example";
+            const NotaryForecast forecast{{{"error", exe, "The binary is not signed.", "x86_64", "Sign it."},
+                                           {"warning", exe, "A library is missing.", "", "Add it."}},
+                                          {{exe, {"x86_64", "arm64"}, {"none", "ad hoc"}}}};
+            harness.state()->inspectionView()->setResult(harness.state()->inspection(), ForecastAttempt{forecast});
+            harness.window()->grabWindow(); // the layouts settle
+        }
         if (then == "menu") {
             harness.state()->setIsTargeted(true); // the zone as a drag brightens it
             QObject *menu = harness.window()->findChild<QObject *>("windowMenu");

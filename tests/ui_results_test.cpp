@@ -22,6 +22,7 @@
 Q_IMPORT_QML_PLUGIN(VeristampPlugin)
 
 Q_DECLARE_METATYPE(InspectionResult)
+Q_DECLARE_METATYPE(std::optional<ForecastAttempt>)
 
 namespace {
 
@@ -86,9 +87,9 @@ class UiResultsTest : public QObject {
     ReleaseReportSaver *m_saver = nullptr;
     FakeSaveDialogs m_dialogs;
 
-    void show(const InspectionResult &result)
+    void show(const InspectionResult &result, const std::optional<ForecastAttempt> &forecast = std::nullopt)
     {
-        m_harness->state()->inspectionView()->setResult(result);
+        m_harness->state()->inspectionView()->setResult(result, forecast);
         m_harness->window()->grabWindow(); // the layouts settle
     }
     QString saveButtonShown()
@@ -176,6 +177,74 @@ private slots:
         // The window's own tools replay recorded answers exactly when the run asks for it.
         const QList<QQuickItem *> notices = m_results->findChildren<QQuickItem *>("recordedAnswersNotice");
         QCOMPARE(!notices.isEmpty() && notices.first()->isVisible(), qgetenv("VERISTAMP_REPLAY_RECORDS") == "1");
+    }
+
+    // The forecast's sections after the result's own: its status, each issue
+    // as it is read aloud, each piece of code, and every row a Tab stop.
+    void forecastSection_data()
+    {
+        QTest::addColumn<std::optional<ForecastAttempt>>("forecast");
+        QTest::addColumn<QString>("sections"); // after the application's own
+        QTest::addColumn<QString>("status");   // title, badge
+        QTest::addColumn<QStringList>("rows"); // accessible names of the issue and code rows, in Tab order
+
+        const QString exe = "Harbor.app/Contents/MacOS/Harbor";
+        const QString framework = "Harbor.app/Contents/Frameworks/Kit.framework/Versions/A/Kit";
+        NotaryForecast invalid{{{"error", exe, "The executable does not have the hardened runtime enabled.", "arm64",
+                                 "Sign it again with --options runtime."},
+                                {"warning", framework, "The library is signed by another team.", "",
+                                 "Sign it with your own team."}},
+                               {{exe, {"arm64", "x86_64"}, {"Developer ID", "Developer ID"}},
+                                {framework, {"arm64", "x86_64"}, {"none", "Developer ID"}},
+                                {"Harbor.app/Contents/Resources/broken.dylib", {}, {}}}};
+        QTest::newRow("an error and a warning, then the code read")
+            << std::optional(ForecastAttempt{invalid}) << "NOTARY FORECAST 3, NESTED CODE 3" << "Invalid FAIL"
+            << QStringList{"Error. " + exe + ", arm64. The executable does not have the hardened runtime enabled. "
+                           "Fix: Sign it again with --options runtime.",
+                           "Warning. " + framework + ". The library is signed by another team. Fix: Sign it with your own team.",
+                           exe + ": arm64 and x86_64, Developer ID.",
+                           framework + ": arm64 and x86_64, arm64: Not signed, x86_64: Developer ID.",
+                           "Harbor.app/Contents/Resources/broken.dylib: Not read, Damaged file."};
+        QTest::newRow("accepted without issues")
+            << std::optional(ForecastAttempt{NotaryForecast{{}, {{exe, {"arm64"}, {"Developer ID"}}}}})
+            << "NOTARY FORECAST 1, NESTED CODE 1" << "Accepted PASS" << QStringList{exe + ": arm64, Developer ID."};
+        QTest::newRow("accepted, with no code at all")
+            << std::optional(ForecastAttempt{NotaryForecast{}}) << "NOTARY FORECAST 1" << "Accepted PASS" << QStringList{};
+        QTest::newRow("the code could not be read")
+            << std::optional(ForecastAttempt{}) << "NOTARY FORECAST 1" << "No forecast WARN" << QStringList{};
+        QTest::newRow("no forecast asked for") << std::optional<ForecastAttempt>() << "" << "" << QStringList{};
+    }
+
+    void forecastSection()
+    {
+        QFETCH(std::optional<ForecastAttempt>, forecast);
+        QFETCH(QStringList, rows);
+        show({QUrl::fromLocalFile("/tmp/Harbor.app"), 1, AppInspection{"Harbor", {}, {}, {}, {}, {}, checks({S::pass}), {}}},
+             forecast);
+
+        QStringList shown;
+        for (QQuickItem *section : named(m_results, "section:")) {
+            const qsizetype count = named(section, "check:").size() + named(section, "forecastIssue:").size()
+                + named(section, "nestedCode:").size();
+            shown.append(QString("%1 %2").arg(textOf(section, "sectionTitle")).arg(count));
+        }
+        QTEST(shown.mid(3).join(", "), "sections");
+        QStringList status;
+        if (QQuickItem *section = named(m_results, "section:NOTARY FORECAST").value(0))
+            status << textOf(section, "checkTitle") << textOf(section, "checkBadge");
+        QTEST(status.join(' '), "status");
+
+        QAccessible::setActive(true);
+        QStringList reached;
+        m_harness->item("verdictBanner")->forceActiveFocus();
+        for (int tabs = 0; tabs < 12; ++tabs) {
+            QTest::keyClick(m_harness->window(), Qt::Key_Tab);
+            QQuickItem *focused = m_harness->window()->activeFocusItem();
+            if (focused->objectName().startsWith("forecastIssue:") || focused->objectName().startsWith("nestedCode:"))
+                reached << QAccessible::queryAccessibleInterface(focused)->text(QAccessible::Name);
+        }
+        QCOMPARE(reached.mid(0, rows.size()), rows);
+        QCOMPARE(QSet<QString>(reached.begin(), reached.end()).size(), rows.size()); // no other row is a stop
     }
 
     // "h" a warning this host could not decide, "w" a real one, "p" a pass, "f" a failure.

@@ -3,7 +3,8 @@ import QtQuick.Layouts
 import Veristamp
 
 // One titled section of the results: its caption over a card holding fact
-// rows, check rows or the entitlements block, as the section model decides.
+// rows, check rows, the entitlements block, forecast issues or pieces of
+// code, as the section model decides.
 ColumnLayout {
     id: root
 
@@ -12,6 +13,8 @@ ColumnLayout {
     required property var checks
     required property bool showsEntitlements
     required property string entitlementsMarkup
+    required property var issues
+    required property var code
 
     objectName: "section:" + title
     spacing: 0
@@ -66,6 +69,47 @@ ColumnLayout {
                     tint: modelData.color
                     badge: modelData.badge
                     badgeFill: modelData.badgeFill
+                }
+            }
+
+            // The forecast's status stands apart from the issues under it.
+            Rectangle {
+                Layout.fillWidth: true
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                implicitHeight: 1
+                visible: root.issues.length > 0
+                color: Theme.white(0.1)
+            }
+
+            Repeater {
+                model: root.issues
+
+                ForecastIssueRow {
+                    required property var modelData
+                    Layout.fillWidth: true
+                    message: modelData.message
+                    path: modelData.path
+                    architecture: modelData.architecture
+                    fix: modelData.fix
+                    symbol: modelData.symbol
+                    tint: modelData.color
+                    badge: modelData.badge
+                    badgeFill: modelData.badgeFill
+                    accessibleName: modelData.accessibleName
+                }
+            }
+
+            Repeater {
+                model: root.code
+
+                NestedCodeRow {
+                    required property var modelData
+                    Layout.fillWidth: true
+                    path: modelData.path
+                    architectures: modelData.architectures
+                    signature: modelData.signature
+                    accessibleName: modelData.accessibleName
                 }
             }
 

@@ -4,11 +4,14 @@
 #include "engine/package_inspection.h"
 #include "engine/package_intake.h"
 #include "engine/tool_root.h"
+#include "forecast/package_forecast.h"
 #include "live/inspection_worker.h"
 #include "live/stage_pacer.h"
 
 #include <QApplication>
 #include <QMetaObject>
+
+#include <memory>
 
 namespace {
 void systemBeep()
@@ -228,11 +231,12 @@ void ContentViewState::setIsInspecting(bool inspecting)
     emit isInspectingChanged();
 }
 
-void ContentViewState::setInspection(const std::optional<InspectionResult> &result)
+void ContentViewState::setInspection(const std::optional<InspectionResult> &result,
+                                     const std::optional<ForecastAttempt> &forecast)
 {
     if (!result && !hasInspection())
         return;
-    m_inspection->setResult(result);
+    m_inspection->setResult(result, forecast);
     emit inspectionChanged();
 }
 
@@ -269,14 +273,24 @@ void ContentViewState::startRun(const AcceptedPackage &accepted)
     auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this,
                                  m_pacedByScreen ? StagePacer::Start::whenShown : StagePacer::Start::now);
     m_pacer = pacer;
-    const InspectionWorker *worker =
-        InspectionWorker::start([accepted, tools = m_tools](const StageProgress &progress, const std::atomic<bool> &stop) {
-            return inspectPackage(accepted.location, accepted.kind, stoppedBy(tools, &stop), progress);
+    // The run reads the package's code for the forecast after its checks, on
+    // its own thread. The forecast is filed before the result is posted, and
+    // the post hands over through the worker's lock, so it is whole by the
+    // time the result arrives here.
+    auto forecast = std::make_shared<ForecastAttempt>();
+    const InspectionWorker *worker = InspectionWorker::start(
+        [accepted, tools = m_tools, forecast](const StageProgress &progress, const std::atomic<bool> &stop) {
+            const ReleaseTools stoppable = stoppedBy(tools, &stop);
+            InspectionResult result = inspectPackage(accepted.location, accepted.kind, stoppable, progress);
+            if (!stop.load())
+                forecast->forecast = forecastFor(accepted, stoppable);
+            return result;
         });
     connect(worker, &InspectionWorker::stageFinished, pacer, &StagePacer::stageFinished);
     connect(worker, &InspectionWorker::finished, pacer, &StagePacer::inspectionFinished);
     connect(pacer, &StagePacer::stageChanged, this, &ContentViewState::updateLiveStage);
-    connect(pacer, &StagePacer::resultReady, this, &ContentViewState::publishResult);
+    connect(pacer, &StagePacer::resultReady, this,
+            [this, forecast](const InspectionResult &result) { publishResult(result, *forecast); });
 }
 
 void ContentViewState::setPacedByScreen(bool paced)
@@ -304,11 +318,11 @@ void ContentViewState::updateLiveStage(int stageIndex, LiveStageStatus status)
     m_liveStages->setStages(::updateLiveStage(m_liveStages->stages(), stageIndex, status));
 }
 
-void ContentViewState::publishResult(const InspectionResult &result)
+void ContentViewState::publishResult(const InspectionResult &result, const ForecastAttempt &forecast)
 {
     detachRun();
     changeScreenState([&] {
-        setInspection(result);
+        setInspection(result, forecast);
         setIsInspecting(false);
     });
 }

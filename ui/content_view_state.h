@@ -110,7 +110,8 @@ signals:
 private:
     void setIsInspecting(bool inspecting);
     void setRefusal(const QString &refusal);
-    void setInspection(const std::optional<InspectionResult> &result);
+    void setInspection(const std::optional<InspectionResult> &result,
+                       const std::optional<ForecastAttempt> &forecast = std::nullopt);
     void setInspectionTargetName(const QString &name);
     void setInspectionTargetKind(PackageKind kind);
     template <typename Change>
@@ -119,7 +120,7 @@ private:
     // Lets the run go: it ends on its own worker and writes nothing here.
     void detachRun();
     void updateLiveStage(int stageIndex, LiveStageStatus status);
-    void publishResult(const InspectionResult &result);
+    void publishResult(const InspectionResult &result, const ForecastAttempt &forecast);
 
     bool m_isTargeted = false;
     bool m_isInspecting = false;

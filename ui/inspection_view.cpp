@@ -2,6 +2,7 @@
 
 #include "report/verdict.h"
 #include "ui/accessible_texts.h"
+#include "ui/forecast_sections.h"
 #include "ui/host_limits.h"
 #include "ui/result_sections.h"
 
@@ -32,10 +33,14 @@ const std::optional<InspectionResult> &InspectionView::result() const
     return m_result;
 }
 
-void InspectionView::setResult(const std::optional<InspectionResult> &result)
+void InspectionView::setResult(const std::optional<InspectionResult> &result,
+                               const std::optional<ForecastAttempt> &forecast)
 {
     m_result = result;
-    m_sections->setSections(result ? resultSections(*result) : QList<ResultSectionView>{});
+    QList<ResultSectionView> sections = result ? resultSections(*result) : QList<ResultSectionView>{};
+    if (result && forecast)
+        sections << forecastSections(*forecast);
+    m_sections->setSections(sections);
     emit changed();
 }
 

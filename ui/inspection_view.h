@@ -6,6 +6,7 @@
 // announced by the one signal `changed`.
 
 #include "engine/inspection_records.h"
+#include "ui/forecast_rows.h"
 #include "ui/result_section_model.h"
 
 #include <QColor>
@@ -56,7 +57,9 @@ public:
     explicit InspectionView(QObject *parent = nullptr);
 
     const std::optional<InspectionResult> &result() const;
-    void setResult(const std::optional<InspectionResult> &result);
+    // A forecast attempt adds its sections after the result's own.
+    void setResult(const std::optional<InspectionResult> &result,
+                   const std::optional<ForecastAttempt> &forecast = std::nullopt);
 
     bool hasResult() const;
     QString verdictTitle() const;

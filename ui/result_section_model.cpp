@@ -10,11 +10,12 @@ QVariantList factList(const QList<FactRow> &facts)
     return list;
 }
 
-QVariantList checkList(const QList<CheckRowView> &checks)
+template <typename Row>
+QVariantList valueList(const QList<Row> &rows)
 {
     QVariantList list;
-    for (const CheckRowView &check : checks)
-        list.append(QVariant::fromValue(check));
+    for (const Row &row : rows)
+        list.append(QVariant::fromValue(row));
     return list;
 }
 
@@ -42,10 +43,12 @@ QVariant ResultSectionModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case TitleRole: return section.title.toUpper();
     case FactsRole: return factList(section.facts);
-    case ChecksRole: return checkList(section.checks);
+    case ChecksRole: return valueList(section.checks);
     case ShowsEntitlementsRole: return section.content == SectionContent::entitlements;
     case EntitlementsRole: return section.entitlements;
     case EntitlementsMarkupRole: return entitlementsMarkup(section.entitlements);
+    case IssuesRole: return valueList(section.issues);
+    case CodeRole: return valueList(section.code);
     default: return {};
     }
 }
@@ -59,5 +62,7 @@ QHash<int, QByteArray> ResultSectionModel::roleNames() const
         {ShowsEntitlementsRole, "showsEntitlements"},
         {EntitlementsRole, "entitlements"},
         {EntitlementsMarkupRole, "entitlementsMarkup"},
+        {IssuesRole, "issues"},
+        {CodeRole, "code"},
     };
 }

@@ -33,6 +33,8 @@ public:
         ShowsEntitlementsRole,
         EntitlementsRole,             // the text as it is
         EntitlementsMarkupRole,       // the same as rich text, for display
+        IssuesRole,                   // list of ForecastIssueRowViews
+        CodeRole,                     // list of NestedCodeRowViews
     };
 
     explicit ResultSectionModel(QObject *parent = nullptr);

@@ -9,7 +9,7 @@ namespace {
 
 ResultSectionView factSection(const QString &title, const QList<FactRow> &facts)
 {
-    return {title, SectionContent::facts, facts, {}, {}};
+    return {title, SectionContent::facts, facts, {}, {}, {}, {}};
 }
 
 ResultSectionView checkSection(const QString &title, const QList<InspectionCheck> &checks)
@@ -18,12 +18,12 @@ ResultSectionView checkSection(const QString &title, const QList<InspectionCheck
     rows.reserve(checks.size());
     for (const InspectionCheck &check : checks)
         rows.append(checkRowView(check));
-    return {title, SectionContent::checks, {}, rows, {}};
+    return {title, SectionContent::checks, {}, rows, {}, {}, {}};
 }
 
 ResultSectionView entitlementsSection(const QString &title, const QString &entitlements)
 {
-    return {title, SectionContent::entitlements, {}, {}, entitlements};
+    return {title, SectionContent::entitlements, {}, {}, entitlements, {}, {}};
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "engine/inspection_records.h"
 #include "report/fact_rows.h"
 #include "report/status_hue.h"
+#include "ui/forecast_rows.h"
 
 #include <QColor>
 #include <QList>
@@ -32,14 +33,16 @@ public:
     QString badge;
 };
 
-enum class SectionContent { facts, checks, entitlements };
+enum class SectionContent { facts, checks, entitlements, forecast, nestedCode };
 
 struct ResultSectionView {
     QString title;
     SectionContent content;
     QList<FactRow> facts;
-    QList<CheckRowView> checks;
+    QList<CheckRowView> checks; // a forecast's status comes as its one check row
     QString entitlements;
+    QList<ForecastIssueRowView> issues;
+    QList<NestedCodeRowView> code;
 };
 
 // "Package" first, then by kind: the metadata, the checks and the signed

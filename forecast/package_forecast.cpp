@@ -1,4 +1,4 @@
-#include "cli/package_forecast.h"
+#include "forecast/package_forecast.h"
 
 #include "codesig/notary_forecast.h"
 #include "engine/disk_image_volume.h"
