@@ -97,7 +97,7 @@ QList<InspectionCheck> inspectImage(const QString &path, const ReleaseTools &too
 
 // Stage 5 on a mounted volume: find the apps and inspect the first, silently.
 // Reported here, before the caller detaches the volume.
-std::optional<EmbeddedAppResult> inspectVolume(const QUrl &mountPoint, const ReleaseTools &tools,
+std::optional<AppInspection> inspectVolume(const QUrl &mountPoint, const ReleaseTools &tools,
                                                const StageProgress &progress, QList<InspectionCheck> &checks)
 {
     const QList<QUrl> apps = findApplicationBundles(mountPoint);
@@ -117,7 +117,7 @@ InspectionResult inspectDiskImage(const QUrl &image, const ReleaseTools &tools, 
 {
     DiskImageInspection inspection{displayNameOf(image), inspectImage(image.toLocalFile(), tools, progress), {}};
 
-    const InspectionResult::MountResult mount = mountDiskImage(image, tools);
+    const DiskImageMount mount = mountDiskImage(image, tools);
     if (!mount.mountPoint) {
         // Nothing known to be mounted, so nothing to search and nothing to detach.
         report(progress, mounting, LiveStageStatus::fail);

@@ -53,7 +53,7 @@ const AppInspection *InspectionResult::application() const
     return std::get_if<AppInspection>(&package);
 }
 
-const EmbeddedAppResult *InspectionResult::embeddedApp() const
+const AppInspection *InspectionResult::embeddedApp() const
 {
     const auto *image = std::get_if<DiskImageInspection>(&package);
     return image && image->embeddedApp ? &*image->embeddedApp : nullptr;

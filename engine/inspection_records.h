@@ -61,29 +61,20 @@ struct AppInspection {
     QString entitlements;
 };
 
-// The application found inside a disk image. The report and the results
-// screen show neither its minimum system version nor its executable name.
-using EmbeddedAppResult = AppInspection;
-
 // A disk image's own findings: its name, its checks and the app inspected on
 // its volume, when one was. It has no metadata or entitlements of its own.
 struct DiskImageInspection {
     QString displayName;
     QList<InspectionCheck> checks;
-    std::optional<EmbeddedAppResult> embeddedApp;
+    // The report and the results screen show neither its minimum system
+    // version nor its executable name.
+    std::optional<AppInspection> embeddedApp;
 };
 
 // The result of inspecting one dropped package. Its kind follows from what it
 // holds, so an application with a packaged app, or a disk image with
 // metadata, cannot be made.
 struct InspectionResult {
-    using AppInspection = ::AppInspection;
-
-    struct MountResult {
-        std::optional<QUrl> mountPoint;
-        QString message;
-    };
-
     QUrl url;
     std::int64_t byteSize = 0;
     std::variant<AppInspection, DiskImageInspection> package;
@@ -95,7 +86,7 @@ struct InspectionResult {
     // The dropped application; nothing for a disk image.
     const AppInspection *application() const;
     // The application inspected inside a disk image; nothing otherwise.
-    const EmbeddedAppResult *embeddedApp() const;
+    const AppInspection *embeddedApp() const;
 };
 
 // The last path component of a file location; the intake has already

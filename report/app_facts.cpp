@@ -1,26 +1,26 @@
 #include "report/app_facts.h"
 
-std::optional<AppFacts> namedApp(const InspectionResult &result)
+std::optional<AppInspection> namedApp(const InspectionResult &result)
 {
     if (const AppInspection *app = result.application())
         return *app;
     return std::nullopt;
 }
 
-std::optional<AppFacts> packagedApp(const InspectionResult &result)
+std::optional<AppInspection> packagedApp(const InspectionResult &result)
 {
-    const EmbeddedAppResult *app = result.embeddedApp();
+    const AppInspection *app = result.embeddedApp();
     if (!app)
         return std::nullopt;
-    AppFacts facts = *app;
+    AppInspection facts = *app;
     facts.minimumSystemVersion.reset();
     facts.executableName.reset();
     return facts;
 }
 
-std::optional<AppFacts> anyApp(const InspectionResult &result)
+std::optional<AppInspection> anyApp(const InspectionResult &result)
 {
-    const std::optional<AppFacts> named = namedApp(result);
+    const std::optional<AppInspection> named = namedApp(result);
     return named ? named : packagedApp(result);
 }
 
@@ -28,7 +28,7 @@ std::optional<AppFacts> anyApp(const InspectionResult &result)
 // ID check carries the first one: the whole detail when it passes, after
 // "Signing authority: " when another authority signed. An ad-hoc signature
 // and a display without authorities name none.
-std::optional<QString> firstSigningAuthority(const AppFacts &app)
+std::optional<QString> firstSigningAuthority(const AppInspection &app)
 {
     static const QString prefix = QStringLiteral("Signing authority: ");
     for (const InspectionCheck &check : app.checks) {

@@ -86,7 +86,7 @@ void writeChecks(Json &json, const QList<InspectionCheck> &checks, const Evidenc
     json.endArray();
 }
 
-void writeAppMetadata(Json &json, const AppFacts &app, bool named)
+void writeAppMetadata(Json &json, const AppInspection &app, bool named)
 {
     QList<JsonMember> members{
         {QStringLiteral("bundleIdentifier"), [&](Json &j) { j.optionalString(app.bundleIdentifier); }},
@@ -101,7 +101,7 @@ void writeAppMetadata(Json &json, const AppFacts &app, bool named)
 
 void writePackagedApp(Json &json, const InspectionResult &result, const EvidenceHost &host)
 {
-    const std::optional<AppFacts> app = packagedApp(result);
+    const std::optional<AppInspection> app = packagedApp(result);
     if (!app)
         return json.null();
     writeObject(json, {{QStringLiteral("name"), [&](Json &j) { j.string(app->displayName); }},
@@ -120,7 +120,7 @@ void writeTallies(Json &json, const InspectionResult &result)
 void writePackage(Json &json, const CheckedPackage &package, const EvidenceHost &host)
 {
     const InspectionResult &result = package.result;
-    const std::optional<AppFacts> app = namedApp(result);
+    const std::optional<AppInspection> app = namedApp(result);
     const ReleaseVerdict verdict = releaseVerdict(result);
     const auto text = [](const QString &value) { return [value](Json &j) { j.string(value); }; };
     QList<JsonMember> members{

@@ -30,7 +30,7 @@ QList<FactRow> applicationMetadata(const AppInspection &app)
     };
 }
 
-QList<FactRow> packagedApplicationFacts(const EmbeddedAppResult &app)
+QList<FactRow> packagedApplicationFacts(const AppInspection &app)
 {
     return {
         {QStringLiteral("App"), app.displayName},

@@ -22,4 +22,4 @@ QList<FactRow> packageFacts(const InspectionResult &result, bool withSource);
 QList<FactRow> applicationMetadata(const AppInspection &app);
 
 // App, Bundle Identifier, Version, Build.
-QList<FactRow> packagedApplicationFacts(const EmbeddedAppResult &app);
+QList<FactRow> packagedApplicationFacts(const AppInspection &app);

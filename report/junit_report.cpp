@@ -46,7 +46,7 @@ Suite packageSuite(const CheckedPackage &package)
         appendCases(suite, applicationChecksHeading(), result.checks());
     } else {
         appendCases(suite, diskImageChecksHeading(), result.checks());
-        if (const std::optional<AppFacts> app = packagedApp(result))
+        if (const std::optional<AppInspection> app = packagedApp(result))
             appendCases(suite, packagedAppChecksHeading(), app->checks);
     }
     return suite;

@@ -30,7 +30,7 @@ const QList<ComparedValue> &comparedValues()
 
 std::optional<ReleaseSetApp> setApp(const InspectionResult &result)
 {
-    const std::optional<AppFacts> app = anyApp(result);
+    const std::optional<AppInspection> app = anyApp(result);
     if (!app)
         return std::nullopt;
     const QString package = lastPathComponent(result.url);

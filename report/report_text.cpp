@@ -65,7 +65,7 @@ void appendApplication(ReportLines &lines, const AppInspection &app)
     appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), app.entitlements);
 }
 
-void appendEmbeddedApp(ReportLines &lines, const EmbeddedAppResult &app)
+void appendEmbeddedApp(ReportLines &lines, const AppInspection &app)
 {
     appendSection(lines, QStringLiteral("PACKAGED APPLICATION"));
     appendFacts(lines, packagedApplicationFacts(app));

@@ -16,7 +16,7 @@ std::int64_t countOf(const InspectionResult &result, CheckStatus status)
 QList<InspectionCheck> allChecks(const InspectionResult &result)
 {
     QList<InspectionCheck> checks = result.checks();
-    if (const EmbeddedAppResult *app = result.embeddedApp())
+    if (const AppInspection *app = result.embeddedApp())
         checks += app->checks;
     return checks;
 }

@@ -43,7 +43,7 @@ InspectionResult diskImage(const QList<InspectionCheck> &appChecks, const QStrin
 {
     return {QUrl::fromLocalFile("/Users/dana/Release/Harbor-2.4.1.DMG"), 1'234'567'890,
             DiskImageInspection{"Harbor-2.4.1", checks({S::pass, S::pass}),
-                                EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", {}, {}, {}, appChecks,
+                                AppInspection{"Harbor Lights", "com.example.harborlights", "2.4.1", {}, {}, {}, appChecks,
                                                   entitlements}}};
 }
 
