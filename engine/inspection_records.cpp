@@ -16,6 +16,11 @@ QString displayWords(PackageKind kind)
     return kind == PackageKind::diskImage ? QStringLiteral("Disk Image") : QStringLiteral("macOS Application");
 }
 
+QString kindId(PackageKind kind)
+{
+    return kind == PackageKind::diskImage ? QStringLiteral("Disk Image") : QStringLiteral("macOS Application");
+}
+
 bool isFinal(LiveStageStatus status)
 {
     return status == LiveStageStatus::pass || status == LiveStageStatus::warning || status == LiveStageStatus::fail;
@@ -57,11 +62,6 @@ const AppInspection *InspectionResult::embeddedApp() const
 {
     const auto *image = std::get_if<DiskImageInspection>(&package);
     return image && image->embeddedApp ? &*image->embeddedApp : nullptr;
-}
-
-InspectionCheck makeCheck(const QString &title, CheckStatus status, const QString &detail)
-{
-    return InspectionCheck{QUuid::createUuid(), title, detail, status};
 }
 
 QString lastPathComponent(const QUrl &location)

@@ -22,6 +22,8 @@ enum class PackageKind { application, diskImage };
 
 // "macOS Application" or "Disk Image".
 QString displayWords(PackageKind kind);
+// The kind as machine-readable output names it, fixed whatever the screen calls it.
+QString kindId(PackageKind kind);
 
 enum class LiveStageStatus { pending, active, pass, warning, fail };
 
@@ -31,16 +33,13 @@ bool isFinal(LiveStageStatus status);
 LiveStageStatus liveStageStatus(CheckStatus status);
 
 struct InspectionCheck {
-    QUuid id;
+    QString id; // fixed for each check whatever its title: see check_catalog.h
     QString title;
     QString detail;
     CheckStatus status;
     // False when the host's tools could not decide it (only a Mac can).
     bool decidedOnHost = true;
 };
-
-// A check with a fresh random id.
-InspectionCheck makeCheck(const QString &title, CheckStatus status, const QString &detail);
 
 struct LiveInspectionStage {
     QUuid id;
@@ -59,6 +58,9 @@ struct AppInspection {
     std::optional<QString> executableName;
     QList<InspectionCheck> checks;
     QString entitlements;
+    // The leaf "Authority=" of the signature display, as the tools name the
+    // signer; nothing for an ad-hoc signature or a display without one.
+    std::optional<QString> signingAuthority = std::nullopt;
 };
 
 // A disk image's own findings: its name, its checks and the app inspected on

@@ -17,7 +17,3 @@ std::optional<AppInspection> packagedApp(const InspectionResult &result);
 
 // The app of a result whichever way it came: named, else packaged.
 std::optional<AppInspection> anyApp(const InspectionResult &result);
-
-// The first "Authority=" line of the app's signature, as its Developer ID
-// check records it; nothing when the signature named none.
-std::optional<QString> firstSigningAuthority(const AppInspection &app);

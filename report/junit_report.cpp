@@ -39,9 +39,9 @@ Suite packageSuite(const CheckedPackage &package)
     Suite suite{lastPathComponent(result.url), {}, {}};
     suite.properties = {{QStringLiteral("path"), package.givenPath},
                         {QStringLiteral("resolvedPath"), package.resolvedPath},
-                        {QStringLiteral("kind"), displayWords(result.kind())},
+                        {QStringLiteral("kind"), kindId(result.kind())},
                         {QStringLiteral("sha256"), package.digest.sha256.value_or(package.digest.error)},
-                        {QStringLiteral("verdict"), verdictTitle(releaseVerdict(result))}};
+                        {QStringLiteral("verdict"), verdictId(releaseVerdict(result))}};
     if (result.kind() == PackageKind::application) {
         appendCases(suite, applicationChecksHeading(), result.checks());
     } else {

@@ -37,7 +37,7 @@ std::optional<ReleaseSetApp> setApp(const InspectionResult &result)
     const QString label =
         result.kind() == PackageKind::diskImage ? app->displayName + QStringLiteral(" in ") + package : package;
     return ReleaseSetApp{label, app->bundleIdentifier, app->shortVersion, app->buildVersion,
-                         firstSigningAuthority(*app)};
+                         app->signingAuthority};
 }
 
 // Each distinct value (a missing one reads "Not found") with the apps that have it, in order of appearance.
