@@ -17,6 +17,7 @@
 #include "report/release_set.h"
 #include "report/report_file_name.h"
 #include "report/report_folder.h"
+#include "report/report_saving.h"
 #include "report/verdict.h"
 #include "report/visible_text.h"
 
@@ -133,7 +134,7 @@ int main(int argc, char *argv[])
                                                     reportFileStem(result, QDateTime::currentDateTime()),
                                                     document.extension, document.bytes());
             if (!saved.saved()) {
-                complain(QStringLiteral("%1: the release report could not be saved: %2").arg(path, saved.failure));
+                complain(QStringLiteral("%1: %2 %3").arg(path, reportNotSavedSentence(), saved.failure));
                 status.addSaveFailure();
             }
         }

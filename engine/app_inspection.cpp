@@ -4,6 +4,7 @@
 #include "engine/entitlements.h"
 #include "engine/tool_checks.h"
 #include "engine/tool_output.h"
+#include "contract/release_tool_contract.h"
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ SignatureDisplay readSignatureDisplay(const QString &output)
     SignatureDisplay display;
     display.authorities = signingAuthorities(output);
     display.hasDeveloperId = isDeveloperIdLeaf(display.authorities);
-    display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
+    display.isAdHoc = output.contains(QLatin1String(kAdHocLine));
     if (!display.isAdHoc && !display.authorities.isEmpty())
         display.signingAuthority = display.authorities.first();
     // Only the first CodeDirectory line's flags count; "runtime" is matched in

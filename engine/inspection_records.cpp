@@ -26,6 +26,18 @@ bool isFinal(LiveStageStatus status)
     return status == LiveStageStatus::pass || status == LiveStageStatus::warning || status == LiveStageStatus::fail;
 }
 
+QString label(LiveStageStatus status)
+{
+    switch (status) {
+    case LiveStageStatus::pass: return label(CheckStatus::pass);
+    case LiveStageStatus::warning: return label(CheckStatus::warning);
+    case LiveStageStatus::fail: return label(CheckStatus::fail);
+    case LiveStageStatus::pending:
+    case LiveStageStatus::active: break;
+    }
+    return {};
+}
+
 LiveStageStatus liveStageStatus(CheckStatus status)
 {
     switch (status) {

@@ -28,6 +28,8 @@ QString kindId(PackageKind kind);
 enum class LiveStageStatus { pending, active, pass, warning, fail };
 
 bool isFinal(LiveStageStatus status);
+// A finished stage's label, its check's ("PASS", "WARN", "FAIL"); empty for one not finished.
+QString label(LiveStageStatus status);
 // The live stage that shows a finished check: pass, warning or fail (a
 // pending check, which no inspector makes, reads as fail).
 LiveStageStatus liveStageStatus(CheckStatus status);

@@ -3,8 +3,13 @@
 #include "report/byte_count_text.h"
 
 namespace {
-const QString notFound = QStringLiteral("Not found");
+const QString notFound = notFoundText();
 } // namespace
+
+QString notFoundText()
+{
+    return QStringLiteral("Not found");
+}
 
 QList<FactRow> packageFacts(const InspectionResult &result, bool withSource)
 {

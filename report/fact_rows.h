@@ -9,6 +9,9 @@
 #include <QList>
 #include <QString>
 
+// What a missing value reads, here and in the release set: "Not found".
+QString notFoundText();
+
 struct FactRow {
     QString label;
     QString value;

@@ -1,6 +1,7 @@
 #include "report/release_set.h"
 
 #include "report/app_facts.h"
+#include "report/fact_rows.h"
 #include "report/visible_text.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 
 namespace {
 
-const QString notFound = QStringLiteral("Not found");
+const QString notFound = notFoundText();
 
 using AppValue = std::function<std::optional<QString>(const ReleaseSetApp &)>;
 
