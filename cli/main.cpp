@@ -55,12 +55,12 @@ int main(int argc, char *argv[])
     const ParsedCheckOptions parsed = parseCheckOptions(app.arguments().mid(1));
     if (!parsed.options) {
         complain(parsed.error);
-        print(stderr, checkUsageText());
+        print(stderr, checkHelpText());
         return int(CheckExit::usage);
     }
     const CheckOptions &options = *parsed.options;
     if (options.showHelp) {
-        print(stdout, checkUsageText());
+        print(stdout, checkHelpText());
         return 0;
     }
     if (options.showVersion) {
