@@ -38,7 +38,8 @@ QString windowReport(const QString &relative)
 {
     const PackageKind kind = relative.endsWith(".dmg") ? PackageKind::diskImage : PackageKind::application;
     return undated(releaseReportText(
-        inspectPackage(QUrl::fromLocalFile(fixture(relative)), kind, releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))))));
+        inspectPackage(QUrl::fromLocalFile(fixture(relative)), kind, releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT)))),
+        QDateTime::currentDateTime()));
 }
 
 } // namespace

@@ -39,11 +39,6 @@ void InspectionView::setResult(const std::optional<InspectionResult> &result)
     emit changed();
 }
 
-bool InspectionView::hasResult() const
-{
-    return m_result.has_value();
-}
-
 QString InspectionView::verdictTitle() const
 {
     return m_result ? ::verdictTitle(releaseVerdict(*m_result)) : QString();

@@ -35,7 +35,6 @@ class InspectionView : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Each ContentViewState owns its inspection view.")
 
-    Q_PROPERTY(bool hasResult READ hasResult NOTIFY changed)
     Q_PROPERTY(QString verdictTitle READ verdictTitle NOTIFY changed)
     Q_PROPERTY(QString verdictSummary READ verdictSummary NOTIFY changed)
     Q_PROPERTY(QColor verdictColor READ verdictColor NOTIFY changed)
@@ -58,7 +57,6 @@ public:
     const std::optional<InspectionResult> &result() const;
     void setResult(const std::optional<InspectionResult> &result);
 
-    bool hasResult() const;
     QString verdictTitle() const;
     QString verdictSummary() const;
     QColor verdictColor() const;
