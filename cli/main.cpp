@@ -55,7 +55,8 @@ int main(int argc, char *argv[])
     const ParsedCheckOptions parsed = parseCheckOptions(app.arguments().mid(1));
     if (!parsed.options) {
         complain(parsed.error);
-        print(stderr, checkHelpText());
+        // The help's usage line alone: the error is what the user needs to see.
+        print(stderr, checkHelpText().section(QLatin1Char('\n'), 0, 0) + QStringLiteral("\nTry --help for more.\n"));
         return int(CheckExit::usage);
     }
     const CheckOptions &options = *parsed.options;
