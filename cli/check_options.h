@@ -1,13 +1,29 @@
 #pragma once
-// The command line of veristamp-check: options and package paths, or the
-// reason the command line cannot be used.
+// The command line of veristamp-check, read by Qt's parser, which owns the
+// options, their help and the version switch: the options and package
+// paths, or the reason the command line cannot be used.
 
+#include <QLatin1String>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 enum class CheckFormat { text, json, junit };
+
+// One row a format: its name after --format, the extension of the documents
+// --output-dir saves, and what --help says of it.
+struct CheckFormatRow {
+    CheckFormat format;
+    QLatin1String name;
+    QLatin1String extension;
+    QLatin1String help;
+};
+
+// Every format, the default first.
+const QList<CheckFormatRow> &checkFormats();
+const CheckFormatRow &checkFormatRow(CheckFormat format);
 
 struct CheckOptions {
     QStringList packages;
@@ -26,4 +42,5 @@ struct ParsedCheckOptions {
 // The arguments after the program's name.
 ParsedCheckOptions parseCheckOptions(const QStringList &arguments);
 
-QString checkUsageText();
+// The parser's help text, then the exit statuses.
+QString checkHelpText();

@@ -3,6 +3,8 @@
 
 #include "report/verdict.h"
 
+#include <QString>
+
 enum class CheckExit : int {
     ready = 0,
     review = 1,
@@ -11,6 +13,9 @@ enum class CheckExit : int {
     missingInput = 66,
     cannotCreate = 73, // EX_CANTCREAT: the temporary folder cannot hold the capture files
 };
+
+// Each status and what it means, one line a status, as --help ends.
+QString exitStatusHelp();
 
 // Folds the runs' outcomes: DO NOT SHIP outweighs everything; a missing or
 // unsupported package outweighs only clean results; a report that could not
@@ -23,7 +28,7 @@ public:
     int code() const;
 
 private:
-    int m_worstVerdict = 0; // 0 ready, 1 review, 2 do not ship
+    ReleaseVerdict m_worst = ReleaseVerdict::readyToShip;
     bool m_missingInput = false;
     bool m_saveFailure = false;
 };

@@ -17,6 +17,7 @@
 #include "report/release_set.h"
 #include "report/report_file_name.h"
 #include "report/report_folder.h"
+#include "report/report_saving.h"
 #include "report/verdict.h"
 #include "report/visible_text.h"
 
@@ -54,12 +55,13 @@ int main(int argc, char *argv[])
     const ParsedCheckOptions parsed = parseCheckOptions(app.arguments().mid(1));
     if (!parsed.options) {
         complain(parsed.error);
-        print(stderr, checkUsageText());
+        // The help's usage line alone: the error is what the user needs to see.
+        print(stderr, checkHelpText().section(QLatin1Char('\n'), 0, 0) + QStringLiteral("\nTry --help for more.\n"));
         return int(CheckExit::usage);
     }
     const CheckOptions &options = *parsed.options;
     if (options.showHelp) {
-        print(stdout, checkUsageText());
+        print(stdout, checkHelpText());
         return 0;
     }
     if (options.showVersion) {
@@ -133,7 +135,7 @@ int main(int argc, char *argv[])
                                                     reportFileStem(result, QDateTime::currentDateTime()),
                                                     document.extension, document.bytes());
             if (!saved.saved()) {
-                complain(QStringLiteral("%1: the release report could not be saved: %2").arg(path, saved.failure));
+                complain(QStringLiteral("%1: %2 %3").arg(path, reportNotSavedSentence(), saved.failure));
                 status.addSaveFailure();
             }
         }

@@ -33,7 +33,7 @@ public:
             write(m_out, QByteArray("\n"));
         write(m_out, report);
         m_printed = true;
-        return {QStringLiteral(".txt"), [report] { return report; }};
+        return {checkFormatRow(CheckFormat::text).extension, [report] { return report; }};
     }
 
     void addSkipped(const QString &, const QString &) override {}
@@ -116,9 +116,10 @@ private:
 
 std::unique_ptr<RunWriter> makeRunWriter(CheckFormat format, const RunGenerator &generator, std::FILE *out)
 {
+    const QString extension = checkFormatRow(format).extension;
     switch (format) {
-    case CheckFormat::json: return std::make_unique<EvidenceWriter>(generator, &evidenceJson, &writeEvidenceJson, QStringLiteral(".json"), out);
-    case CheckFormat::junit: return std::make_unique<EvidenceWriter>(generator, &junitXml, &writeJunitXml, QStringLiteral(".xml"), out);
+    case CheckFormat::json: return std::make_unique<EvidenceWriter>(generator, &evidenceJson, &writeEvidenceJson, extension, out);
+    case CheckFormat::junit: return std::make_unique<EvidenceWriter>(generator, &junitXml, &writeJunitXml, extension, out);
     case CheckFormat::text: break;
     }
     return std::make_unique<TextWriter>(out);

@@ -6,14 +6,7 @@
 namespace {
 QString statusWord(LiveStageStatus status)
 {
-    switch (status) {
-    case LiveStageStatus::pass: return QStringLiteral("PASS");
-    case LiveStageStatus::warning: return QStringLiteral("WARN");
-    case LiveStageStatus::fail: return QStringLiteral("FAIL");
-    case LiveStageStatus::pending:
-    case LiveStageStatus::active: break;
-    }
-    return QStringLiteral("CHECKING");
+    return isFinal(status) ? label(status) : QStringLiteral("CHECKING");
 }
 } // namespace
 

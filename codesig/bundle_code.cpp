@@ -4,6 +4,7 @@
 #include "codesig/code_reading_parts.h"
 #include "codesig/mapped_file.h"
 #include "proplist/property_list.h"
+#include "contract/release_tool_contract.h"
 
 namespace codesig {
 namespace {
@@ -58,7 +59,7 @@ CodeReading readBundleCode(const QString &bundlePath, int depth)
                                                                            : QStringLiteral("bundle with "));
     if (!reading.isSigned) {
         // The bundle as a whole is what is unsigned; its executable is named.
-        reading.failures = QStringList{QStringLiteral("code object is not signed at all")};
+        reading.failures = QStringList{QLatin1String(kNotSignedAtAll)};
         return reading;
     }
     if (reading.failures.isEmpty() && machO.sealBound)

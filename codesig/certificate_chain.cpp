@@ -1,4 +1,5 @@
 #include "codesig/certificate_chain.h"
+#include "contract/release_tool_contract.h"
 
 #include <openssl/x509v3.h>
 
@@ -7,9 +8,6 @@
 namespace codesig {
 namespace {
 
-// Developer ID leaves mark themselves with this critical extension; OpenSSL
-// does not know it, and it says nothing a verifier must act on.
-constexpr const char *developerIdLeafExtension = "1.2.840.113635.100.6.1.13";
 // Apple's Developer ID Certification Authorities carry this one.
 constexpr const char *developerIdAuthorityExtension = "1.2.840.113635.100.6.2.6";
 
@@ -34,12 +32,6 @@ QString objectText(const ASN1_OBJECT *object)
     return length > 0 && length < int(sizeof text) ? QString::fromLatin1(text) : QStringLiteral("(unreadable)");
 }
 
-bool hasExtension(X509 *certificate, const char *oid)
-{
-    std::unique_ptr<ASN1_OBJECT, ObjectFree> object(OBJ_txt2obj(oid, 1));
-    return object && X509_get_ext_by_OBJ(certificate, object.get(), -1) >= 0;
-}
-
 bool holds(const std::vector<X509Ptr> &certificates, X509 *certificate)
 {
     for (const X509Ptr &held : certificates)
@@ -56,7 +48,7 @@ QString unknownCriticalExtension(const std::vector<X509Ptr> &chain)
             if (!extension || !X509_EXTENSION_get_critical(extension) || X509_supported_extension(extension))
                 continue;
             const QString oid = objectText(X509_EXTENSION_get_object(extension));
-            if (oid != QLatin1String(developerIdLeafExtension))
+            if (oid != QLatin1String(kDeveloperIdLeafExtension))
                 return QStringLiteral("a critical certificate extension is not understood: %1").arg(oid);
         }
     }
@@ -144,10 +136,10 @@ QString purposeFailure(ChainCheck &check, ChainPurpose purpose)
             ? QString() : QStringLiteral("the timestamp's certificate is not meant for timestamps");
     if (!usageListed || !(X509_get_extended_key_usage(leaf) & XKU_CODE_SIGN))
         return QStringLiteral("the signing certificate is not meant for signing code");
-    const bool leafMarked = hasExtension(leaf, developerIdLeafExtension);
+    const bool leafMarked = hasExtension(leaf, kDeveloperIdLeafExtension);
     const bool issuerMarked = check.chain.size() > 1 && hasExtension(check.chain[1].get(), developerIdAuthorityExtension);
     check.developerId = leafMarked && issuerMarked;
-    if (check.developerId || !subjectEntry(leaf, NID_commonName).startsWith(QLatin1String("Developer ID Application:")))
+    if (check.developerId || !namesDeveloperIdApplication(subjectEntry(leaf, NID_commonName)))
         return {};
     return leafMarked ? QStringLiteral("the signing certificate is named Developer ID but not issued by a Developer ID Certification Authority")
                       : QStringLiteral("the signing certificate is named Developer ID but is not a Developer ID Application certificate");
@@ -168,6 +160,12 @@ ChainCheck checkChain(X509 *leaf, STACK_OF(X509) *supplied, std::time_t at, cons
     if (!check.failure.isEmpty())
         check.developerId = false;
     return check;
+}
+
+bool hasExtension(X509 *certificate, const char *oid)
+{
+    std::unique_ptr<ASN1_OBJECT, ObjectFree> object(OBJ_txt2obj(oid, 1));
+    return object && X509_get_ext_by_OBJ(certificate, object.get(), -1) >= 0;
 }
 
 QStringList commonNames(const std::vector<X509Ptr> &chain)

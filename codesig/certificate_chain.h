@@ -34,4 +34,11 @@ ChainCheck checkChain(X509 *leaf, STACK_OF(X509) *supplied, std::time_t at, cons
 
 QStringList commonNames(const std::vector<X509Ptr> &chain);
 
+// Developer ID Application leaves mark themselves with this critical
+// extension; OpenSSL does not know it, and it says nothing a verifier must act on.
+inline constexpr char kDeveloperIdLeafExtension[] = "1.2.840.113635.100.6.1.13";
+
+// Whether the certificate carries the extension with this dotted OID.
+bool hasExtension(X509 *certificate, const char *oid);
+
 } // namespace codesig

@@ -10,6 +10,7 @@
 #include "codesig/macho_file.h"
 
 #include "proplist/property_list.h"
+#include "contract/release_tool_contract.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -198,7 +199,7 @@ private:
         }
         for (const SliceInventory &slice : item->slices) {
             if (slice.kind == SignatureKind::none)
-                nested.failures = QStringList{QStringLiteral("code object is not signed at all")};
+                nested.failures = QStringList{QLatin1String(kNotSignedAtAll)};
             else if (nested.failures.isEmpty())
                 nested.failures = slice.failures;
         }

@@ -3,6 +3,7 @@
 #include "codesig/code_reading_parts.h"
 #include "codesig/macho_file.h"
 #include "codesig/mapped_file.h"
+#include "contract/release_tool_contract.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,7 +33,7 @@ CodeReading readCodeAtDepth(const QString &path, int depth)
     if (auto image = readDiskImageCode(file.bytes()))
         return *image;
     CodeReading other;
-    other.failures << QStringLiteral("code object is not signed at all");
+    other.failures << QLatin1String(kNotSignedAtAll);
     return other;
 }
 

@@ -4,6 +4,7 @@
 
 #include "codesig/code_reading_parts.h"
 #include "codesig/udif_trailer.h"
+#include "contract/release_tool_contract.h"
 
 namespace codesig {
 
@@ -15,7 +16,7 @@ std::optional<CodeReading> readDiskImageCode(ByteView file)
     CodeReading reading;
     reading.format = QStringLiteral("disk image");
     if (trailer->signature == UdifSignatureExtent::none) {
-        reading.failures << QStringLiteral("code object is not signed at all");
+        reading.failures << QLatin1String(kNotSignedAtAll);
         return reading;
     }
     reading.isSigned = true;

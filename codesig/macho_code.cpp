@@ -1,11 +1,12 @@
 #include "codesig/code_reading_parts.h"
 
 #include "codesig/macho_file.h"
+#include "contract/release_tool_contract.h"
 
 namespace codesig {
 namespace {
 
-const QString notSigned = QStringLiteral("code object is not signed at all");
+const QString notSigned = QLatin1String(kNotSignedAtAll);
 
 QString architectureLine(const QString &architecture)
 {

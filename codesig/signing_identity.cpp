@@ -1,5 +1,6 @@
 #include "codesig/signing_identity.h"
 
+#include "codesig/certificate_chain.h"
 #include "codesig/code_directory.h"
 #include "codesig/openssl_handles.h"
 #include "codesig/timestamp_token.h"
@@ -8,7 +9,6 @@ namespace codesig {
 namespace {
 
 // The extensions Apple's intermediates mark a leaf's purpose with.
-constexpr const char *developerIdApplication = "1.2.840.113635.100.6.1.13";
 constexpr const char *macDevelopment = "1.2.840.113635.100.6.1.12";
 constexpr const char *macAppDistribution = "1.2.840.113635.100.6.1.7";
 
@@ -17,12 +17,6 @@ X509Ptr parsed(const QByteArray &der)
     const unsigned char *cursor = reinterpret_cast<const unsigned char *>(der.constData());
     X509 *certificate = der.isEmpty() ? nullptr : d2i_X509(nullptr, &cursor, long(der.size()));
     return X509Ptr(certificate, X509Free{});
-}
-
-bool hasExtension(X509 *certificate, const char *oid)
-{
-    std::unique_ptr<ASN1_OBJECT, decltype(&ASN1_OBJECT_free)> object(OBJ_txt2obj(oid, 1), ASN1_OBJECT_free);
-    return object && X509_get_ext_by_OBJ(certificate, object.get(), -1) >= 0;
 }
 
 } // namespace
@@ -51,7 +45,7 @@ SignatureKind signatureKindOf(const SliceSignature &slice)
     const X509Ptr leaf = parsed(slice.leafCertificate);
     if (!leaf || !slice.leafReachesAppleRoot)
         return SignatureKind::other;
-    if (hasExtension(leaf.get(), developerIdApplication))
+    if (hasExtension(leaf.get(), kDeveloperIdLeafExtension))
         return SignatureKind::developerId;
     if (hasExtension(leaf.get(), macDevelopment))
         return SignatureKind::appleDevelopment;

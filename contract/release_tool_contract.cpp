@@ -41,3 +41,8 @@ bool recordedAnswersRequested()
 {
     return qgetenv(kReplayRecordsVariable) == "1";
 }
+
+bool namesDeveloperIdApplication(QStringView commonName)
+{
+    return commonName.startsWith(QLatin1String("Developer ID Application:"));
+}

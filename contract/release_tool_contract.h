@@ -35,3 +35,16 @@ inline constexpr int kUndecidedStatus = 69;
 inline constexpr char kReplayRecordsVariable[] = "VERISTAMP_REPLAY_RECORDS";
 
 bool recordedAnswersRequested();
+
+// The display call's (C2) words that both its readers and the stand-in that
+// writes them depend on: the line naming one certificate of the signer's
+// chain, leaf first, by its common name; the mark of an ad-hoc signature;
+// and codesign's words for code that carries no signature.
+inline constexpr char kAuthorityLinePrefix[] = "Authority=";
+inline constexpr char kAdHocLine[] = "Signature=adhoc";
+inline constexpr char kNotSignedAtAll[] = "code object is not signed at all";
+
+// Whether a certificate's common name (an "Authority=" line's, or the
+// certificate's own) names a Developer ID Application identity. A name is
+// only a claim: whether the certificate is one is for its chain to say.
+bool namesDeveloperIdApplication(QStringView commonName);

@@ -4,6 +4,7 @@
 #include "engine/entitlements.h"
 #include "engine/tool_checks.h"
 #include "engine/tool_output.h"
+#include "contract/release_tool_contract.h"
 
 #include <algorithm>
 
@@ -17,6 +18,9 @@ struct SignatureDisplay {
     bool hasDeveloperId = false;
     bool isAdHoc = false;
     bool hasHardenedRuntime = false;
+    // The signer as the display names it: an ad-hoc signature has none,
+    // whatever "Authority=" lines its display may carry.
+    std::optional<QString> signingAuthority;
 };
 
 SignatureDisplay readSignatureDisplay(const QString &output)
@@ -24,7 +28,9 @@ SignatureDisplay readSignatureDisplay(const QString &output)
     SignatureDisplay display;
     display.authorities = signingAuthorities(output);
     display.hasDeveloperId = isDeveloperIdLeaf(display.authorities);
-    display.isAdHoc = output.contains(QLatin1String("Signature=adhoc"));
+    display.isAdHoc = output.contains(QLatin1String(kAdHocLine));
+    if (!display.isAdHoc && !display.authorities.isEmpty())
+        display.signingAuthority = display.authorities.first();
     // Only the first CodeDirectory line's flags count; "runtime" is matched in
     // any letter case there, and nowhere else (the "Runtime Version=" line does
     // not count). Lines before it carry the package's own names: an executable
@@ -40,87 +46,93 @@ SignatureDisplay readSignatureDisplay(const QString &output)
 
 InspectionCheck developerIdCheck(const SignatureDisplay &display)
 {
-    const QString title = QStringLiteral("Developer ID");
+    const CheckDefinition &check = Checks::developerId;
     if (display.isAdHoc)
-        return makeCheck(title, CheckStatus::fail,
+        return makeCheck(check, CheckStatus::fail,
                          QStringLiteral("The application is ad-hoc signed rather than signed for "
                                         "outside-the-App-Store distribution."));
     if (display.hasDeveloperId)
-        return makeCheck(title, CheckStatus::pass, display.authorities.first());
+        return makeCheck(check, CheckStatus::pass, display.authorities.first());
     if (!display.authorities.isEmpty())
-        return makeCheck(title, CheckStatus::warning,
+        return makeCheck(check, CheckStatus::warning,
                          QStringLiteral("Signing authority: ") + display.authorities.first());
-    return makeCheck(title, CheckStatus::warning,
+    return makeCheck(check, CheckStatus::warning,
                      QStringLiteral("Veristamp could not find a Developer ID Application signing authority."));
 }
 
 InspectionCheck hardenedRuntimeCheck(const SignatureDisplay &display)
 {
-    const QString title = QStringLiteral("Hardened Runtime");
+    const CheckDefinition &check = Checks::hardenedRuntime;
     if (display.hasHardenedRuntime)
-        return makeCheck(title, CheckStatus::pass,
+        return makeCheck(check, CheckStatus::pass,
                          QStringLiteral("The code signature includes the Hardened Runtime flag."));
-    return makeCheck(title, CheckStatus::warning,
+    return makeCheck(check, CheckStatus::warning,
                      QStringLiteral("Veristamp did not find the Hardened Runtime flag in the code signature."));
 }
 
 InspectionCheck releaseEntitlementsCheck(const SignedEntitlements &entitlements)
 {
-    const QString title = QStringLiteral("Release entitlements");
+    const CheckDefinition &check = Checks::releaseEntitlements;
     const QStringList &risky = entitlements.enabledRiskyKeys;
     if (!risky.isEmpty())
-        return makeCheck(title, CheckStatus::warning,
+        return makeCheck(check, CheckStatus::warning,
                          QStringLiteral("Review before shipping: ") + risky.join(QLatin1String(", "))
                              + QLatin1Char('.'));
     switch (entitlements.reading) {
     case SignedEntitlements::Reading::unreadable:
-        return makeCheck(title, CheckStatus::warning,
+        return makeCheck(check, CheckStatus::warning,
                          QStringLiteral("Signed entitlements were reported but could not be read."));
     case SignedEntitlements::Reading::readable:
-        return makeCheck(title, CheckStatus::pass,
+        return makeCheck(check, CheckStatus::pass,
                          QStringLiteral("No common development or weakened-runtime entitlements were detected."));
     case SignedEntitlements::Reading::none: break;
     }
-    return makeCheck(title, CheckStatus::pass, QStringLiteral("No signed entitlements were reported."));
+    return makeCheck(check, CheckStatus::pass, QStringLiteral("No signed entitlements were reported."));
 }
 
 // Each stage reads exactly as its check, so the live list and the results agree.
-void report(const StageProgress &progress, int stage, const InspectionCheck &check)
+void report(const StageProgress &progress, const InspectionCheck &check)
 {
     if (progress)
-        progress(stage, liveStageStatus(check.status));
+        progress(stageIndex(applicationStages(), check.id), liveStageStatus(check.status));
 }
 
 } // namespace
 
-AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
-                                                   const StageProgress &progress)
+const QList<CheckDefinition> &applicationStages()
+{
+    static const QList<CheckDefinition> stages{Checks::codeSignature, Checks::developerId, Checks::hardenedRuntime,
+                                               Checks::releaseEntitlements, Checks::gatekeeperAssessment};
+    return stages;
+}
+
+AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools, const StageProgress &progress)
 {
     const std::optional<QVariantMap> info = bundleInfoDictionary(app);
     const QString path = app.toLocalFile();
 
     QList<InspectionCheck> checks;
-    checks << exitStatusCheck(QStringLiteral("Code signature"), runTool(tools, signatureVerificationCall(path)),
+    checks << exitStatusCheck(Checks::codeSignature, runTool(tools, signatureVerificationCall(path)),
                               QStringLiteral("The application passed codesign verification."),
                               QStringLiteral("The application failed codesign verification."));
-    report(progress, 0, checks.last());
+    report(progress, checks.last());
 
     const SignatureDisplay display =
         readSignatureDisplay(withoutPackagePath(combinedOutput(runTool(tools, signatureDisplayCall(path))), path));
     checks << developerIdCheck(display);
-    report(progress, 1, checks.last());
+    report(progress, checks.last());
     checks << hardenedRuntimeCheck(display);
-    report(progress, 2, checks.last());
+    report(progress, checks.last());
 
     const SignedEntitlements entitlements = readSignedEntitlements(runToolData(tools, entitlementsCall(path)));
     checks << releaseEntitlementsCheck(entitlements);
-    report(progress, 3, checks.last());
+    report(progress, checks.last());
 
-    checks << hostToolCheck(tools.limits, HostQuestion::gatekeeperAssessment, QStringLiteral("Gatekeeper assessment"),
+    checks << hostToolCheck(tools.limits, HostQuestion::gatekeeperAssessment, Checks::gatekeeperAssessment,
                             runTool(tools, appAssessmentCall(path)),
                             QStringLiteral("Gatekeeper accepted the application."),
                             QStringLiteral("Gatekeeper did not accept the application."));
-    report(progress, 4, checks.last());
+    report(progress, checks.last());
 
     return AppInspection{
         displayNameOf(app),
@@ -131,5 +143,6 @@ AppInspection inspectApplication(const QUrl &app, const ReleaseTools &tools,
         infoText(info, QStringLiteral("CFBundleExecutable")),
         checks,
         entitlements.text,
+        display.signingAuthority,
     };
 }

@@ -10,13 +10,17 @@
 
 namespace {
 
-// Stage indices of a disk-image inspection.
-enum Stage { verifying, signature, ticket, assessment, mounting, packagedApp };
-
-void report(const StageProgress &progress, Stage stage, LiveStageStatus status)
+void report(const StageProgress &progress, const CheckDefinition &stage, LiveStageStatus status)
 {
     if (progress)
-        progress(stage, status);
+        progress(stageIndex(diskImageStages(), stage.id), status);
+}
+
+// The image's own checks read as their stages, so the live list and the results agree.
+void report(const StageProgress &progress, const InspectionCheck &check)
+{
+    if (progress)
+        progress(stageIndex(diskImageStages(), check.id), liveStageStatus(check.status));
 }
 
 // The image's Developer ID is read from its leaf authority, as an app's: the
@@ -24,31 +28,30 @@ void report(const StageProgress &progress, Stage stage, LiveStageStatus status)
 // "Developer ID Application: ..." on an ad-hoc image vouches for nothing).
 InspectionCheck signatureCheck(const QString &displayOutput)
 {
-    const QString title = QStringLiteral("DMG signature");
     const QStringList authorities = signingAuthorities(displayOutput);
     if (!isDeveloperIdLeaf(authorities))
-        return makeCheck(title, CheckStatus::warning,
+        return makeCheck(Checks::diskImageSignature, CheckStatus::warning,
                          QStringLiteral("Veristamp did not find a Developer ID Application signature on the DMG."));
-    return makeCheck(title, CheckStatus::pass, authorities.first());
+    return makeCheck(Checks::diskImageSignature, CheckStatus::pass, authorities.first());
 }
 
 InspectionCheck packagedApplicationCheck(const QList<QUrl> &apps)
 {
-    const QString title = QStringLiteral("Packaged application");
+    const CheckDefinition &check = Checks::packagedApplication;
     if (apps.isEmpty())
-        return makeCheck(title, CheckStatus::fail,
+        return makeCheck(check, CheckStatus::fail,
                          QStringLiteral("No .app bundle was found at the top level of the mounted DMG."));
     const QString first = lastPathComponent(apps.first());
     if (apps.size() == 1)
-        return makeCheck(title, CheckStatus::pass, first + QStringLiteral(" was found inside the DMG."));
-    return makeCheck(title, CheckStatus::warning,
+        return makeCheck(check, CheckStatus::pass, first + QStringLiteral(" was found inside the DMG."));
+    return makeCheck(check, CheckStatus::warning,
                      QStringLiteral("Multiple app bundles were found. Veristamp inspected ") + first
                          + QLatin1Char('.'));
 }
 
 InspectionCheck cleanupCheck(const Shell::TextResult &failedDetach)
 {
-    return makeCheck(QStringLiteral("Disk image cleanup"), CheckStatus::warning,
+    return makeCheck(Checks::diskImageCleanup, CheckStatus::warning,
                      condensedDetail(combinedOutput(failedDetach),
                                      QStringLiteral("The mounted DMG could not be detached automatically.")));
 }
@@ -72,59 +75,67 @@ QList<InspectionCheck> inspectImage(const QString &path, const ReleaseTools &too
 {
     QList<InspectionCheck> checks;
 
-    checks << exitStatusCheck(QStringLiteral("Disk image integrity"), runTool(tools, imageVerificationCall(path)),
+    checks << exitStatusCheck(Checks::diskImageIntegrity, runTool(tools, imageVerificationCall(path)),
                               QStringLiteral("The DMG passed hdiutil verification."),
                               QStringLiteral("The DMG failed hdiutil verification."));
-    report(progress, verifying, liveStageStatus(checks.last().status));
+    report(progress, checks.last());
 
     checks << signatureCheck(withoutPackagePath(combinedOutput(runTool(tools, signatureDisplayCall(path))), path));
-    report(progress, signature, liveStageStatus(checks.last().status));
+    report(progress, checks.last());
 
-    checks << hostToolCheck(tools.limits, HostQuestion::ticketAuthenticity, QStringLiteral("Stapled notarization ticket"),
+    checks << hostToolCheck(tools.limits, HostQuestion::ticketAuthenticity, Checks::notarizationTicket,
                             runTool(tools, ticketValidationCall(path)),
                             QStringLiteral("A valid stapled notarization ticket was found."),
                             QStringLiteral("Veristamp could not validate a stapled notarization ticket."));
-    report(progress, ticket, liveStageStatus(checks.last().status));
+    report(progress, checks.last());
 
-    checks << hostToolCheck(tools.limits, HostQuestion::gatekeeperAssessment, QStringLiteral("Gatekeeper assessment"),
+    checks << hostToolCheck(tools.limits, HostQuestion::gatekeeperAssessment, Checks::gatekeeperAssessment,
                             runTool(tools, diskImageAssessmentCall(path)),
                             QStringLiteral("Gatekeeper accepted the disk image."),
                             QStringLiteral("Gatekeeper did not accept the disk image."));
-    report(progress, assessment, liveStageStatus(checks.last().status));
+    report(progress, checks.last());
 
     return checks;
 }
 
 // Stage 5 on a mounted volume: find the apps and inspect the first, silently.
 // Reported here, before the caller detaches the volume.
-std::optional<EmbeddedAppResult> inspectVolume(const QUrl &mountPoint, const ReleaseTools &tools,
+std::optional<AppInspection> inspectVolume(const QUrl &mountPoint, const ReleaseTools &tools,
                                                const StageProgress &progress, QList<InspectionCheck> &checks)
 {
     const QList<QUrl> apps = findApplicationBundles(mountPoint);
     checks << packagedApplicationCheck(apps);
     if (apps.isEmpty()) {
-        report(progress, packagedApp, LiveStageStatus::fail);
+        report(progress, Checks::packagedApplication, LiveStageStatus::fail);
         return std::nullopt;
     }
     AppInspection app = inspectApplication(apps.first(), tools);
-    report(progress, packagedApp, packagedAppStage(app.checks, apps.size()));
+    report(progress, Checks::packagedApplication, packagedAppStage(app.checks, apps.size()));
     return app;
 }
 
 } // namespace
 
+const QList<CheckDefinition> &diskImageStages()
+{
+    static const QList<CheckDefinition> stages{Checks::diskImageIntegrity, Checks::diskImageSignature,
+                                               Checks::notarizationTicket,  Checks::gatekeeperAssessment,
+                                               Checks::diskImageMount,      Checks::packagedApplication};
+    return stages;
+}
+
 InspectionResult inspectDiskImage(const QUrl &image, const ReleaseTools &tools, const StageProgress &progress)
 {
     DiskImageInspection inspection{displayNameOf(image), inspectImage(image.toLocalFile(), tools, progress), {}};
 
-    const InspectionResult::MountResult mount = mountDiskImage(image, tools);
+    const DiskImageMount mount = mountDiskImage(image, tools);
     if (!mount.mountPoint) {
         // Nothing known to be mounted, so nothing to search and nothing to detach.
-        report(progress, mounting, LiveStageStatus::fail);
-        report(progress, packagedApp, LiveStageStatus::fail);
-        inspection.checks << makeCheck(QStringLiteral("Mount disk image"), CheckStatus::fail, mount.message);
+        report(progress, Checks::diskImageMount, LiveStageStatus::fail);
+        report(progress, Checks::packagedApplication, LiveStageStatus::fail);
+        inspection.checks << makeCheck(Checks::diskImageMount, CheckStatus::fail, mount.message);
     } else {
-        report(progress, mounting, LiveStageStatus::pass);
+        report(progress, Checks::diskImageMount, LiveStageStatus::pass);
         inspection.embeddedApp = inspectVolume(*mount.mountPoint, tools, progress, inspection.checks);
 
         // One attempt, never forced: a busy volume stays mounted and is reported.

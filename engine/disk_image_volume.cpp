@@ -77,9 +77,9 @@ bool isSymbolicLink(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-InspectionResult::MountResult notMounted(const QString &message)
+DiskImageMount notMounted(const QString &message)
 {
-    return InspectionResult::MountResult{std::nullopt, message};
+    return DiskImageMount{std::nullopt, message};
 }
 
 // The file manager's order: letter case ignored, runs of digits by numeric
@@ -95,7 +95,7 @@ QCollator fileManagerCollator()
 
 } // namespace
 
-InspectionResult::MountResult mountDiskImage(const QUrl &image, const ReleaseTools &tools)
+DiskImageMount mountDiskImage(const QUrl &image, const ReleaseTools &tools)
 {
     const Shell::DataResult attach = runToolData(tools, attachCall(image.toLocalFile()));
     if (!attach.outcome.succeeded()) {
@@ -109,7 +109,7 @@ InspectionResult::MountResult mountDiskImage(const QUrl &image, const ReleaseToo
     const std::optional<QString> path = firstMountPoint(*entities);
     if (!path)
         return notMounted(noPathMessage);
-    return InspectionResult::MountResult{QUrl::fromLocalFile(*path), mountedMessage};
+    return DiskImageMount{QUrl::fromLocalFile(*path), mountedMessage};
 }
 
 QList<QUrl> findApplicationBundles(const QUrl &mountPoint)

@@ -8,8 +8,16 @@
 #include <QList>
 #include <QUrl>
 
+#include <optional>
+
+// Where an attached image's volume is, or why it is not known to be attached.
+struct DiskImageMount {
+    std::optional<QUrl> mountPoint;
+    QString message;
+};
+
 // H2, and the mount point read from its property list.
-InspectionResult::MountResult mountDiskImage(const QUrl &image, const ReleaseTools &tools);
+DiskImageMount mountDiskImage(const QUrl &image, const ReleaseTools &tools);
 
 // The entries directly inside the volume whose extension is "app" in any
 // letter case, hidden ones skipped, in the file manager's order.

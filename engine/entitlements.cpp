@@ -1,6 +1,7 @@
 #include "engine/entitlements.h"
 
 #include "proplist/property_list.h"
+#include "contract/release_tool_contract.h"
 
 #include <QVariantMap>
 
@@ -91,7 +92,7 @@ bool saysNotSigned(const Shell::DataResult &call)
 {
     const QByteArray error = call.stderrData.trimmed();
     return call.outcome.exitedWith(1) && !error.contains('\n') && !error.contains('\r')
-        && error.endsWith(": code object is not signed at all");
+        && error.endsWith(": " + QByteArray(kNotSignedAtAll));
 }
 
 SignedEntitlements readSignedEntitlements(const Shell::DataResult &call)

@@ -16,9 +16,26 @@ QString displayWords(PackageKind kind)
     return kind == PackageKind::diskImage ? QStringLiteral("Disk Image") : QStringLiteral("macOS Application");
 }
 
+QString kindId(PackageKind kind)
+{
+    return kind == PackageKind::diskImage ? QStringLiteral("Disk Image") : QStringLiteral("macOS Application");
+}
+
 bool isFinal(LiveStageStatus status)
 {
     return status == LiveStageStatus::pass || status == LiveStageStatus::warning || status == LiveStageStatus::fail;
+}
+
+QString label(LiveStageStatus status)
+{
+    switch (status) {
+    case LiveStageStatus::pass: return label(CheckStatus::pass);
+    case LiveStageStatus::warning: return label(CheckStatus::warning);
+    case LiveStageStatus::fail: return label(CheckStatus::fail);
+    case LiveStageStatus::pending:
+    case LiveStageStatus::active: break;
+    }
+    return {};
 }
 
 LiveStageStatus liveStageStatus(CheckStatus status)
@@ -53,15 +70,10 @@ const AppInspection *InspectionResult::application() const
     return std::get_if<AppInspection>(&package);
 }
 
-const EmbeddedAppResult *InspectionResult::embeddedApp() const
+const AppInspection *InspectionResult::embeddedApp() const
 {
     const auto *image = std::get_if<DiskImageInspection>(&package);
     return image && image->embeddedApp ? &*image->embeddedApp : nullptr;
-}
-
-InspectionCheck makeCheck(const QString &title, CheckStatus status, const QString &detail)
-{
-    return InspectionCheck{QUuid::createUuid(), title, detail, status};
 }
 
 QString lastPathComponent(const QUrl &location)

@@ -22,25 +22,26 @@ enum class PackageKind { application, diskImage };
 
 // "macOS Application" or "Disk Image".
 QString displayWords(PackageKind kind);
+// The kind as machine-readable output names it, fixed whatever the screen calls it.
+QString kindId(PackageKind kind);
 
 enum class LiveStageStatus { pending, active, pass, warning, fail };
 
 bool isFinal(LiveStageStatus status);
+// A finished stage's label, its check's ("PASS", "WARN", "FAIL"); empty for one not finished.
+QString label(LiveStageStatus status);
 // The live stage that shows a finished check: pass, warning or fail (a
 // pending check, which no inspector makes, reads as fail).
 LiveStageStatus liveStageStatus(CheckStatus status);
 
 struct InspectionCheck {
-    QUuid id;
+    QString id; // fixed for each check whatever its title: see check_catalog.h
     QString title;
     QString detail;
     CheckStatus status;
     // False when the host's tools could not decide it (only a Mac can).
     bool decidedOnHost = true;
 };
-
-// A check with a fresh random id.
-InspectionCheck makeCheck(const QString &title, CheckStatus status, const QString &detail);
 
 struct LiveInspectionStage {
     QUuid id;
@@ -59,31 +60,25 @@ struct AppInspection {
     std::optional<QString> executableName;
     QList<InspectionCheck> checks;
     QString entitlements;
+    // The leaf "Authority=" of the signature display, as the tools name the
+    // signer; nothing for an ad-hoc signature or a display without one.
+    std::optional<QString> signingAuthority = std::nullopt;
 };
-
-// The application found inside a disk image. The report and the results
-// screen show neither its minimum system version nor its executable name.
-using EmbeddedAppResult = AppInspection;
 
 // A disk image's own findings: its name, its checks and the app inspected on
 // its volume, when one was. It has no metadata or entitlements of its own.
 struct DiskImageInspection {
     QString displayName;
     QList<InspectionCheck> checks;
-    std::optional<EmbeddedAppResult> embeddedApp;
+    // The report and the results screen show neither its minimum system
+    // version nor its executable name.
+    std::optional<AppInspection> embeddedApp;
 };
 
 // The result of inspecting one dropped package. Its kind follows from what it
 // holds, so an application with a packaged app, or a disk image with
 // metadata, cannot be made.
 struct InspectionResult {
-    using AppInspection = ::AppInspection;
-
-    struct MountResult {
-        std::optional<QUrl> mountPoint;
-        QString message;
-    };
-
     QUrl url;
     std::int64_t byteSize = 0;
     std::variant<AppInspection, DiskImageInspection> package;
@@ -95,7 +90,7 @@ struct InspectionResult {
     // The dropped application; nothing for a disk image.
     const AppInspection *application() const;
     // The application inspected inside a disk image; nothing otherwise.
-    const EmbeddedAppResult *embeddedApp() const;
+    const AppInspection *embeddedApp() const;
 };
 
 // The last path component of a file location; the intake has already

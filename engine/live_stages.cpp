@@ -1,34 +1,13 @@
 #include "engine/live_stages.h"
 
-#include <QStringList>
-
-namespace {
-QStringList stageTitles(PackageKind kind)
-{
-    if (kind == PackageKind::diskImage) {
-        return {
-            QStringLiteral("Verifying disk image"),
-            QStringLiteral("Checking Developer ID signature"),
-            QStringLiteral("Validating notarization ticket"),
-            QStringLiteral("Running Gatekeeper assessment"),
-            QStringLiteral("Mounting disk image"),
-            QStringLiteral("Inspecting packaged application"),
-        };
-    }
-    return {
-        QStringLiteral("Verifying code signature"),
-        QStringLiteral("Checking Developer ID"),
-        QStringLiteral("Checking Hardened Runtime"),
-        QStringLiteral("Reviewing release entitlements"),
-        QStringLiteral("Running Gatekeeper assessment"),
-    };
-}
-} // namespace
+#include "engine/app_inspection.h"
+#include "engine/disk_image_inspection.h"
 
 QList<LiveInspectionStage> makeLiveStages(PackageKind kind)
 {
+    const QList<CheckDefinition> &checks = kind == PackageKind::diskImage ? diskImageStages() : applicationStages();
     QList<LiveInspectionStage> stages;
-    for (const QString &title : stageTitles(kind))
-        stages.append(LiveInspectionStage{QUuid::createUuid(), title, LiveStageStatus::pending});
+    for (const CheckDefinition &check : checks)
+        stages.append(LiveInspectionStage{QUuid::createUuid(), check.stageTitle, LiveStageStatus::pending});
     return stages;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The two fixed live stage lists.
+// The two fixed live stage lists, read off the inspectors' own stage checks.
 
 #include "engine/inspection_records.h"
 

@@ -2,19 +2,19 @@
 
 #include "engine/tool_output.h"
 
-InspectionCheck exitStatusCheck(const QString &title, Shell::TextResult result, const QString &passDetail,
+InspectionCheck exitStatusCheck(const CheckDefinition &check, Shell::TextResult result, const QString &passDetail,
                                 const QString &failFallback)
 {
     if (result.outcome.succeeded())
-        return makeCheck(title, CheckStatus::pass, passDetail);
-    return makeCheck(title, CheckStatus::fail, condensedDetail(combinedOutput(std::move(result)), failFallback));
+        return makeCheck(check, CheckStatus::pass, passDetail);
+    return makeCheck(check, CheckStatus::fail, condensedDetail(combinedOutput(std::move(result)), failFallback));
 }
 
-InspectionCheck toolCheck(const QString &title, Shell::TextResult result, const QString &passFallback,
+InspectionCheck toolCheck(const CheckDefinition &check, Shell::TextResult result, const QString &passFallback,
                           const QString &failFallback)
 {
     const bool passed = result.outcome.succeeded();
-    return makeCheck(title, passed ? CheckStatus::pass : CheckStatus::fail,
+    return makeCheck(check, passed ? CheckStatus::pass : CheckStatus::fail,
                      condensedDetail(combinedOutput(std::move(result)), passed ? passFallback : failFallback));
 }
 
@@ -36,14 +36,14 @@ QString undecidedDetail(const HostLimits &limits, HostQuestion question)
 }
 } // namespace
 
-InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, const QString &title,
+InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, const CheckDefinition &check,
                               Shell::TextResult result, const QString &passFallback, const QString &failFallback)
 {
     // Only an exit can be the tools' own "undecided": a signal's 128 + N is no answer.
     if (result.outcome.kind() != Shell::Outcome::Kind::exited
         || !leftUndecided(limits, question, result.outcome.number()))
-        return toolCheck(title, std::move(result), passFallback, failFallback);
-    InspectionCheck check = makeCheck(title, CheckStatus::warning, undecidedDetail(limits, question));
-    check.decidedOnHost = false;
-    return check;
+        return toolCheck(check, std::move(result), passFallback, failFallback);
+    InspectionCheck undecided = makeCheck(check, CheckStatus::warning, undecidedDetail(limits, question));
+    undecided.decidedOnHost = false;
+    return undecided;
 }

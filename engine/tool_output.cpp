@@ -1,5 +1,7 @@
 #include "engine/tool_output.h"
 
+#include "contract/release_tool_contract.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -82,7 +84,7 @@ QString condensedDetail(QString text, const QString &fallback)
 
 QStringList signingAuthorities(const QString &text)
 {
-    static const QString marker = QStringLiteral("Authority=");
+    static const QString marker = QLatin1String(kAuthorityLinePrefix);
     QStringList authorities;
     for (QStringView line : lineViews(text)) {
         if (line.startsWith(marker))
@@ -105,5 +107,5 @@ QString withoutPackagePath(QString text, const QString &packagePath)
 
 bool isDeveloperIdLeaf(const QStringList &authorities)
 {
-    return !authorities.isEmpty() && authorities.first().startsWith(QLatin1String("Developer ID Application:"));
+    return !authorities.isEmpty() && namesDeveloperIdApplication(authorities.first());
 }

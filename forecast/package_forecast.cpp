@@ -13,7 +13,7 @@ std::optional<NotaryForecast> forecastFor(const AcceptedPackage &package, const 
     const QString name = QFileInfo(path).fileName();
     if (package.kind == PackageKind::application)
         return codesig::forecastPackage(path, name);
-    const InspectionResult::MountResult mounted = mountDiskImage(package.location, tools);
+    const DiskImageMount mounted = mountDiskImage(package.location, tools);
     if (!mounted.mountPoint)
         return std::nullopt;
     NotaryForecast forecast = codesig::forecastPackage(mounted.mountPoint->toLocalFile(), name);

@@ -7,19 +7,13 @@
 
 #include <optional>
 
-using AppFacts = AppInspection;
-
 // The app a result of kind application describes; nothing for a disk image.
-std::optional<AppFacts> namedApp(const InspectionResult &result);
+std::optional<AppInspection> namedApp(const InspectionResult &result);
 
 // The app inspected inside a disk image, without the minimum system version
 // and executable name that no report shows for it; nothing for an
 // application or an image without one.
-std::optional<AppFacts> packagedApp(const InspectionResult &result);
+std::optional<AppInspection> packagedApp(const InspectionResult &result);
 
 // The app of a result whichever way it came: named, else packaged.
-std::optional<AppFacts> anyApp(const InspectionResult &result);
-
-// The first "Authority=" line of the app's signature, as its Developer ID
-// check records it; nothing when the signature named none.
-std::optional<QString> firstSigningAuthority(const AppFacts &app);
+std::optional<AppInspection> anyApp(const InspectionResult &result);

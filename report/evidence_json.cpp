@@ -7,7 +7,6 @@
 #include "report/verdict.h"
 
 #include <QBuffer>
-#include <QRegularExpression>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -77,7 +76,7 @@ void writeChecks(Json &json, const QList<InspectionCheck> &checks, const Evidenc
 {
     json.beginArray();
     for (const InspectionCheck &check : checks) {
-        writeObject(json, {{QStringLiteral("id"), [&](Json &j) { j.string(checkId(check.title)); }},
+        writeObject(json, {{QStringLiteral("id"), [&](Json &j) { j.string(check.id); }},
                            {QStringLiteral("title"), [&](Json &j) { j.string(check.title); }},
                            {QStringLiteral("status"), [&](Json &j) { j.string(label(check.status)); }},
                            {QStringLiteral("detail"), [&](Json &j) { j.string(check.detail); }},
@@ -86,7 +85,7 @@ void writeChecks(Json &json, const QList<InspectionCheck> &checks, const Evidenc
     json.endArray();
 }
 
-void writeAppMetadata(Json &json, const AppFacts &app, bool named)
+void writeAppMetadata(Json &json, const AppInspection &app, bool named)
 {
     QList<JsonMember> members{
         {QStringLiteral("bundleIdentifier"), [&](Json &j) { j.optionalString(app.bundleIdentifier); }},
@@ -101,7 +100,7 @@ void writeAppMetadata(Json &json, const AppFacts &app, bool named)
 
 void writePackagedApp(Json &json, const InspectionResult &result, const EvidenceHost &host)
 {
-    const std::optional<AppFacts> app = packagedApp(result);
+    const std::optional<AppInspection> app = packagedApp(result);
     if (!app)
         return json.null();
     writeObject(json, {{QStringLiteral("name"), [&](Json &j) { j.string(app->displayName); }},
@@ -120,19 +119,19 @@ void writeTallies(Json &json, const InspectionResult &result)
 void writePackage(Json &json, const CheckedPackage &package, const EvidenceHost &host)
 {
     const InspectionResult &result = package.result;
-    const std::optional<AppFacts> app = namedApp(result);
+    const std::optional<AppInspection> app = namedApp(result);
     const ReleaseVerdict verdict = releaseVerdict(result);
     const auto text = [](const QString &value) { return [value](Json &j) { j.string(value); }; };
     QList<JsonMember> members{
         {QStringLiteral("path"), text(package.givenPath)},
         {QStringLiteral("resolvedPath"), text(package.resolvedPath)},
         {QStringLiteral("name"), text(result.displayName())},
-        {QStringLiteral("kind"), text(displayWords(result.kind()))},
+        {QStringLiteral("kind"), text(kindId(result.kind()))},
         {QStringLiteral("byteSize"), [&](Json &j) { j.integer(result.byteSize); }},
         {QStringLiteral("sha256"), [&](Json &j) { j.optionalString(package.digest.sha256); }},
         {QStringLiteral("sha256Error"),
          [&](Json &j) { package.digest.sha256 ? j.null() : j.string(package.digest.error); }},
-        {QStringLiteral("verdict"), text(verdictTitle(verdict))},
+        {QStringLiteral("verdict"), text(verdictId(verdict))},
         {QStringLiteral("summary"), text(verdictSummary(verdict))},
         {QStringLiteral("tallies"), [&](Json &j) { writeTallies(j, result); }},
         {QStringLiteral("checks"), [&](Json &j) { writeChecks(j, result.checks(), host); }},
@@ -206,7 +205,7 @@ void writeRunVerdict(Json &json, const QList<CheckedPackage> &packages)
     ReleaseVerdict worst = ReleaseVerdict::readyToShip;
     for (const CheckedPackage &package : packages)
         worst = std::max(worst, releaseVerdict(package.result));
-    json.string(verdictTitle(worst));
+    json.string(verdictId(worst));
 }
 
 void writeRun(Json &json, const RunEvidence &run)
@@ -243,17 +242,6 @@ void writeRun(Json &json, const RunEvidence &run)
 }
 
 } // namespace
-
-QString checkId(const QString &title)
-{
-    static const QRegularExpression separators(QStringLiteral("[^a-z0-9]+"));
-    QString id = title.toLower().replace(separators, QStringLiteral("-"));
-    while (id.startsWith(QLatin1Char('-')))
-        id.remove(0, 1);
-    while (id.endsWith(QLatin1Char('-')))
-        id.chop(1);
-    return id;
-}
 
 bool writeEvidenceJson(const RunEvidence &run, QIODevice *device)
 {

@@ -1,8 +1,9 @@
 #pragma once
 // The run as one JSON document (schema: docs/veristamp-check.schema.json).
-// Every verdict, summary, status, title and detail is the very string the
-// text report prints, taken from the same functions, so the two cannot
-// disagree; what the text shows as "Not found" or "Not declared" is null.
+// Every summary, status, title and detail is the very string the text report
+// prints, taken from the same functions, so the two cannot disagree; ids,
+// kinds and verdicts are the fixed names consumers key on. What the text
+// shows as "Not found" or "Not declared" is null.
 
 #include "report/evidence_records.h"
 
@@ -18,7 +19,3 @@ bool writeEvidenceJson(const RunEvidence &run, QIODevice *device);
 
 // The same document in memory, for a package's own file.
 QByteArray evidenceJson(const RunEvidence &run);
-
-// The stable name of a check in the JSON: its title in lower case, each run
-// of other characters as one hyphen ("Code signature" is "code-signature").
-QString checkId(const QString &title);

@@ -3,8 +3,13 @@
 #include "report/byte_count_text.h"
 
 namespace {
-const QString notFound = QStringLiteral("Not found");
+const QString notFound = notFoundText();
 } // namespace
+
+QString notFoundText()
+{
+    return QStringLiteral("Not found");
+}
 
 QList<FactRow> packageFacts(const InspectionResult &result, bool withSource)
 {
@@ -30,7 +35,7 @@ QList<FactRow> applicationMetadata(const AppInspection &app)
     };
 }
 
-QList<FactRow> packagedApplicationFacts(const EmbeddedAppResult &app)
+QList<FactRow> packagedApplicationFacts(const AppInspection &app)
 {
     return {
         {QStringLiteral("App"), app.displayName},

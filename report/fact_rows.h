@@ -9,6 +9,9 @@
 #include <QList>
 #include <QString>
 
+// What a missing value reads, here and in the release set: "Not found".
+QString notFoundText();
+
 struct FactRow {
     QString label;
     QString value;
@@ -22,4 +25,4 @@ QList<FactRow> packageFacts(const InspectionResult &result, bool withSource);
 QList<FactRow> applicationMetadata(const AppInspection &app);
 
 // App, Bundle Identifier, Version, Build.
-QList<FactRow> packagedApplicationFacts(const EmbeddedAppResult &app);
+QList<FactRow> packagedApplicationFacts(const AppInspection &app);

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The status of a path that could not be inspected: no check's, so JUnit's own word.
+const QString errorStatus = QStringLiteral("ERROR");
+
 // A suite's cases before they are written: the counts go in the suite's attributes.
 struct Case {
     QString className;
@@ -39,14 +42,14 @@ Suite packageSuite(const CheckedPackage &package)
     Suite suite{lastPathComponent(result.url), {}, {}};
     suite.properties = {{QStringLiteral("path"), package.givenPath},
                         {QStringLiteral("resolvedPath"), package.resolvedPath},
-                        {QStringLiteral("kind"), displayWords(result.kind())},
+                        {QStringLiteral("kind"), kindId(result.kind())},
                         {QStringLiteral("sha256"), package.digest.sha256.value_or(package.digest.error)},
-                        {QStringLiteral("verdict"), verdictTitle(releaseVerdict(result))}};
+                        {QStringLiteral("verdict"), verdictId(releaseVerdict(result))}};
     if (result.kind() == PackageKind::application) {
         appendCases(suite, applicationChecksHeading(), result.checks());
     } else {
         appendCases(suite, diskImageChecksHeading(), result.checks());
-        if (const std::optional<AppFacts> app = packagedApp(result))
+        if (const std::optional<AppInspection> app = packagedApp(result))
             appendCases(suite, packagedAppChecksHeading(), app->checks);
     }
     return suite;
@@ -55,7 +58,7 @@ Suite packageSuite(const CheckedPackage &package)
 // A path that could not be inspected shows as an error, not as a missing suite.
 Suite skippedSuite(const SkippedPackage &package)
 {
-    return Suite{package.path, {}, {Case{QStringLiteral("PACKAGE"), QStringLiteral("Package"), QStringLiteral("ERROR"), package.reason}}};
+    return Suite{package.path, {}, {Case{QStringLiteral("PACKAGE"), QStringLiteral("Package"), errorStatus, package.reason}}};
 }
 
 Suite releaseSetSuite(const ReleaseSet &set)
@@ -80,7 +83,7 @@ qsizetype failures(const Suite &suite)
 
 qsizetype errors(const Suite &suite)
 {
-    return countOf(suite, QStringLiteral("ERROR"));
+    return countOf(suite, errorStatus);
 }
 
 // Laid out as QXmlStreamWriter's auto-formatting lays it out (four spaces a
@@ -224,7 +227,7 @@ private:
         property(QStringLiteral("status"), c.status);
         end("properties");
         const bool failed = c.status == label(CheckStatus::fail);
-        if (failed || c.status == QLatin1String("ERROR")) {
+        if (failed || c.status == errorStatus) {
             const char *element = failed ? "failure" : "error";
             start(element);
             attribute("message", c.detail);

@@ -1,6 +1,7 @@
 #include "report/release_set.h"
 
 #include "report/app_facts.h"
+#include "report/fact_rows.h"
 #include "report/visible_text.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 
 namespace {
 
-const QString notFound = QStringLiteral("Not found");
+const QString notFound = notFoundText();
 
 using AppValue = std::function<std::optional<QString>(const ReleaseSetApp &)>;
 
@@ -30,14 +31,14 @@ const QList<ComparedValue> &comparedValues()
 
 std::optional<ReleaseSetApp> setApp(const InspectionResult &result)
 {
-    const std::optional<AppFacts> app = anyApp(result);
+    const std::optional<AppInspection> app = anyApp(result);
     if (!app)
         return std::nullopt;
     const QString package = lastPathComponent(result.url);
     const QString label =
         result.kind() == PackageKind::diskImage ? app->displayName + QStringLiteral(" in ") + package : package;
     return ReleaseSetApp{label, app->bundleIdentifier, app->shortVersion, app->buildVersion,
-                         firstSigningAuthority(*app)};
+                         app->signingAuthority};
 }
 
 // Each distinct value (a missing one reads "Not found") with the apps that have it, in order of appearance.

@@ -48,3 +48,8 @@ std::optional<QString> writeReportFile(const QString &path, const QString &text)
         return writeFailure(path, file.errorString());
     return std::nullopt;
 }
+
+QString reportNotSavedSentence()
+{
+    return QStringLiteral("The release report could not be saved.");
+}

@@ -24,6 +24,9 @@ struct ReportSaveDialogs {
     virtual void showSaveFailure(const QString &errorDescription) = 0;
 };
 
+// What a failed save is told with, before the reason: "The release report could not be saved."
+QString reportNotSavedSentence();
+
 // True only when the report reached the file. The proposed name carries the
 // clock's time when the dialog opens; "Generated:" the time after it closed.
 // Cancelling is silent; a failed write is shown once through the dialogs.

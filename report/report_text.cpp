@@ -56,6 +56,17 @@ void appendEntitlements(ReportLines &lines, const QString &heading, const QStrin
     lines.add(u"", entitlements, LineFeeds::keep);
 }
 
+// Two lines per check, in list order: "[PASS] Title", then four spaces and the
+// detail. Names, details and entitlements are shown through visibleText, so no
+// control character of theirs reaches the report and none can start a line.
+void appendCheckLines(const QList<InspectionCheck> &checks, ReportLines &lines)
+{
+    for (const InspectionCheck &check : checks) {
+        lines.add(QString(QLatin1Char('[') + label(check.status) + QStringLiteral("] ")), check.title);
+        lines.add(u"    ", check.detail);
+    }
+}
+
 void appendApplication(ReportLines &lines, const AppInspection &app)
 {
     appendSection(lines, QStringLiteral("APPLICATION METADATA"));
@@ -65,7 +76,7 @@ void appendApplication(ReportLines &lines, const AppInspection &app)
     appendEntitlements(lines, QStringLiteral("SIGNED ENTITLEMENTS"), app.entitlements);
 }
 
-void appendEmbeddedApp(ReportLines &lines, const EmbeddedAppResult &app)
+void appendEmbeddedApp(ReportLines &lines, const AppInspection &app)
 {
     appendSection(lines, QStringLiteral("PACKAGED APPLICATION"));
     appendFacts(lines, packagedApplicationFacts(app));
@@ -118,14 +129,6 @@ QString packagedAppChecksHeading()
     return QStringLiteral("PACKAGED APP PREFLIGHT");
 }
 
-void appendCheckLines(const QList<InspectionCheck> &checks, ReportLines &lines)
-{
-    for (const InspectionCheck &check : checks) {
-        lines.add(QString(QLatin1Char('[') + label(check.status) + QStringLiteral("] ")), check.title);
-        lines.add(u"    ", check.detail);
-    }
-}
-
 QString releaseReportText(const InspectionResult &result, const QDateTime &now)
 {
     ReportTextLines lines;
@@ -138,9 +141,4 @@ QByteArray releaseReportUtf8(const InspectionResult &result, const QDateTime &no
     ReportUtf8Lines lines;
     appendReport(lines, result, now);
     return lines.bytes;
-}
-
-QString releaseReportText(const InspectionResult &result)
-{
-    return releaseReportText(result, QDateTime::currentDateTime());
 }

@@ -10,13 +10,8 @@
 #include <QDateTime>
 #include <QStringList>
 
-class ReportLines;
-
 // The report as of `now`, whose zone or offset is the one printed after "Generated: ".
 QString releaseReportText(const InspectionResult &result, const QDateTime &now);
-
-// The report as of this moment in the system's time zone.
-QString releaseReportText(const InspectionResult &result);
 
 // The same report as UTF-8, made without a whole UTF-16 copy of it: a detail
 // can be a tool's entire output.
@@ -27,8 +22,3 @@ QByteArray releaseReportUtf8(const InspectionResult &result, const QDateTime &no
 QString applicationChecksHeading();
 QString diskImageChecksHeading();
 QString packagedAppChecksHeading();
-
-// Two lines per check, in list order: "[PASS] Title", then four spaces and the
-// detail. Names, details and entitlements are shown through visibleText, so no
-// control character of theirs reaches the report and none can start a line.
-void appendCheckLines(const QList<InspectionCheck> &checks, ReportLines &lines);

@@ -16,7 +16,7 @@ std::int64_t countOf(const InspectionResult &result, CheckStatus status)
 QList<InspectionCheck> allChecks(const InspectionResult &result)
 {
     QList<InspectionCheck> checks = result.checks();
-    if (const EmbeddedAppResult *app = result.embeddedApp())
+    if (const AppInspection *app = result.embeddedApp())
         checks += app->checks;
     return checks;
 }
@@ -48,35 +48,54 @@ ReleaseVerdict releaseVerdict(const InspectionResult &result)
     return ReleaseVerdict::readyToShip;
 }
 
+namespace {
+
+// Each verdict's words and colour; the id is the name the evidence documents
+// give it, kept apart from the title so a new wording on the screen leaves
+// their consumers alone.
+struct VerdictWords {
+    QLatin1String id;
+    QLatin1String title;
+    QLatin1String summary;
+    StatusHue hue;
+};
+
+const VerdictWords &wordsOf(ReleaseVerdict verdict)
+{
+    static const VerdictWords ready{QLatin1String("READY TO SHIP"), QLatin1String("READY TO SHIP"),
+                                    QLatin1String("All release checks passed."), StatusHue::green};
+    static const VerdictWords review{
+        QLatin1String("REVIEW BEFORE SHIPPING"), QLatin1String("REVIEW BEFORE SHIPPING"),
+        QLatin1String("No blocking failures were found, but one or more items should be reviewed."),
+        StatusHue::orange};
+    static const VerdictWords doNotShip{QLatin1String("DO NOT SHIP"), QLatin1String("DO NOT SHIP"),
+                                        QLatin1String("One or more release-blocking checks failed."), StatusHue::red};
+    switch (verdict) {
+    case ReleaseVerdict::readyToShip: return ready;
+    case ReleaseVerdict::reviewBeforeShipping: return review;
+    case ReleaseVerdict::doNotShip: break;
+    }
+    return doNotShip;
+}
+
+} // namespace
+
+QString verdictId(ReleaseVerdict verdict)
+{
+    return wordsOf(verdict).id;
+}
+
 QString verdictTitle(ReleaseVerdict verdict)
 {
-    switch (verdict) {
-    case ReleaseVerdict::readyToShip: return QStringLiteral("READY TO SHIP");
-    case ReleaseVerdict::reviewBeforeShipping: return QStringLiteral("REVIEW BEFORE SHIPPING");
-    case ReleaseVerdict::doNotShip: return QStringLiteral("DO NOT SHIP");
-    }
-    return {};
+    return wordsOf(verdict).title;
 }
 
 QString verdictSummary(ReleaseVerdict verdict)
 {
-    switch (verdict) {
-    case ReleaseVerdict::readyToShip:
-        return QStringLiteral("All release checks passed.");
-    case ReleaseVerdict::reviewBeforeShipping:
-        return QStringLiteral("No blocking failures were found, but one or more items should be reviewed.");
-    case ReleaseVerdict::doNotShip:
-        return QStringLiteral("One or more release-blocking checks failed.");
-    }
-    return {};
+    return wordsOf(verdict).summary;
 }
 
 StatusHue verdictColor(ReleaseVerdict verdict)
 {
-    switch (verdict) {
-    case ReleaseVerdict::readyToShip: return StatusHue::green;
-    case ReleaseVerdict::reviewBeforeShipping: return StatusHue::orange;
-    case ReleaseVerdict::doNotShip: return StatusHue::red;
-    }
-    return StatusHue::red;
+    return wordsOf(verdict).hue;
 }

@@ -22,6 +22,8 @@ std::int64_t failCount(const InspectionResult &result);
 // asks for review; READY TO SHIP needs passes alone.
 ReleaseVerdict releaseVerdict(const InspectionResult &result);
 
+// The verdict as the evidence documents name it, fixed whatever the title reads.
+QString verdictId(ReleaseVerdict verdict);
 QString verdictTitle(ReleaseVerdict verdict);
 QString verdictSummary(ReleaseVerdict verdict);
 StatusHue verdictColor(ReleaseVerdict verdict);

@@ -1,4 +1,5 @@
 #include "code_answers.h"
+#include "contract/release_tool_contract.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -50,7 +51,7 @@ QStringList failureLines(const QString &path, const CodeReading &code)
 
 Outcome notSigned(const QString &path)
 {
-    return Outcome{1, QByteArray(), lines({prefixed(path, QStringLiteral("code object is not signed at all"))})};
+    return Outcome{1, QByteArray(), lines({prefixed(path, QLatin1String(kNotSignedAtAll))})};
 }
 
 QString flagsText(quint32 flags)
@@ -82,9 +83,9 @@ QStringList displayLines(const QString &path, const CodeReading &code, const Sli
                       QStringLiteral("Hash type=") + slice.hashType,
                       QStringLiteral("CDHash=") + QString::fromLatin1(slice.cdHash.left(20).toHex())};
     if (slice.authorities.isEmpty())
-        texts << QStringLiteral("Signature=adhoc");
+        texts << QLatin1String(kAdHocLine);
     for (const QString &authority : slice.authorities)
-        texts << QStringLiteral("Authority=") + oneLine(authority);
+        texts << QLatin1String(kAuthorityLinePrefix) + oneLine(authority);
     if (slice.secureTimestamp)
         texts << QStringLiteral("Timestamp=") + timeText(*slice.secureTimestamp);
     else if (slice.signingTime)

@@ -50,7 +50,8 @@ QString windowReport(const QString &relative)
 {
     const PackageKind kind = relative.endsWith(".dmg") ? PackageKind::diskImage : PackageKind::application;
     return undated(releaseReportText(
-        inspectPackage(QUrl::fromLocalFile(fixture(relative)), kind, releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))))));
+        inspectPackage(QUrl::fromLocalFile(fixture(relative)), kind, releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT)))),
+        QDateTime::currentDateTime()));
 }
 
 // Every decidedBy of a package's checks and of its packaged app's.
@@ -78,12 +79,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("unknown option") << QStringList{"--fast", "A.app"} << "unknown option --fast";
-        QTest::newRow("unknown letter in a cluster") << QStringList{"-hx", "A.app"} << "unknown option -hx";
-        QTest::newRow("value for a switch") << QStringList{"--release-set=yes", "A.app"} << "unknown option --release-set=yes";
-        QTest::newRow("folder missing") << QStringList{"A.app", "--output-dir"} << "--output-dir needs a folder";
+        QTest::newRow("unknown option") << QStringList{"--fast", "A.app"} << "Unknown option 'fast'.";
+        QTest::newRow("unknown letter in a cluster") << QStringList{"-hx", "A.app"} << "Unknown option 'x'.";
+        QTest::newRow("value for a switch") << QStringList{"--release-set=yes", "A.app"} << "Unexpected value after '--release-set'.";
+        QTest::newRow("folder missing") << QStringList{"A.app", "--output-dir"} << "Missing value after '--output-dir'.";
         QTest::newRow("folder empty") << QStringList{"--output-dir=", "A.app"} << "--output-dir needs a folder";
-        QTest::newRow("format missing") << QStringList{"A.app", "--format"} << "--format needs text, json or junit";
+        QTest::newRow("format missing") << QStringList{"A.app", "--format"} << "Missing value after '--format'.";
         QTest::newRow("format unknown") << QStringList{"--format", "xml", "A.app"} << "unknown format xml (text, json or junit)";
         QTest::newRow("no package") << QStringList{"--output-dir", "out"} << "no package given";
         QTest::newRow("values and packages that look like options")

@@ -3,6 +3,7 @@
 // packaged app and one without, a digest that could not be made, a skipped path,
 // a disagreeing release set, text XML cannot carry), its JSON against the schema.
 
+#include "engine/check_catalog.h"
 #include "report/evidence_json.h"
 #include "report/junit_report.h"
 
@@ -38,18 +39,20 @@ const QString kHostile = QStringLiteral("a\x01<b> & \"c\" ]]> \U0001F680\nd");
 
 RunEvidence goldenRun()
 {
-    InspectionCheck undecided = makeCheck("Gatekeeper assessment", CheckStatus::warning, "Only a Mac can assess it.");
+    InspectionCheck undecided = makeCheck(Checks::gatekeeperAssessment, CheckStatus::warning, "Only a Mac can assess it.");
     undecided.decidedOnHost = false;
     const QList<InspectionCheck> appChecks{
-        makeCheck("Developer ID", CheckStatus::pass, "Developer ID Application: Tidewater Labs (K7WQ3N2ZP4)"),
-        makeCheck("Hardened Runtime", CheckStatus::warning, "Veristamp did not find the Hardened Runtime flag."),
-        makeCheck(kHostile, CheckStatus::fail, kHostile), undecided};
+        makeCheck(Checks::developerId, CheckStatus::pass, "Developer ID Application: Tidewater Labs (K7WQ3N2ZP4)"),
+        makeCheck(Checks::hardenedRuntime, CheckStatus::warning, "Veristamp did not find the Hardened Runtime flag."),
+        InspectionCheck{"a-b-c-d", kHostile, kHostile, CheckStatus::fail}, undecided};
     const QString entitlements = "<plist version=\"1.0\"><dict><key>com.apple.security.app-sandbox</key><true/>"
                                  "<key>data</key><data>AAE=</data></dict></plist>";
-    const AppInspection app{"Tidewater", "com.tidewater", "3.2.0", "3200", "12.0", "Tidewater", appChecks, entitlements};
-    AppInspection packaged{"Tidewater", "com.tidewater", "3.1.0", {}, {}, {}, appChecks.mid(0, 1), {}};
+    const QString authority = "Developer ID Application: Tidewater Labs (K7WQ3N2ZP4)";
+    const AppInspection app{"Tidewater", "com.tidewater", "3.2.0", "3200", "12.0", "Tidewater", appChecks, entitlements,
+                            authority};
+    AppInspection packaged{"Tidewater", "com.tidewater", "3.1.0", {}, {}, {}, appChecks.mid(0, 1), {}, authority};
     const QList<InspectionCheck> imageChecks{
-        makeCheck("Disk image integrity", CheckStatus::pass, "The DMG passed hdiutil verification.")};
+        makeCheck(Checks::diskImageIntegrity, CheckStatus::pass, "The DMG passed hdiutil verification.")};
     RunEvidence run{"veristamp-check", "1.0", "1", QDateTime({2025, 1, 15}, {8, 0, 0}, Qt::UTC), 2,
                     EvidenceHost{"Debian GNU/Linux", "12", "x86_64", "/opt/release-tools",
                                  {{"/usr/bin/codesign", QString(64, 'a')}, {"/usr/bin/hdiutil", std::nullopt}}},
@@ -75,7 +78,7 @@ RunEvidence goldenRun()
 RunEvidence oneAppRun(const QString &detail, const QString &entitlements)
 {
     RunEvidence run = goldenRun();
-    const AppInspection app{"App", {}, {}, {}, {}, {}, {makeCheck("Code signature", CheckStatus::fail, detail)}, entitlements};
+    const AppInspection app{"App", {}, {}, {}, {}, {}, {makeCheck(Checks::codeSignature, CheckStatus::fail, detail)}, entitlements};
     run.packages = {{"A.app", "/A.app", {QUrl::fromLocalFile("/A.app"), 1, app}, {QString(64, 'e'), {}}}};
     run.releaseSet.reset();
     return run;

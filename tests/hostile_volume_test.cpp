@@ -98,7 +98,7 @@ private:
         QStringList actual;
         for (const InspectionCheck &check : result.checks())
             actual << label(check.status) + ' ' + check.title + ": " + check.detail;
-        const EmbeddedAppResult *app = result.embeddedApp();
+        const AppInspection *app = result.embeddedApp();
         actual << "app " + (app ? app->bundleIdentifier.value_or("without identifier") : QStringLiteral("none"));
         for (const QString &line : expected)
             QVERIFY2(actual.contains(line), qPrintable(actual.join('\n')));

@@ -250,6 +250,57 @@ private slots:
             QCOMPARE(result.embeddedApp()->entitlements, QString::fromUtf8(kEntitlements));
     }
 
+    // The ids the evidence documents key on are fixed, whatever the titles read.
+    void checkIdsAreFixed_data()
+    {
+        QTest::addColumn<Answers>("changes");
+        QTest::addColumn<bool>("image"); // the disk image inspected, else the app on its volume
+        QTest::addColumn<QStringList>("ids");
+        const QStringList imageIds{"disk-image-integrity", "dmg-signature", "stapled-notarization-ticket",
+                                   "gatekeeper-assessment"};
+        QTest::newRow("app") << Answers{} << false
+                             << QStringList{"code-signature", "developer-id", "hardened-runtime", "release-entitlements",
+                                            "gatekeeper-assessment"};
+        QTest::newRow("image") << Answers{} << true << imageIds + QStringList{"packaged-application"};
+        QTest::newRow("image not attached") << Answers{{"attach", answer(1)}} << true
+                                            << imageIds + QStringList{"mount-disk-image"};
+        QTest::newRow("image left attached") << Answers{{"detach", answer(16, {}, "resource busy\n")}} << true
+                                             << imageIds + QStringList{"packaged-application", "disk-image-cleanup"};
+    }
+    void checkIdsAreFixed()
+    {
+        QFETCH(Answers, changes);
+        QFETCH(bool, image);
+        ScriptedRun run(changes, {"Example.app/"});
+        QStringList ids;
+        for (const InspectionCheck &check : image ? run.inspect().checks() : run.inspectApp().checks)
+            ids << check.id;
+        QTEST(ids, "ids");
+    }
+
+    // The app's signer is the leaf authority of its signature display; an
+    // ad-hoc signature names none, whatever its display says.
+    void signingAuthorityIsTheLeaf_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QString>("authority"); // "none" when there is none
+        QTest::newRow("Developer ID leaf") << QByteArray("Authority=Developer ID Application: X (1)\nAuthority=Apple Root CA\n")
+                                           << "Developer ID Application: X (1)";
+        QTest::newRow("another leaf") << QByteArray("Authority=Apple Development: X (1)\n"
+                                                    "Authority=Developer ID Application: Y (2)\n")
+                                      << "Apple Development: X (1)";
+        QTest::newRow("ad-hoc with an authority line")
+            << QByteArray("Authority=Developer ID Application: X (1)\nSignature=adhoc\n") << "none";
+        QTest::newRow("a name that only mentions one") << QByteArray("Identifier=Authority=Developer ID Application: X\n")
+                                                       << "none";
+    }
+    void signingAuthorityIsTheLeaf()
+    {
+        QFETCH(QByteArray, display);
+        ScriptedRun run({{"app -dv", answer(0, {}, display)}}, {"Example.app/"});
+        QTEST(run.inspectApp().signingAuthority.value_or("none"), "authority");
+    }
+
     void callsFollowTheContract()
     {
         ScriptedRun run({}, {"Example.app/"});

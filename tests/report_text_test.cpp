@@ -23,7 +23,7 @@ QList<InspectionCheck> checks(const QStringList &lines)
                                                       {"FAIL", CheckStatus::fail}, {"NEXT", CheckStatus::pending}};
     QList<InspectionCheck> made;
     for (const QString &line : lines)
-        made << makeCheck(line.mid(5).section(": ", 0, 0), statuses.value(line.left(4)), line.section(": ", 1));
+        made << InspectionCheck{{}, line.mid(5).section(": ", 0, 0), line.section(": ", 1), statuses.value(line.left(4))};
     return made;
 }
 

@@ -2,6 +2,7 @@
 
 #include "window_harness.h"
 
+#include "engine/check_catalog.h"
 #include "report/report_text.h"
 #include "ui/entitlements_display.h"
 #include "ui/release_report_saver.h"
@@ -32,7 +33,7 @@ QList<InspectionCheck> checks(std::initializer_list<CheckStatus> statuses)
 {
     QList<InspectionCheck> made;
     for (CheckStatus status : statuses)
-        made.append(makeCheck("Code signature", status, "The code is signed.\nBy Jane Doe."));
+        made.append(makeCheck(Checks::codeSignature, status, "The code is signed.\nBy Jane Doe."));
     return made;
 }
 
@@ -44,7 +45,7 @@ InspectionResult diskImage(const QList<InspectionCheck> &appChecks, const QStrin
 {
     return {QUrl::fromLocalFile("/Users/dana/Release/Harbor-2.4.1.DMG"), 1'234'567'890,
             DiskImageInspection{"Harbor-2.4.1", checks({S::pass, S::pass}),
-                                EmbeddedAppResult{"Harbor Lights", "com.example.harborlights", "2.4.1", {}, {}, {}, appChecks,
+                                AppInspection{"Harbor Lights", "com.example.harborlights", "2.4.1", {}, {}, {}, appChecks,
                                                   entitlements}}};
 }
 
@@ -269,7 +270,7 @@ private slots:
         QList<InspectionCheck> made;
         for (QChar kind : checks) {
             const CheckStatus status = kind == 'p' ? S::pass : kind == 'f' ? S::fail : S::warning;
-            made.append(makeCheck("Gatekeeper assessment", status, "Detail."));
+            made.append(makeCheck(Checks::gatekeeperAssessment, status, "Detail."));
             made.last().decidedOnHost = kind != 'h';
         }
         show({QUrl::fromLocalFile("/tmp/Harbor.app"), 1, AppInspection{"Harbor", {}, {}, {}, {}, {}, made, {}}});

@@ -44,11 +44,6 @@ void InspectionView::setResult(const std::optional<InspectionResult> &result,
     emit changed();
 }
 
-bool InspectionView::hasResult() const
-{
-    return m_result.has_value();
-}
-
 QString InspectionView::verdictTitle() const
 {
     return m_result ? ::verdictTitle(releaseVerdict(*m_result)) : QString();
@@ -75,9 +70,9 @@ QVariantList InspectionView::tallyTiles() const
 {
     if (!m_result)
         return {};
-    return {QVariant::fromValue(tallyTile(passCount(*m_result), QStringLiteral("PASS"), StatusHue::green)),
-            QVariant::fromValue(tallyTile(warningCount(*m_result), QStringLiteral("WARN"), StatusHue::orange)),
-            QVariant::fromValue(tallyTile(failCount(*m_result), QStringLiteral("FAIL"), StatusHue::red))};
+    return {QVariant::fromValue(tallyTile(passCount(*m_result), label(CheckStatus::pass), StatusHue::green)),
+            QVariant::fromValue(tallyTile(warningCount(*m_result), label(CheckStatus::warning), StatusHue::orange)),
+            QVariant::fromValue(tallyTile(failCount(*m_result), label(CheckStatus::fail), StatusHue::red))};
 }
 
 QString InspectionView::verdictAccessibleName() const

@@ -36,7 +36,6 @@ class InspectionView : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Each ContentViewState owns its inspection view.")
 
-    Q_PROPERTY(bool hasResult READ hasResult NOTIFY changed)
     Q_PROPERTY(QString verdictTitle READ verdictTitle NOTIFY changed)
     Q_PROPERTY(QString verdictSummary READ verdictSummary NOTIFY changed)
     Q_PROPERTY(QColor verdictColor READ verdictColor NOTIFY changed)
@@ -61,7 +60,6 @@ public:
     void setResult(const std::optional<InspectionResult> &result,
                    const std::optional<ForecastAttempt> &forecast = std::nullopt);
 
-    bool hasResult() const;
     QString verdictTitle() const;
     QString verdictSummary() const;
     QColor verdictColor() const;

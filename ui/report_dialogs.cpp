@@ -1,6 +1,7 @@
 #include "ui/report_dialogs.h"
 
 #include "report/report_folder.h"
+#include "report/report_saving.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -83,7 +84,7 @@ QString reportSaveDialogPrompt()
 
 QString reportSaveFailureMessage()
 {
-    return QStringLiteral("The release report could not be saved.");
+    return reportNotSavedSentence();
 }
 
 QString reportSaveFailureButton()

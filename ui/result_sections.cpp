@@ -39,10 +39,10 @@ QList<ResultSectionView> resultSections(const InspectionResult &result)
         return sections;
     }
     sections.append(checkSection(QStringLiteral("DMG Preflight"), result.checks()));
-    const EmbeddedAppResult *embedded = result.embeddedApp();
+    const AppInspection *embedded = result.embeddedApp();
     if (!embedded)
         return sections;
-    const EmbeddedAppResult &app = *embedded;
+    const AppInspection &app = *embedded;
     sections.append(factSection(QStringLiteral("Packaged App"), packagedApplicationFacts(app)));
     sections.append(checkSection(QStringLiteral("Packaged App Preflight"), app.checks));
     if (!app.entitlements.isEmpty())

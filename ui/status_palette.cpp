@@ -81,17 +81,17 @@ StageRowLook stageRowLook(LiveStageStatus status)
     case LiveStageStatus::pass:
         look.iconName = QStringLiteral("checkmark.circle.fill");
         look.iconColour = look.labelColour = systemGreen();
-        look.label = QStringLiteral("PASS");
+        look.label = label(status);
         break;
     case LiveStageStatus::warning:
         look.iconName = QStringLiteral("exclamationmark.triangle.fill");
         look.iconColour = look.labelColour = systemOrange();
-        look.label = QStringLiteral("WARN");
+        look.label = label(status);
         break;
     case LiveStageStatus::fail:
         look.iconName = QStringLiteral("xmark.circle.fill");
         look.iconColour = look.labelColour = systemRed();
-        look.label = QStringLiteral("FAIL");
+        look.label = label(status);
         break;
     }
     return look;
