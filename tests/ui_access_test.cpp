@@ -281,11 +281,11 @@ private slots:
         harness.prepareRuns(script.tools());
         QQuickWindow *window = harness.window();
         QTRY_COMPARE(focusedName(window), "dropZone");
-        QObject *menu = window->findChild<QObject *>("windowMenu");
+        QObject *menu = nullptr; // made when it first opens
         QCursor::setPos(window->mapToGlobal(QPoint(5, 5)));
         for (const QKeyCombination key : {QKeyCombination(Qt::ShiftModifier, Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
             QTest::keyClick(window, key.key(), key.keyboardModifiers());
-            QTRY_VERIFY(menu->property("visible").toBool());
+            QTRY_VERIFY((menu = window->findChild<QObject *>("windowMenu")) && menu->property("visible").toBool());
             const QRectF zone = harness.item("dropZone")->mapRectToScene(QRectF(0, 0, harness.item("dropZone")->width(),
                                                                                   harness.item("dropZone")->height()));
             QCOMPARE(menu->property("x").toReal(), zone.left()); // kept inside the window, perhaps above the point
