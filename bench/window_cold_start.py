@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Cold start of the window: from exec to the first window mapped on an X
 server of its own (Xvfb), against a minimal Qt Quick window, alternated so
-both see the same machine. Prints the medians and their ratio.
+both see the same machine. Prints the medians and their ratio, for each
+round, then the median of the rounds' ratios (a loaded machine moves single
+rounds by a tenth or more).
 
-  bench/window_cold_start.py [build-dir] [runs]      (default: build, 15)
+  bench/window_cold_start.py [build-dir] [runs] [rounds]      (default: build, 15, 1)
 
 Needs Xvfb and xev (Debian: xvfb, x11-utils)."""
 import os, select, statistics, subprocess, sys, tempfile, time
 
 build = sys.argv[1] if len(sys.argv) > 1 else "build"
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 1
 programs = {"veristamp": os.path.join(build, "bin", "veristamp"),
             "minimal Qt Quick window": os.path.join(build, "bin", "minimal_quick_window")}
 
@@ -49,22 +52,30 @@ def time_to_map(program, display, home):
     return elapsed
 
 
+def one_round(display, home):
+    samples = {name: [] for name in programs}
+    for _ in range(runs):
+        for name, program in programs.items():
+            samples[name].append(time_to_map(program, display, home))
+    medians = {name: statistics.median(values) for name, values in samples.items()}
+    for name, median in medians.items():
+        print(f"{name}: median {median * 1000:.0f} ms over {runs} runs")
+    ratio = medians["veristamp"] / medians["minimal Qt Quick window"]
+    print(f"ratio: {ratio:.2f}", flush=True)
+    return ratio
+
+
 def main():
     server, display = start_display()
-    samples = {name: [] for name in programs}
     try:
         with tempfile.TemporaryDirectory() as home:
             for name, program in programs.items():
                 time_to_map(program, display, home)  # warm the file cache
-            for _ in range(runs):
-                for name, program in programs.items():
-                    samples[name].append(time_to_map(program, display, home))
+            ratios = [one_round(display, home) for _ in range(rounds)]
     finally:
         server.kill(); server.wait()
-    medians = {name: statistics.median(values) for name, values in samples.items()}
-    for name, median in medians.items():
-        print(f"{name}: median {median * 1000:.0f} ms over {runs} runs")
-    print(f"ratio: {medians['veristamp'] / medians['minimal Qt Quick window']:.2f}")
+    if rounds > 1:
+        print(f"median ratio over {rounds} rounds: {statistics.median(ratios):.2f}")
 
 
 main()

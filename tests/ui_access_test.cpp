@@ -284,17 +284,17 @@ private slots:
         AnsweringChooser chooser;
         window->findChild<PackageOpener *>("packageOpener")->setChooser(&chooser);
         QTRY_COMPARE(focusedName(window), "dropZone");
-        QObject *menu = window->findChild<QObject *>("windowMenu");
-        const auto closeMenu = [menu] {
+        QObject *menu = nullptr; // made when it first opens
+        const auto closeMenu = [&menu] {
             QMetaObject::invokeMethod(menu, "close");
-            return QTest::qWaitFor([menu] { return !menu->property("visible").toBool(); });
+            return QTest::qWaitFor([&menu] { return !menu->property("visible").toBool(); });
         };
         QCursor::setPos(window->mapToGlobal(QPoint(5, 5)));
         const QRectF zone = harness.item("dropZone")->mapRectToScene(QRectF(0, 0, harness.item("dropZone")->width(),
                                                                               harness.item("dropZone")->height()));
         for (const QKeyCombination key : {QKeyCombination(Qt::ShiftModifier, Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
             QTest::keyClick(window, key.key(), key.keyboardModifiers());
-            QTRY_VERIFY(menu->property("visible").toBool());
+            QTRY_VERIFY((menu = window->findChild<QObject *>("windowMenu")) && menu->property("visible").toBool());
             QCOMPARE(menu->property("x").toReal(), zone.left()); // kept inside the window, perhaps above the point
             QVERIFY(menu->property("y").toReal() > zone.center().y() - menu->property("height").toReal());
             QVERIFY(closeMenu());

@@ -7,6 +7,9 @@ import Veristamp
 // state selects (viewState.screen), plus the About sheet. The reset of "Check
 // Another App or DMG" fades the landing screen in over 0.18 s. Each new
 // screen takes the keyboard focus: the drop zone, the live card, the verdict.
+// The live and results screens and the About sheet are made the first time
+// they show, and kept: a window opens on the landing screen, and is on screen
+// sooner for not building (or even compiling) what it does not show yet.
 Item {
     id: root
 
@@ -21,19 +24,19 @@ Item {
     // Later, once the screen's content exists; never from under the About sheet.
     function focusScreen() {
         if (!root.viewState.showingAbout)
-            [landing, live, results][screens.currentIndex].takeFocus()
+            [landing, live.item, results.item][screens.currentIndex].takeFocus()
     }
 
     Component.onCompleted: focusScreen()
 
     // The scroll keys reach the screen from the top bar too.
-    Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll([null, live, resultsScroll.contentItem][screens.currentIndex], event.key)
+    Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll([null, live.item, resultsScroll.contentItem][screens.currentIndex], event.key)
 
     // Whatever takes the focus is scrolled into view.
     Connections {
         target: root.Window.window
         function onActiveFocusItemChanged() {
-            KeyboardScroll.reveal([resultsScroll.contentItem, live], root.Window.window.activeFocusItem)
+            KeyboardScroll.reveal([resultsScroll.contentItem, live.item], root.Window.window.activeFocusItem)
         }
     }
 
@@ -70,10 +73,11 @@ Item {
                 viewState: root.viewState
             }
 
-            LiveInspectionView {
+            Loader {
                 id: live
                 objectName: "liveInspectionView"
-                viewState: root.viewState
+                active: screens.currentIndex === 1 || item !== null
+                Component.onCompleted: setSource("LiveInspectionView.qml", { viewState: root.viewState })
             }
 
             ScrollView {
@@ -84,11 +88,11 @@ Item {
                 ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
                 Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(resultsScroll.contentItem, event.key)
 
-                ResultsView {
+                Loader {
                     id: results
-                    objectName: "resultsView"
                     width: resultsScroll.availableWidth
-                    viewState: root.viewState
+                    active: screens.currentIndex === 2 || item !== null
+                    Component.onCompleted: setSource("ResultsView.qml", { objectName: "resultsView", viewState: root.viewState })
                 }
             }
         }
@@ -104,8 +108,10 @@ Item {
         easing.type: Easing.InOutQuad
     }
 
-    AboutSheet {
-        viewState: root.viewState
+    Loader {
+        objectName: "aboutSheetLoader"
+        active: root.viewState.showingAbout || item !== null
+        Component.onCompleted: setSource("AboutSheet.qml", { viewState: root.viewState })
     }
 
     Connections {

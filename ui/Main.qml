@@ -87,29 +87,19 @@ ApplicationWindow {
         }
     }
 
-    // Drawn in the window's dark palette, its highlight the accent of the buttons.
-    Menu {
+    // The context menu, made the first time it opens: the window is on
+    // screen sooner for not building it at launch.
+    Loader {
         id: windowMenu
-        objectName: "windowMenu"
-        palette.window: Theme.menuBackground
-        palette.windowText: Theme.white(1)
-        palette.dark: Theme.white(0.16)
-        palette.light: Theme.accent
-        palette.midlight: Theme.accentPressed
 
-        MenuItem {
-            text: "Open\u2026"
-            enabled: opener.canOpen
-            onTriggered: opener.open()
+        function popup(at: point) {
+            active = true
+            const menu = item as Menu
+            menu.popup(at)
         }
-        MenuItem {
-            text: "New Window"
-            onTriggered: AppCommands.newWindow()
-        }
-        MenuItem {
-            text: "About Veristamp"
-            onTriggered: AppCommands.showAbout()
-        }
+
+        active: false
+        Component.onCompleted: setSource("WindowMenu.qml", { opener: opener })
     }
 
     Component.onCompleted: windowButtonsWidth = AppCommands.prepareWindow(window)
