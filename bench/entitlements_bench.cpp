@@ -29,9 +29,9 @@ QByteArray entitlementsOfSize(bool asArray)
 
 void inspectAppWithLargeEntitlements(benchmark::State &state)
 {
-    const Shell::DataResult entitlements{0, entitlementsOfSize(state.range(0) != 0), {}};
+    const Program::DataResult entitlements{0, entitlementsOfSize(state.range(0) != 0), {}};
     const ReleaseTools tools{[&entitlements](const ToolCall &call) {
-        return call.arguments.value(0) == QLatin1String("-d") ? entitlements : Shell::DataResult{};
+        return call.arguments.value(0) == QLatin1String("-d") ? entitlements : Program::DataResult{};
     }};
     for (auto _ : state) {
         const auto app = inspectApplication(QUrl::fromLocalFile(QStringLiteral("/Applications/Large.app")), tools);
@@ -39,7 +39,7 @@ void inspectAppWithLargeEntitlements(benchmark::State &state)
             state.SkipWithError("get-task-allow was not found");
         benchmark::DoNotOptimize(app);
     }
-    state.counters["megabytes"] = double(entitlements.stdoutData.size()) / (1 << 20);
+    state.counters["megabytes"] = double(entitlements.standardOutput.size()) / (1 << 20);
 }
 BENCHMARK(inspectAppWithLargeEntitlements)
     ->ArgName("array")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

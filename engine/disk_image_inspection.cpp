@@ -49,7 +49,7 @@ InspectionCheck packagedApplicationCheck(const QList<QUrl> &apps)
                          + QLatin1Char('.'));
 }
 
-InspectionCheck cleanupCheck(const Shell::TextResult &failedDetach)
+InspectionCheck cleanupCheck(const Program::TextResult &failedDetach)
 {
     return makeCheck(Checks::diskImageCleanup, CheckStatus::warning,
                      condensedDetail(combinedOutput(failedDetach),
@@ -139,7 +139,7 @@ InspectionResult inspectDiskImage(const QUrl &image, const ReleaseTools &tools, 
         inspection.embeddedApp = inspectVolume(*mount.mountPoint, tools, progress, inspection.checks);
 
         // One attempt, never forced: a busy volume stays mounted and is reported.
-        const Shell::TextResult detach = detachDiskImage(*mount.mountPoint, tools);
+        const Program::TextResult detach = detachDiskImage(*mount.mountPoint, tools);
         if (!detach.outcome.succeeded())
             inspection.checks << cleanupCheck(detach);
     }

@@ -97,12 +97,12 @@ QCollator fileManagerCollator()
 
 DiskImageMount mountDiskImage(const QUrl &image, const ReleaseTools &tools)
 {
-    const Shell::DataResult attach = runToolData(tools, attachCall(image.toLocalFile()));
+    const Program::DataResult attach = runToolData(tools, attachCall(image.toLocalFile()));
     if (!attach.outcome.succeeded()) {
-        const QString error = Shell::decoded(attach).stderr;
+        const QString error = Program::decoded(attach).standardError;
         return notMounted(condensedDetail(error, attachFailedFallback));
     }
-    const std::optional<QVariant> root = parseAttachOutput(attach.stdoutData);
+    const std::optional<QVariant> root = parseAttachOutput(attach.standardOutput);
     const std::optional<QList<QVariantMap>> entities = root ? systemEntities(*root) : std::nullopt;
     if (!entities)
         return notMounted(unreadableMessage);
@@ -139,7 +139,7 @@ QList<QUrl> findApplicationBundles(const QUrl &mountPoint)
     return bundles;
 }
 
-Shell::TextResult detachDiskImage(const QUrl &mountPoint, const ReleaseTools &tools)
+Program::TextResult detachDiskImage(const QUrl &mountPoint, const ReleaseTools &tools)
 {
     return runTool(tools, detachCall(mountPoint.toLocalFile()));
 }

@@ -24,4 +24,4 @@ DiskImageMount mountDiskImage(const QUrl &image, const ReleaseTools &tools);
 QList<QUrl> findApplicationBundles(const QUrl &mountPoint);
 
 // H3, once.
-Shell::TextResult detachDiskImage(const QUrl &mountPoint, const ReleaseTools &tools);
+Program::TextResult detachDiskImage(const QUrl &mountPoint, const ReleaseTools &tools);

@@ -88,25 +88,25 @@ QString extractEntitlementsPlist(QString output)
 // The tool's one line for code without any signature, "<path>: code object
 // is not signed at all": such code has no entitlements to report. More lines
 // than one (a name holding a line break among them) are not taken for it.
-bool saysNotSigned(const Shell::DataResult &call)
+bool saysNotSigned(const Program::DataResult &call)
 {
-    const QByteArray error = call.stderrData.trimmed();
+    const QByteArray error = call.standardError.trimmed();
     return call.outcome.exitedWith(1) && !error.contains('\n') && !error.contains('\r')
         && error.endsWith(": " + QByteArray(kNotSignedAtAll));
 }
 
-SignedEntitlements readSignedEntitlements(const Shell::DataResult &call)
+SignedEntitlements readSignedEntitlements(const Program::DataResult &call)
 {
     SignedEntitlements read;
-    if ((call.outcome.succeeded() || saysNotSigned(call)) && !reportsAnything(call.stdoutData))
+    if ((call.outcome.succeeded() || saysNotSigned(call)) && !reportsAnything(call.standardOutput))
         return read;
     read.reading = SignedEntitlements::Reading::unreadable;
     // Text that is not UTF-8 decodes to nothing; a NUL would hide the rest of
     // the text from anyone reading it.
-    read.text = extractEntitlementsPlist(Shell::decoded(call).stdout);
-    if (!call.outcome.succeeded() || read.text.isEmpty() || call.stdoutData.contains('\0'))
+    read.text = extractEntitlementsPlist(Program::decoded(call).standardOutput);
+    if (!call.outcome.succeeded() || read.text.isEmpty() || call.standardOutput.contains('\0'))
         return read;
-    const std::optional<QVariantMap> dictionary = rootDictionary(plistBytes(call.stdoutData), riskyEntitlementKeys());
+    const std::optional<QVariantMap> dictionary = rootDictionary(plistBytes(call.standardOutput), riskyEntitlementKeys());
     if (!dictionary)
         return read;
     read.reading = SignedEntitlements::Reading::readable;

@@ -1,7 +1,7 @@
 #pragma once
 // Reading the signed entitlements that the entitlements call (C3) prints.
 
-#include "engine/shell.h"
+#include "engine/program_run.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,4 +26,4 @@ struct SignedEntitlements {
 // "Executable=" lines. Readable: that output holds a property
 // list dictionary in UTF-8 text. Unreadable: anything else, a failed call
 // included, so that entitlements nobody could read never pass as harmless.
-SignedEntitlements readSignedEntitlements(const Shell::DataResult &call);
+SignedEntitlements readSignedEntitlements(const Program::DataResult &call);

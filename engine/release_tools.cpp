@@ -66,7 +66,7 @@ QString executableUnderRoot(const QString &toolRoot, const QString &executable)
 ReleaseTools releaseToolsAt(const ToolRoot &toolRoot)
 {
     auto run = [path = toolRoot.path](const ToolCall &call, const std::atomic<bool> *stop) {
-        return Shell::runData(executableUnderRoot(path, call.executable), call.arguments, stop);
+        return Program::runData(executableUnderRoot(path, call.executable), call.arguments, stop);
     };
     ReleaseTools tools{[run](const ToolCall &call) { return run(call, nullptr); }, toolRoot.limits};
     tools.stoppableRunner = run;
@@ -85,12 +85,12 @@ ReleaseTools stoppedBy(ReleaseTools tools, const std::atomic<bool> *stop)
     return tools;
 }
 
-Shell::DataResult runToolData(const ReleaseTools &tools, const ToolCall &call)
+Program::DataResult runToolData(const ReleaseTools &tools, const ToolCall &call)
 {
     return tools.runner(call);
 }
 
-Shell::TextResult runTool(const ReleaseTools &tools, const ToolCall &call)
+Program::TextResult runTool(const ReleaseTools &tools, const ToolCall &call)
 {
-    return Shell::decoded(tools.runner(call));
+    return Program::decoded(tools.runner(call));
 }

@@ -4,7 +4,7 @@
 // tools answer; elsewhere it is the stand-in root shipped beside the program.
 // Tests pass their own root, or script the runner outright.
 
-#include "engine/shell.h"
+#include "engine/program_run.h"
 #include "engine/tool_root.h"
 
 #include <QString>
@@ -29,8 +29,8 @@ ToolCall imageVerificationCall(const QString &imagePath);     // H1
 ToolCall attachCall(const QString &imagePath);                // H2
 ToolCall detachCall(const QString &mountPointPath);           // H3
 
-using ToolRunner = std::function<Shell::DataResult(const ToolCall &)>;
-using StoppableToolRunner = std::function<Shell::DataResult(const ToolCall &, const std::atomic<bool> *stop)>;
+using ToolRunner = std::function<Program::DataResult(const ToolCall &)>;
+using StoppableToolRunner = std::function<Program::DataResult(const ToolCall &, const std::atomic<bool> *stop)>;
 
 // How an inspection reaches the tools. Copyable, shared by nothing.
 struct ReleaseTools {
@@ -43,7 +43,7 @@ struct ReleaseTools {
     StoppableToolRunner stoppableRunner;
 };
 
-// The tools under a root: each call runs as root + its absolute path through Shell::runData.
+// The tools under a root: each call runs as root + its absolute path through Program::runData.
 ReleaseTools releaseToolsAt(const ToolRoot &toolRoot);
 
 // The same tools, run so that raising the flag ends the tool that runs and
@@ -55,5 +55,5 @@ ReleaseTools stoppedBy(ReleaseTools tools, const std::atomic<bool> *stop);
 // The executable a call runs under a root ("/" leaves the path unchanged).
 QString executableUnderRoot(const QString &toolRoot, const QString &executable);
 
-Shell::DataResult runToolData(const ReleaseTools &tools, const ToolCall &call);
-Shell::TextResult runTool(const ReleaseTools &tools, const ToolCall &call);
+Program::DataResult runToolData(const ReleaseTools &tools, const ToolCall &call);
+Program::TextResult runTool(const ReleaseTools &tools, const ToolCall &call);

@@ -1,6 +1,6 @@
 #include "engine/run_outcome.h"
 
-namespace Shell {
+namespace Program {
 
 QString describe(const Outcome &outcome)
 {
@@ -14,4 +14,4 @@ QString describe(const Outcome &outcome)
     return QString();
 }
 
-} // namespace Shell
+} // namespace Program

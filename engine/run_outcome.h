@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace Shell {
+namespace Program {
 
 class Outcome {
 public:
@@ -56,4 +56,4 @@ private:
 // failures and logs, never for the user.
 QString describe(const Outcome &outcome);
 
-} // namespace Shell
+} // namespace Program

@@ -2,7 +2,7 @@
 
 #include "engine/tool_output.h"
 
-InspectionCheck exitStatusCheck(const CheckDefinition &check, Shell::TextResult result, const QString &passDetail,
+InspectionCheck exitStatusCheck(const CheckDefinition &check, Program::TextResult result, const QString &passDetail,
                                 const QString &failFallback)
 {
     if (result.outcome.succeeded())
@@ -10,7 +10,7 @@ InspectionCheck exitStatusCheck(const CheckDefinition &check, Shell::TextResult 
     return makeCheck(check, CheckStatus::fail, condensedDetail(combinedOutput(std::move(result)), failFallback));
 }
 
-InspectionCheck toolCheck(const CheckDefinition &check, Shell::TextResult result, const QString &passFallback,
+InspectionCheck toolCheck(const CheckDefinition &check, Program::TextResult result, const QString &passFallback,
                           const QString &failFallback)
 {
     const bool passed = result.outcome.succeeded();
@@ -37,10 +37,10 @@ QString undecidedDetail(const HostLimits &limits, HostQuestion question)
 } // namespace
 
 InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, const CheckDefinition &check,
-                              Shell::TextResult result, const QString &passFallback, const QString &failFallback)
+                              Program::TextResult result, const QString &passFallback, const QString &failFallback)
 {
     // Only an exit can be the tools' own "undecided": a signal's 128 + N is no answer.
-    if (result.outcome.kind() != Shell::Outcome::Kind::exited
+    if (result.outcome.kind() != Program::Outcome::Kind::exited
         || !leftUndecided(limits, question, result.outcome.number()))
         return toolCheck(check, std::move(result), passFallback, failFallback);
     InspectionCheck undecided = makeCheck(check, CheckStatus::warning, undecidedDetail(limits, question));

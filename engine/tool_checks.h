@@ -3,7 +3,7 @@
 // app and disk image inspectors: status 0 passes, anything else fails.
 
 #include "engine/check_catalog.h"
-#include "engine/shell.h"
+#include "engine/program_run.h"
 #include "engine/tool_root.h"
 
 // Both take the tool's result over rather than copy it: its output can be
@@ -11,14 +11,14 @@
 
 // A fixed sentence on success; on failure the tool's own words (condensed),
 // or failFallback when it said nothing.
-InspectionCheck exitStatusCheck(const CheckDefinition &check, Shell::TextResult result, const QString &passDetail,
+InspectionCheck exitStatusCheck(const CheckDefinition &check, Program::TextResult result, const QString &passDetail,
                                 const QString &failFallback);
 
 // The tool speaks for itself in both outcomes; each fallback stands in for silence.
-InspectionCheck toolCheck(const CheckDefinition &check, Shell::TextResult result, const QString &passFallback,
+InspectionCheck toolCheck(const CheckDefinition &check, Program::TextResult result, const QString &passFallback,
                           const QString &failFallback);
 
 // A toolCheck on a question the host may leave undecided: when its tools say
 // they did, a WARN that sends the owner to a Mac, never a PASS.
 InspectionCheck hostToolCheck(const HostLimits &limits, HostQuestion question, const CheckDefinition &check,
-                              Shell::TextResult result, const QString &passFallback, const QString &failFallback);
+                              Program::TextResult result, const QString &passFallback, const QString &failFallback);

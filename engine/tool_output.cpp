@@ -19,25 +19,25 @@ bool isNewline(QChar c)
 }
 } // namespace
 
-QString combinedOutput(const Shell::TextResult &result)
+QString combinedOutput(const Program::TextResult &result)
 {
     // One stream alone is passed on shared, not copied: it can be large.
-    if (result.stderr.isEmpty())
-        return result.stdout;
-    if (result.stdout.isEmpty())
-        return result.stderr;
-    return result.stdout + QLatin1Char('\n') + result.stderr;
+    if (result.standardError.isEmpty())
+        return result.standardOutput;
+    if (result.standardOutput.isEmpty())
+        return result.standardError;
+    return result.standardOutput + QLatin1Char('\n') + result.standardError;
 }
 
-QString combinedOutput(Shell::TextResult &&result)
+QString combinedOutput(Program::TextResult &&result)
 {
-    if (result.stderr.isEmpty())
-        return std::move(result.stdout);
-    if (result.stdout.isEmpty())
-        return std::move(result.stderr);
-    QString combined = std::move(result.stdout);
+    if (result.standardError.isEmpty())
+        return std::move(result.standardOutput);
+    if (result.standardOutput.isEmpty())
+        return std::move(result.standardError);
+    QString combined = std::move(result.standardOutput);
     combined += QLatin1Char('\n');
-    combined += result.stderr;
+    combined += result.standardError;
     return combined;
 }
 

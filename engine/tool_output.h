@@ -1,15 +1,15 @@
 #pragma once
 // The reading rules that turn a release tool's output into check text.
 
-#include "engine/shell.h"
+#include "engine/program_run.h"
 
 #include <QString>
 #include <QStringList>
 
 // Standard output, then standard error, each only when not empty, joined by one line feed.
-QString combinedOutput(const Shell::TextResult &result);
+QString combinedOutput(const Program::TextResult &result);
 // The same, taking the streams over instead of copying them.
-QString combinedOutput(Shell::TextResult &&result);
+QString combinedOutput(Program::TextResult &&result);
 
 // Lines split at every newline character: LF, CR, VT, FF, U+0085, U+2028,
 // U+2029 (CR LF therefore yields an empty line between them; lines are not

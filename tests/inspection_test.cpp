@@ -17,11 +17,11 @@
 
 namespace {
 
-using Answers = QHash<QString, Shell::DataResult>;
+using Answers = QHash<QString, Program::DataResult>;
 
-Shell::DataResult answer(int exitCode, const QByteArray &out = {}, const QByteArray &err = {})
+Program::DataResult answer(int exitCode, const QByteArray &out = {}, const QByteArray &err = {})
 {
-    return Shell::DataResult{exitCode, out, err};
+    return Program::DataResult{exitCode, out, err};
 }
 
 // The partition map first, as the platform's tool writes it, then the given entities.
@@ -75,8 +75,8 @@ struct ScriptedRun {
         return ReleaseTools{[this](const ToolCall &call) {
             calls << (QStringList{call.executable} + call.arguments);
             const bool onApp = call.arguments.last().endsWith(QLatin1String(".app"), Qt::CaseInsensitive);
-            Shell::DataResult result = answers.value((onApp ? "app " : "") + call.arguments.value(0));
-            result.stdoutData.replace("@MOUNT@", volume.toUtf8());
+            Program::DataResult result = answers.value((onApp ? "app " : "") + call.arguments.value(0));
+            result.standardOutput.replace("@MOUNT@", volume.toUtf8());
             return result;
         }, standInToolRoot(QString()).limits};
     }
@@ -113,7 +113,7 @@ QStringList checks(const QStringList &rest, const QMap<int, QString> &replaced =
 } // namespace
 
 Q_DECLARE_METATYPE(Answers)
-Q_DECLARE_METATYPE(Shell::DataResult)
+Q_DECLARE_METATYPE(Program::DataResult)
 
 class InspectionTest : public QObject {
     Q_OBJECT
@@ -324,7 +324,7 @@ private slots:
     // The attach output's shape rules.
     void mountPoint_data()
     {
-        QTest::addColumn<Shell::DataResult>("answer");
+        QTest::addColumn<Program::DataResult>("answer");
         QTest::addColumn<QString>("outcome"); // the mount point, or the message when there is none
         const QString unreadable = "The DMG mounted, but Veristamp could not read its mount information.";
         const QString noPath = "The DMG mounted, but no mounted volume path was reported.";
@@ -347,7 +347,7 @@ private slots:
     }
     void mountPoint()
     {
-        QFETCH(Shell::DataResult, answer);
+        QFETCH(Program::DataResult, answer);
         const auto result = mountDiskImage(QUrl::fromLocalFile("/Release/Example.dmg"),
                                            ReleaseTools{[answer](const ToolCall &) { return answer; }});
         QTEST(result.mountPoint ? result.mountPoint->toLocalFile() : result.message, "outcome");

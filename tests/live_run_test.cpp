@@ -34,7 +34,7 @@ ToolScript heldImageTools()
         [](const ToolCall &call) {
             if (call.arguments.value(0) != "attach")
                 return mixedToolOutcomes(call);
-            return Shell::DataResult{0, "<plist><dict><key>system-entities</key><array><dict><key>mount-point</key>"
+            return Program::DataResult{0, "<plist><dict><key>system-entities</key><array><dict><key>mount-point</key>"
                                         "<string>/nonexistent/Volume</string></dict></array></dict></plist>", {}};
         },
         {"/usr/bin/hdiutil", "attach"});
@@ -185,7 +185,7 @@ private slots:
     {
         ManualClock clock(true); // tools that answer at once, a clock that never waits: a run ends as it starts
         ContentViewState state;
-        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Shell::DataResult{0, {}, {}}; }});
+        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Program::DataResult{0, {}, {}}; }});
         state.setPacingClock(&clock);
         state.receiveDroppedUrl(QUrl());
         state.receiveDroppedUrl(QUrl::fromLocalFile("/B/First.app"));

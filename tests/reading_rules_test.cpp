@@ -77,7 +77,7 @@ private slots:
     {
         QFETCH(QString, rule);
         QFETCH(QString, text);
-        const Shell::TextResult outputs{1, text.section('|', 0, 0), text.section('|', 1)};
+        const Program::TextResult outputs{1, text.section('|', 0, 0), text.section('|', 1)};
         QTEST(rule == "combined"      ? combinedOutput(outputs)
               : rule == "detail"      ? condensedDetail(text, kFallback)
               : rule == "authorities" ? signingAuthorities(text).join('|')
@@ -141,7 +141,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
-        const SignedEntitlements read = readSignedEntitlements(Shell::DataResult{exitCode, out, err});
+        const SignedEntitlements read = readSignedEntitlements(Program::DataResult{exitCode, out, err});
         QTEST(read.reading == SignedEntitlements::Reading::none         ? QStringLiteral("none")
               : read.reading == SignedEntitlements::Reading::unreadable ? QStringLiteral("unreadable")
               : read.enabledRiskyKeys.isEmpty()                         ? QStringLiteral("harmless")

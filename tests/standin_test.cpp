@@ -57,7 +57,7 @@ void writeImage(const QString &path, const QList<Member> &members)
     archive_write_free(writer);
 }
 
-Shell::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))), call); }
+Program::DataResult run(const ToolCall &call) { return runToolData(releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))), call); }
 
 // The volume entity of an attach's output (empty when it failed).
 QVariantMap volumeEntity(const QByteArray &plist)
@@ -66,7 +66,7 @@ QVariantMap volumeEntity(const QByteArray &plist)
     return entities.size() == 2 ? entities.at(1).toMap() : QVariantMap();
 }
 
-QString attached(const QString &image) { return volumeEntity(run(attachCall(image)).stdoutData).value("mount-point").toString(); }
+QString attached(const QString &image) { return volumeEntity(run(attachCall(image)).standardOutput).value("mount-point").toString(); }
 
 const QString kHdiutil = QStringLiteral(VERISTAMP_TOOL_ROOT "/usr/bin/hdiutil");
 
@@ -154,13 +154,13 @@ private slots:
         for (Member &member : members)
             member.data.replace("%1", m_temp->path().toUtf8());
         writeImage(path("Unsafe.dmg"), QList<Member>{{"volume/", {}, 'd'}} + members);
-        const Shell::DataResult result = run(attachCall(path("Unsafe.dmg")));
+        const Program::DataResult result = run(attachCall(path("Unsafe.dmg")));
         QCOMPARE(describe(result.outcome), "exited with 1");
-        QCOMPARE(result.stdoutData, QByteArray());
+        QCOMPARE(result.standardOutput, QByteArray());
         if (reason.isEmpty())
-            QVERIFY2(result.stderrData.startsWith("hdiutil: attach failed - "), result.stderrData);
+            QVERIFY2(result.standardError.startsWith("hdiutil: attach failed - "), result.standardError);
         else
-            QCOMPARE(result.stderrData, "hdiutil: attach failed - image member \"" + members.last().name + "\" " + reason + "\n");
+            QCOMPARE(result.standardError, "hdiutil: attach failed - image member \"" + members.last().name + "\" " + reason + "\n");
         QVERIFY(!QFileInfo::exists(path("escaped")) && !QFileInfo::exists(volumes() + "/escaped"));
         QVERIFY(outside.seek(0) && outside.readAll() == "outside");
     }
@@ -186,8 +186,8 @@ private slots:
         writeImage(path("Plain.dmg"), {{"volume/", {}, 'd'}, {"volume/A.app/", {}, 'd'}, {"volume/A.app/Info.plist", "x"}});
         const QString mount = attached(path("Plain.dmg"));
         QVERIFY(plant(mount, name, depth, lockedMode));
-        const Shell::DataResult detached = run(detachCall(mount));
-        QCOMPARE(detached.stdoutData + detached.stderrData, QByteArray("\"disk4\" ejected.\n"));
+        const Program::DataResult detached = run(detachCall(mount));
+        QCOMPARE(detached.standardOutput + detached.standardError, QByteArray("\"disk4\" ejected.\n"));
         QCOMPARE(describe(detached.outcome), "exited with 0");
         QVERIFY(!QFileInfo::exists(mount));
     }
@@ -248,11 +248,11 @@ private slots:
             QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.resize(size));
         }
         qputenv("VERISTAMP_REPLAY_RECORDS", "1");
-        const Shell::DataResult result = run(package.endsWith(".dmg") ? imageVerificationCall(path(package))
+        const Program::DataResult result = run(package.endsWith(".dmg") ? imageVerificationCall(path(package))
                                                                       : signatureVerificationCall(path(package)));
         qunsetenv("VERISTAMP_REPLAY_RECORDS");
-        QCOMPARE(result.stdoutData, QByteArray());
-        QCOMPARE(result.stderrData, "stand-in: the record file " + record.toUtf8() + " is larger than 16 MiB and was not read\n");
+        QCOMPARE(result.standardOutput, QByteArray());
+        QCOMPARE(result.standardError, "stand-in: the record file " + record.toUtf8() + " is larger than 16 MiB and was not read\n");
         QCOMPARE(describe(result.outcome), "exited with 1");
     }
 
@@ -265,9 +265,9 @@ private slots:
         for (const QString &name : QDir(mount).entryList(QDir::Hidden | QDir::Files)) // the volume's own marker
             QVERIFY(QFile::copy(mount + "/" + name, path("Elsewhere/") + name));
         for (const QString &target : {volumes() + "/Stranger", volumes(), volumes() + "/Link", path("Elsewhere")}) {
-            const Shell::DataResult result = run(detachCall(target));
+            const Program::DataResult result = run(detachCall(target));
             QVERIFY2(result.outcome.exitedWith(1) && QFileInfo::exists(target), qPrintable(target));
-            QCOMPARE(result.stdoutData + result.stderrData, QByteArray("hdiutil: detach failed - No such file or directory\n"));
+            QCOMPARE(result.standardOutput + result.standardError, QByteArray("hdiutil: detach failed - No such file or directory\n"));
         }
         QVERIFY(QFileInfo::exists(mount + "/Ready.app/Contents/Info.plist"));
         QVERIFY(QFile::remove(volumes() + "/Link") && QDir(volumes() + "/Stranger").removeRecursively());
@@ -278,10 +278,10 @@ private slots:
     void verifiesAnIntactImage()
     {
         const QString image = QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg");
-        const Shell::DataResult result = run(imageVerificationCall(image));
-        QCOMPARE(result.stderrData, QByteArray());
+        const Program::DataResult result = run(imageVerificationCall(image));
+        QCOMPARE(result.standardError, QByteArray());
         QCOMPARE(describe(result.outcome), "exited with 0");
-        QCOMPARE(result.stdoutData, "Checksumming Driver Descriptor Map (DDM : 0)\xE2\x80\xA6\n"
+        QCOMPARE(result.standardOutput, "Checksumming Driver Descriptor Map (DDM : 0)\xE2\x80\xA6\n"
                                     "     Driver Descriptor Map (DDM : 0): verified   CRC32 $633CFFFF\n"
                                     "Checksumming Apple (Apple_partition_map : 1)\xE2\x80\xA6\n"
                                     "     Apple (Apple_partition_map : 1): verified   CRC32 $D3355374\n"
@@ -289,7 +289,7 @@ private slots:
                                     "          disk image (Apple_HFS : 2): verified   CRC32 $AE00A1C9\n"
                                     "verified   CRC32 $A2F024C5\n"
                                     "hdiutil: verify: checksum of \"" + image.toUtf8() + "\" is VALID\n");
-        const QByteArray apfs = run(imageVerificationCall(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSign_apfs.dmg")).stdoutData;
+        const QByteArray apfs = run(imageVerificationCall(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSign_apfs.dmg")).standardOutput;
         QVERIFY2(apfs.endsWith("verified   CRC32 $7B678060\nhdiutil: verify: checksum of \"" VERISTAMP_REAL_ARTIFACTS
                                "/SparkleTestCodeSign_apfs.dmg\" is VALID\n"), apfs);
     }
@@ -319,9 +319,9 @@ private slots:
         QFETCH(qint64, size);
         QFETCH(QByteArray, error);
         const QString copy = damagedCopy(image, at, bytes, size);
-        const Shell::DataResult result = run(imageVerificationCall(copy));
-        QCOMPARE(result.stdoutData, QByteArray());
-        QCOMPARE(result.stderrData, error.replace("%1", copy.toUtf8()));
+        const Program::DataResult result = run(imageVerificationCall(copy));
+        QCOMPARE(result.standardOutput, QByteArray());
+        QCOMPARE(result.standardError, error.replace("%1", copy.toUtf8()));
         QCOMPARE(describe(result.outcome), "exited with 1");
         QCOMPARE(describe(run(attachCall(copy)).outcome), "exited with 1"); // and leaves no volume (cleanup)
     }
@@ -330,9 +330,9 @@ private slots:
     {
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
-        const Shell::DataResult result = run(imageVerificationCall(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg"));
+        const Program::DataResult result = run(imageVerificationCall(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg"));
         qputenv("PATH", path);
-        QCOMPARE(result.stderrData, QByteArray("hdiutil: verify failed - 7zz (7-Zip) was not found on PATH; install it "
+        QCOMPARE(result.standardError, QByteArray("hdiutil: verify failed - 7zz (7-Zip) was not found on PATH; install it "
                                                "(Debian package 7zip: apt-get install 7zip, or scripts/install-deps)\n"));
         QCOMPARE(describe(result.outcome), "exited with 1");
     }
@@ -349,9 +349,9 @@ private slots:
     {
         QFETCH(QString, image);
         QFETCH(QString, kind);
-        const Shell::DataResult result = run(attachCall(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + image + ".dmg"));
+        const Program::DataResult result = run(attachCall(QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + image + ".dmg"));
         QCOMPARE(describe(result.outcome), "exited with 0");
-        const QVariantMap volume = volumeEntity(result.stdoutData);
+        const QVariantMap volume = volumeEntity(result.standardOutput);
         const QString mount = volume.value("mount-point").toString();
         QCOMPARE(mount, volumes() + "/" + image);
         QCOMPARE(volume.value("volume-kind").toString(), kind);
@@ -361,8 +361,8 @@ private slots:
         QVERIFY(QFileInfo(mount + "/SparkleTestCodeSignApp.app/Contents/Info.plist").isFile());
         QCOMPARE(QFile::symLinkTarget(mount + "/SparkleTestCodeSignApp.app/Contents/Frameworks/Sparkle.framework/Versions/Current"),
                  mount + "/SparkleTestCodeSignApp.app/Contents/Frameworks/Sparkle.framework/Versions/A");
-        const Shell::DataResult detached = run(detachCall(mount));
-        QCOMPARE(detached.stdoutData, QByteArray("\"disk4\" ejected.\n"));
+        const Program::DataResult detached = run(detachCall(mount));
+        QCOMPARE(detached.standardOutput, QByteArray("\"disk4\" ejected.\n"));
         QVERIFY(!QFileInfo::exists(mount));
     }
 };

@@ -17,7 +17,7 @@ Q_IMPORT_QML_PLUGIN(VeristampPlugin)
 namespace {
 
 // A signed, notarized application with the Hardened Runtime: ready to ship.
-Shell::DataResult readyOutcomes(const ToolCall &call)
+Program::DataResult readyOutcomes(const ToolCall &call)
 {
     if (call.arguments.value(0) == "-dv")
         return {0, {}, "Authority=Developer ID Application: Jane Doe (ABCDE12345)\nCodeDirectory flags=0x10000(runtime)\n"};

@@ -24,7 +24,7 @@
 // Calls come from the run's thread.
 class ToolScript {
 public:
-    using Answer = std::function<Shell::DataResult(const ToolCall &)>;
+    using Answer = std::function<Program::DataResult(const ToolCall &)>;
 
     explicit ToolScript(Answer answer = {}, QStringList holdAt = {}) : m_answer(std::move(answer)), m_holdAt(std::move(holdAt)) {}
     // A run outlives its window; it must not wait for a test that has ended.
@@ -39,7 +39,7 @@ public:
             gate->reached = gate->reached || key == holdAt;
             gate->opened.wait(lock, [&] { return gate->open || key != holdAt; });
             lock.unlock();
-            return answer ? answer(call) : Shell::DataResult{};
+            return answer ? answer(call) : Program::DataResult{};
         }};
     }
     void release()
@@ -77,7 +77,7 @@ private:
 // The app signed for development only, with the Hardened Runtime flag; the
 // image Developer ID signed but without a stapled ticket; everything else
 // succeeds silently.
-inline Shell::DataResult mixedToolOutcomes(const ToolCall &call)
+inline Program::DataResult mixedToolOutcomes(const ToolCall &call)
 {
     const QString first = call.arguments.value(0);
     if (first == "-dv" && call.arguments.last().endsWith(".dmg"))

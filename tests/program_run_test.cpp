@@ -4,7 +4,7 @@
 
 #include "engine/capture_file.h"
 #include "engine/release_tools.h"
-#include "engine/shell.h"
+#include "engine/program_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,11 +30,11 @@ QByteArray pattern(qsizetype size) // byte i is i % 251
 
 // Runs the program under a stop flag raised as `stopAt` says: "never",
 // "before" it starts, or once `marker` exists (the program is running).
-Shell::DataResult runStopped(const QStringList &arguments, const QString &stopAt, const QString &marker)
+Program::DataResult runStopped(const QStringList &arguments, const QString &stopAt, const QString &marker)
 {
     std::atomic<bool> stop{stopAt == "before"};
-    Shell::DataResult result;
-    std::thread run([&] { result = Shell::runData(kHelper, arguments, &stop); });
+    Program::DataResult result;
+    std::thread run([&] { result = Program::runData(kHelper, arguments, &stop); });
     if (stopAt == "running") {
         for (int i = 0; i < 600 && !QFile::exists(marker); ++i)
             QTest::qWait(100);
@@ -48,7 +48,7 @@ Shell::DataResult runStopped(const QStringList &arguments, const QString &stopAt
 
 Q_DECLARE_METATYPE(ToolCall)
 
-class ShellTest : public QObject {
+class ProgramRunTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_temp;
@@ -104,20 +104,20 @@ private slots:
         QFETCH(QStringList, text);
         program = program.isEmpty() ? kHelper : program;
         bytes[1].replace("%1", program.toUtf8());
-        const Shell::DataResult data = Shell::runData(program, arguments);
-        QCOMPARE(QByteArrayList({data.stdoutData, data.stderrData}), bytes);
+        const Program::DataResult data = Program::runData(program, arguments);
+        QCOMPARE(QByteArrayList({data.standardOutput, data.standardError}), bytes);
         QTEST(describe(data.outcome), "outcome");
-        const Shell::TextResult decoded = Shell::run(program, arguments);
+        const Program::TextResult decoded = Program::run(program, arguments);
         QTEST(describe(decoded.outcome), "outcome");
         if (text.isEmpty())
             text = QStringList{QString::fromUtf8(bytes[0]), QString::fromUtf8(bytes[1])};
-        QCOMPARE(QStringList({decoded.stdout, decoded.stderr}), text);
+        QCOMPARE(QStringList({decoded.standardOutput, decoded.standardError}), text);
     }
 
     void readsLargeOutputWhole()
     {
-        const Shell::DataResult large = Shell::runData(kHelper, {"megabytes", "40", "8"});
-        QVERIFY(large.outcome.succeeded() && large.stdoutData == pattern(40 << 20) && large.stderrData == pattern(8 << 20));
+        const Program::DataResult large = Program::runData(kHelper, {"megabytes", "40", "8"});
+        QVERIFY(large.outcome.succeeded() && large.standardOutput == pattern(40 << 20) && large.standardError == pattern(8 << 20));
     }
 
     // Each way a run ends is its own outcome, with and without a stop flag:
@@ -130,7 +130,7 @@ private slots:
         QTest::addColumn<QString>("stopAt");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<int>("shellStatus");
-        QTest::addColumn<QString>("stderr"); // how standard error starts; %1 the helper
+        QTest::addColumn<QString>("standardError"); // how standard error starts; %1 the helper
         const QString byNine = "dying\nThe program \u201C%1\u201D was ended by signal 9 (";
         const QString stopped = "The program \u201C%1\u201D was stopped before it finished.";
         QTest::newRow("exits with 137") << QStringList{"hex", "", "", "137"} << "never" << "exited with 137" << 137 << "";
@@ -151,15 +151,15 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, stopAt);
-        QFETCH(QString, stderr);
+        QFETCH(QString, standardError);
         const QString marker = m_temp.filePath("running");
         QFile::remove(marker);
         arguments.replaceInStrings("%1", marker);
-        const Shell::DataResult result = stopAt == "never" ? Shell::runData(kHelper, arguments)
+        const Program::DataResult result = stopAt == "never" ? Program::runData(kHelper, arguments)
                                                            : runStopped(arguments, stopAt, marker);
         QTEST(describe(result.outcome), "outcome");
         QTEST(result.outcome.shellStatus(), "shellStatus");
-        QVERIFY2(QString::fromUtf8(result.stderrData).startsWith(stderr.arg(kHelper)), result.stderrData.constData());
+        QVERIFY2(QString::fromUtf8(result.standardError).startsWith(standardError.arg(kHelper)), result.standardError.constData());
         QCOMPARE(QFile::exists(marker), stopAt == "running");
     }
 
@@ -172,12 +172,12 @@ private slots:
         QVERIFY(::write(typed[1], "typed\n", 6) == 6 && ::close(typed[1]) == 0);
         const int ownInput = ::dup(STDIN_FILENO);
         QVERIFY(::dup2(typed[0], STDIN_FILENO) == STDIN_FILENO);
-        const Shell::DataResult result = Shell::runData(kHelper, {"stdin"});
+        const Program::DataResult result = Program::runData(kHelper, {"stdin"});
         QVERIFY(::dup2(ownInput, STDIN_FILENO) == STDIN_FILENO);
         ::close(ownInput);
         ::close(typed[0]);
         QCOMPARE(describe(result.outcome), "exited with 0");
-        QCOMPARE(result.stdoutData, QByteArray());
+        QCOMPARE(result.standardOutput, QByteArray());
     }
 
     // Under a raised stop the tools start nothing but a detach, which must
@@ -203,7 +203,7 @@ private slots:
         QFile::remove(log);
         qputenv("VERISTAMP_HELPER_LOG", QFile::encodeName(log));
         const std::atomic<bool> stop{true};
-        const Shell::DataResult result = stoppedBy(releaseToolsAt(ToolRoot{root, {}}), &stop).runner(call);
+        const Program::DataResult result = stoppedBy(releaseToolsAt(ToolRoot{root, {}}), &stop).runner(call);
         qunsetenv("VERISTAMP_HELPER_LOG");
         QTEST(describe(result.outcome), "outcome");
         QFile written(log);
@@ -215,10 +215,10 @@ private slots:
     {
         const QString marker = m_temp.filePath("started");
         qputenv("TMPDIR", QFile::encodeName(m_temp.filePath("plain-file/folder")));
-        const Shell::DataResult result = Shell::runData(kHelper, {"touch", marker});
+        const Program::DataResult result = Program::runData(kHelper, {"touch", marker});
         qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
         QCOMPARE(describe(result.outcome), "not started");
-        QCOMPARE(result.stdoutData + result.stderrData, "Veristamp could not create temporary command-output files.");
+        QCOMPARE(result.standardOutput + result.standardError, "Veristamp could not create temporary command-output files.");
         QVERIFY(!QFile::exists(marker));
     }
 
@@ -235,5 +235,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ShellTest)
-#include "shell_test.moc"
+QTEST_GUILESS_MAIN(ProgramRunTest)
+#include "program_run_test.moc"

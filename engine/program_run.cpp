@@ -1,4 +1,4 @@
-#include "engine/shell.h"
+#include "engine/program_run.h"
 
 #include "engine/capture_file.h"
 #include "engine/capture_folder.h"
@@ -20,7 +20,7 @@
 
 extern char **environ;
 
-namespace Shell {
+namespace Program {
 namespace {
 
 const char kCaptureFailure[] = "Veristamp could not create temporary command-output files.";
@@ -102,9 +102,9 @@ void applyWaitStatus(std::optional<int> waitStatus, const QString &executablePat
         ? QStringLiteral("The program \u201C%1\u201D was ended by signal %2 (%3).")
               .arg(executablePath, QString::number(number), signalText(number))
         : QStringLiteral("The program \u201C%1\u201D could not be waited for.").arg(executablePath);
-    if (!result->stderrData.isEmpty() && !result->stderrData.endsWith('\n'))
-        result->stderrData += '\n';
-    result->stderrData += reason.toUtf8();
+    if (!result->standardError.isEmpty() && !result->standardError.endsWith('\n'))
+        result->standardError += '\n';
+    result->standardError += reason.toUtf8();
 }
 
 } // namespace
@@ -153,7 +153,7 @@ TextResult decoded(const DataResult &result)
         QString text = decoder(bytes);
         return decoder.hasError() ? QString() : text;
     };
-    return TextResult{result.outcome, decode(result.stdoutData), decode(result.stderrData)};
+    return TextResult{result.outcome, decode(result.standardOutput), decode(result.standardError)};
 }
 
 TextResult run(const QString &executablePath, const QStringList &arguments)
@@ -161,4 +161,4 @@ TextResult run(const QString &executablePath, const QStringList &arguments)
     return decoded(runData(executablePath, arguments));
 }
 
-} // namespace Shell
+} // namespace Program

@@ -1,9 +1,9 @@
-// What the command runner costs on top of starting a program: Shell::runData
+// What the command runner costs on top of starting a program: Program::runData
 // (a UUID, two capture files created, read back and deleted) against a bare
 // posix_spawn and wait of the same trivial program, which writes nothing.
 // The runner's stop flag, which veristamp-check passes, is measured as well.
 
-#include "engine/shell.h"
+#include "engine/program_run.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,7 +20,7 @@ void runnerOnTrivialProgram(benchmark::State &state)
 {
     const QString program = QString::fromUtf8(kProgram);
     for (auto _ : state) {
-        const Shell::DataResult result = Shell::runData(program, {});
+        const Program::DataResult result = Program::runData(program, {});
         if (!result.outcome.succeeded())
             state.SkipWithError("the program failed");
         benchmark::DoNotOptimize(result);
@@ -35,7 +35,7 @@ void runnerWithStopFlag(benchmark::State &state)
     const QString program = QString::fromUtf8(kProgram);
     const std::atomic<bool> stop{false};
     for (auto _ : state) {
-        const Shell::DataResult result = Shell::runData(program, {}, &stop);
+        const Program::DataResult result = Program::runData(program, {}, &stop);
         if (!result.outcome.succeeded())
             state.SkipWithError("the program failed");
         benchmark::DoNotOptimize(result);
@@ -50,7 +50,7 @@ void runnerOnFiftyMilliseconds(benchmark::State &state)
     const QString program = QString::fromUtf8(kProgram);
     const std::atomic<bool> stop{false};
     for (auto _ : state) {
-        const Shell::DataResult result = Shell::runData(program, {"sleep", "50"}, state.range(0) ? &stop : nullptr);
+        const Program::DataResult result = Program::runData(program, {"sleep", "50"}, state.range(0) ? &stop : nullptr);
         if (!result.outcome.succeeded())
             state.SkipWithError("the program failed");
         benchmark::DoNotOptimize(result);

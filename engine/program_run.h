@@ -16,18 +16,18 @@
 
 #include <atomic>
 
-namespace Shell {
+namespace Program {
 
 struct DataResult {
     Outcome outcome;
-    QByteArray stdoutData;
-    QByteArray stderrData;
+    QByteArray standardOutput;
+    QByteArray standardError;
 };
 
 struct TextResult {
     Outcome outcome;
-    QString stdout;
-    QString stderr;
+    QString standardOutput;
+    QString standardError;
 };
 
 // With a stop flag, a run whose flag is already raised starts nothing, and
@@ -43,4 +43,4 @@ TextResult run(const QString &executablePath, const QStringList &arguments);
 // valid UTF-8 as a whole becomes the empty string.
 TextResult decoded(const DataResult &result);
 
-} // namespace Shell
+} // namespace Program
