@@ -10,7 +10,7 @@
 # second, private root; a test of those internals asks for it by name.
 #
 #   veristamp_include_root(<target> <folder> [INTERNAL <header>...])
-#   veristamp_reach_internals(<test target> <folder>)
+#   veristamp_reach_internals(<folder> <target>...)   (targets not built here are passed over)
 
 function(veristamp_include_root target folder)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "INTERNAL")
@@ -49,6 +49,10 @@ function(veristamp_include_root target folder)
   target_include_directories(${target} PUBLIC "${public_root}")
 endfunction()
 
-function(veristamp_reach_internals target folder)
-  target_include_directories(${target} BEFORE PRIVATE "${CMAKE_BINARY_DIR}/include-roots/internal/${folder}")
+function(veristamp_reach_internals folder)
+  foreach(target IN LISTS ARGN)
+    if(TARGET ${target})
+      target_include_directories(${target} BEFORE PRIVATE "${CMAKE_BINARY_DIR}/include-roots/internal/${folder}")
+    endif()
+  endforeach()
 endfunction()
