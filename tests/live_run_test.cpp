@@ -7,7 +7,7 @@
 #include "live/inspection_worker.h"
 #include "live/stage_pacer.h"
 #include "test_doubles.h"
-#include "ui/content_view_state.h"
+#include "ui/views/content_view_state.h"
 
 #include <QCoreApplication>
 #include <QDir>

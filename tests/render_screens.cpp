@@ -10,7 +10,7 @@
 #include "window_harness.h"
 
 #include "engine/tool_root.h"
-#include "ui/engine_setup.h"
+#include "ui/window/engine_setup.h"
 
 #include <QApplication>
 #include <QDir>

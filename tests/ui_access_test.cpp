@@ -5,13 +5,13 @@
 
 #include "window_harness.h"
 
-#include "ui/accessibility_announcer.h"
-#include "ui/engine_setup.h"
-#include "ui/keyboard_scroll.h"
-#include "ui/launch_packages.h"
-#include "ui/open_panel.h"
-#include "ui/package_opener.h"
-#include "ui/release_report_saver.h"
+#include "ui/access/accessibility_announcer.h"
+#include "ui/window/engine_setup.h"
+#include "ui/access/keyboard_scroll.h"
+#include "ui/intake/launch_packages.h"
+#include "ui/intake/open_panel.h"
+#include "ui/intake/package_opener.h"
+#include "ui/saving/release_report_saver.h"
 
 #include <QAccessible>
 #include <QCursor>

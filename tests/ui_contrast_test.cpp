@@ -5,9 +5,9 @@
 
 #include "window_harness.h"
 
-#include "ui/contrast.h"
-#include "ui/contrast_audit.h"
-#include "ui/engine_setup.h"
+#include "contrast.h"
+#include "contrast_audit.h"
+#include "ui/window/engine_setup.h"
 
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>

@@ -2,9 +2,9 @@
 // package named on the command line. Everything else happens inside the
 // windows (Main.qml).
 
-#include "ui/engine_setup.h"
-#include "ui/file_open_intake.h"
-#include "ui/launch_packages.h"
+#include "ui/window/engine_setup.h"
+#include "ui/intake/file_open_intake.h"
+#include "ui/intake/launch_packages.h"
 
 #include <QApplication>
 #include <QQmlApplicationEngine>

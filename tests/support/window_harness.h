@@ -6,8 +6,8 @@
 
 #include "engine/release_tools.h"
 #include "test_doubles.h"
-#include "ui/content_view_state.h"
-#include "ui/engine_setup.h"
+#include "ui/views/content_view_state.h"
+#include "ui/window/engine_setup.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>

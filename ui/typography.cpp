@@ -1,8 +1,0 @@
-#include "ui/typography.h"
-
-#include <QFontDatabase>
-
-QString Typography::monospacedFamily() const
-{
-    return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-}
