@@ -94,7 +94,7 @@ InspectionCheck releaseEntitlementsCheck(const SignedEntitlements &entitlements)
 void report(const StageProgress &progress, const InspectionCheck &check)
 {
     if (progress)
-        progress(stageIndex(applicationStages(), check.id), liveStageStatus(check.status));
+        progress(stageIndex(applicationStages(), check.id), liveStageStatus(check));
 }
 
 } // namespace

@@ -20,7 +20,7 @@ void report(const StageProgress &progress, const CheckDefinition &stage, LiveSta
 void report(const StageProgress &progress, const InspectionCheck &check)
 {
     if (progress)
-        progress(stageIndex(diskImageStages(), check.id), liveStageStatus(check.status));
+        progress(stageIndex(diskImageStages(), check.id), liveStageStatus(check));
 }
 
 // The image's Developer ID is read from its leaf authority, as an app's: the
@@ -65,8 +65,14 @@ LiveStageStatus packagedAppStage(const QList<InspectionCheck> &embeddedChecks, q
 {
     if (anyCheckIs(embeddedChecks, CheckStatus::fail))
         return LiveStageStatus::fail;
-    if (anyCheckIs(embeddedChecks, CheckStatus::warning) || appCount > 1)
+    if (appCount > 1)
         return LiveStageStatus::warning;
+    if (anyCheckIs(embeddedChecks, CheckStatus::warning)) {
+        const bool onlyHostLimits = std::all_of(embeddedChecks.begin(), embeddedChecks.end(), [](const auto &c) {
+            return c.status != CheckStatus::warning || isHostLimit(c);
+        });
+        return onlyHostLimits ? LiveStageStatus::hostLimit : LiveStageStatus::warning;
+    }
     return LiveStageStatus::pass;
 }
 

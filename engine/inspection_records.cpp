@@ -23,14 +23,15 @@ QString kindId(PackageKind kind)
 
 bool isFinal(LiveStageStatus status)
 {
-    return status == LiveStageStatus::pass || status == LiveStageStatus::warning || status == LiveStageStatus::fail;
+    return status != LiveStageStatus::pending && status != LiveStageStatus::active;
 }
 
 QString label(LiveStageStatus status)
 {
     switch (status) {
     case LiveStageStatus::pass: return label(CheckStatus::pass);
-    case LiveStageStatus::warning: return label(CheckStatus::warning);
+    case LiveStageStatus::warning:
+    case LiveStageStatus::hostLimit: return label(CheckStatus::warning);
     case LiveStageStatus::fail: return label(CheckStatus::fail);
     case LiveStageStatus::pending:
     case LiveStageStatus::active: break;
@@ -93,4 +94,14 @@ QString displayNameOf(const QUrl &location)
     const QString name = lastPathComponent(location);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > 0 ? name.left(dot) : name;
+}
+
+bool isHostLimit(const InspectionCheck &check)
+{
+    return check.status == CheckStatus::warning && !check.decidedOnHost;
+}
+
+LiveStageStatus liveStageStatus(const InspectionCheck &check)
+{
+    return isHostLimit(check) ? LiveStageStatus::hostLimit : liveStageStatus(check.status);
 }

@@ -25,7 +25,9 @@ QString displayWords(PackageKind kind);
 // The kind as machine-readable output names it, fixed whatever the screen calls it.
 QString kindId(PackageKind kind);
 
-enum class LiveStageStatus { pending, active, pass, warning, fail };
+// hostLimit: a warning only because this host's tools cannot decide the
+// stage (only a Mac can); it counts and prints as a warning.
+enum class LiveStageStatus { pending, active, pass, warning, fail, hostLimit };
 
 bool isFinal(LiveStageStatus status);
 // A finished stage's label, its check's ("PASS", "WARN", "FAIL"); empty for one not finished.
@@ -42,6 +44,11 @@ struct InspectionCheck {
     // False when the host's tools could not decide it (only a Mac can).
     bool decidedOnHost = true;
 };
+
+// A warning that only says this host could not decide.
+bool isHostLimit(const InspectionCheck &check);
+// The live stage that shows a finished check, a host limit marked as such.
+LiveStageStatus liveStageStatus(const InspectionCheck &check);
 
 struct LiveInspectionStage {
     QUuid id;

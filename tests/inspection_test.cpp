@@ -177,7 +177,7 @@ private slots:
         QTest::addColumn<Answers>("changes"); // answers that differ from kClean
         QTest::addColumn<QStringList>("volume");
         QTest::addColumn<QStringList>("checks"); // "LABEL Title: detail"
-        QTest::addColumn<QString>("stages");     // one letter a stage: P pass, W warning, F fail
+        QTest::addColumn<QString>("stages");     // one letter a stage: P pass, W warning, F fail, M on a Mac
         QTest::addColumn<QString>("app");        // the packaged app inspected
         const QStringList example{"Example.app/"};
         const QString found = "PASS Packaged application: Example.app was found inside the DMG.";
@@ -221,7 +221,7 @@ private slots:
                                 {3, "WARN Gatekeeper assessment: Gatekeeper cannot assess this package on this host, "
                                     "nor can the revocation of its certificates be checked; assess it on a Mac "
                                     "before shipping."}})
-            << "PPWWPW" << "Example";
+            << "PPMMPM" << "Example";
     }
     // The image's: each stage reported before the next call, stage 5 after the app's
     // four calls and before the detach; the image detached by its mount point

@@ -34,10 +34,10 @@ QPointF zoneCentre(const WindowHarness &harness) { return WindowHarness::centreO
 // Drops a package whose run holds at a tool call of the script, and waits
 // until that many stages are final.
 bool dropAndHold(WindowHarness &harness, std::optional<ToolScript> &script, const QStringList &holdAt,
-                 const QString &name, int finalStages)
+                 const QString &name, int finalStages, bool onLinux = false)
 {
-    script.emplace(mixedToolOutcomes, holdAt);
-    harness.prepareRuns(script->tools());
+    script.emplace(onLinux ? macOnlyToolOutcomes : mixedToolOutcomes, holdAt);
+    harness.prepareRuns(script->tools(onLinux ? standInToolRoot({}).limits : HostLimits{}));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(package(name))});
     return WindowHarness::drop(harness.window(), zoneCentre(harness), data) && QTest::qWaitFor([&] {
@@ -119,6 +119,10 @@ const QList<std::pair<QString, Prepare>> scenes{
     {"live-disk-image.png",
      [](WindowHarness &harness, std::optional<ToolScript> &script) {
          return dropAndHold(harness, script, {"/usr/sbin/spctl", "--assess"}, "Example-1.0.dmg", 3);
+     }},
+    {"live-disk-image-on-linux.png",
+     [](WindowHarness &harness, std::optional<ToolScript> &script) {
+         return dropAndHold(harness, script, {"/usr/bin/hdiutil", "attach"}, "Example-1.0.dmg", 4, true);
      }},
     {"results-ready-application.png", results("Tidewater.app")},
     {"results-review-application.png", results("Palette Studio.app")},

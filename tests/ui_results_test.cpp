@@ -4,9 +4,9 @@
 
 #include "engine/check_catalog.h"
 #include "report/report_text.h"
-#include "ui/views/entitlements_display.h"
 #include "ui/saving/release_report_saver.h"
 #include "ui/saving/report_dialogs.h"
+#include "ui/views/entitlements_display.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

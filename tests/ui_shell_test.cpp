@@ -4,11 +4,11 @@
 
 #include "window_harness.h"
 
-#include "ui/window/app_commands.h"
-#include "ui/window/engine_setup.h"
 #include "ui/intake/file_open_intake.h"
 #include "ui/style/status_palette.h"
 #include "ui/style/symbols.h"
+#include "ui/window/app_commands.h"
+#include "ui/window/engine_setup.h"
 
 #include <QFileOpenEvent>
 #include <QGuiApplication>

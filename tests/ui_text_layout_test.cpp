@@ -1,8 +1,8 @@
 // Where text may wrap: the entitlements only after white space or between
 // two tags, copied back as signed; centred text balanced.
 
-#include "ui/views/entitlements_display.h"
 #include "ui/style/text_balance.h"
+#include "ui/views/entitlements_display.h"
 
 #include <QGuiApplication>
 #include <QTest>

@@ -2,9 +2,9 @@
 // package named on the command line. Everything else happens inside the
 // windows (Main.qml).
 
-#include "ui/window/engine_setup.h"
 #include "ui/intake/file_open_intake.h"
 #include "ui/intake/launch_packages.h"
+#include "ui/window/engine_setup.h"
 
 #include <QApplication>
 #include <QQmlApplicationEngine>

@@ -1,6 +1,6 @@
 #pragma once
 // A live stage's status as the tests' tables write it, one letter each:
-// p pending, a active, P pass, W warning, F fail.
+// p pending, a active, P pass, W warning, F fail, M a warning to be decided on a Mac.
 
 #include "engine/inspection_records.h"
 
@@ -16,6 +16,7 @@ inline QChar letterOf(LiveStageStatus status)
     case LiveStageStatus::pass: return u'P';
     case LiveStageStatus::warning: return u'W';
     case LiveStageStatus::fail: return u'F';
+    case LiveStageStatus::hostLimit: return u'M';
     }
     return u'?';
 }
@@ -23,7 +24,8 @@ inline QChar letterOf(LiveStageStatus status)
 inline LiveStageStatus stageStatusOf(QChar letter)
 {
     for (LiveStageStatus status : std::array{LiveStageStatus::pending, LiveStageStatus::active, LiveStageStatus::pass,
-                                             LiveStageStatus::warning, LiveStageStatus::fail})
+                                             LiveStageStatus::warning, LiveStageStatus::fail,
+                                             LiveStageStatus::hostLimit})
         if (letterOf(status) == letter)
             return status;
     return LiveStageStatus::pending;

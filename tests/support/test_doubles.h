@@ -4,6 +4,7 @@
 // chosen call), one set of tool outcomes of every colour, a save dialog, and
 // a pacing clock that moves only when a test, or the run itself, moves it.
 
+#include "contract/release_tool_contract.h"
 #include "engine/release_tools.h"
 #include "live/pacing_clock.h"
 #include "report/report_saving.h"
@@ -30,7 +31,8 @@ public:
     // A run outlives its window; it must not wait for a test that has ended.
     ~ToolScript() { release(); }
 
-    ReleaseTools tools() const
+    // `limits`: the questions this host leaves to a Mac, as under the stand-ins.
+    ReleaseTools tools(HostLimits limits = {}) const
     {
         return ReleaseTools{[gate = m_gate, answer = m_answer, holdAt = m_holdAt](const ToolCall &call) {
             const QStringList key{call.executable, call.arguments.value(0)};
@@ -40,7 +42,7 @@ public:
             gate->opened.wait(lock, [&] { return gate->open || key != holdAt; });
             lock.unlock();
             return answer ? answer(call) : Program::DataResult{};
-        }};
+        }, std::move(limits)};
     }
     void release()
     {
@@ -87,6 +89,16 @@ inline Program::DataResult mixedToolOutcomes(const ToolCall &call)
     if (first == "stapler")
         return {65, {}, "does not have a ticket stapled to it.\n"};
     return {};
+}
+
+// The same, on a host that leaves the ticket's signature and Gatekeeper to a
+// Mac (run with standInToolRoot's limits).
+inline Program::DataResult macOnlyToolOutcomes(const ToolCall &call)
+{
+    const QString first = call.arguments.value(0);
+    if (first == "stapler" || first == "--assess")
+        return {kUndecidedStatus, {}, {}};
+    return mixedToolOutcomes(call);
 }
 
 // The save dialog answering with a fixed path (none: cancelled), recording

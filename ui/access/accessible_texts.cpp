@@ -12,6 +12,7 @@ QString stageStatusWord(LiveStageStatus status)
     case LiveStageStatus::pass: return QStringLiteral("passed");
     case LiveStageStatus::warning: return QStringLiteral("warning");
     case LiveStageStatus::fail: return QStringLiteral("failed");
+    case LiveStageStatus::hostLimit: return hostLimitSpoken();
     }
     return {};
 }

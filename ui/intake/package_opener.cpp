@@ -1,7 +1,7 @@
 #include "ui/intake/package_opener.h"
 
-#include "ui/views/content_view_state.h"
 #include "ui/intake/open_panel.h"
+#include "ui/views/content_view_state.h"
 
 PackageOpener::PackageOpener(QObject *parent)
     : QObject(parent), m_platformChooser(std::make_unique<OpenPanelChooser>()), m_chooser(m_platformChooser.get())

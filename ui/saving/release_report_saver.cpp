@@ -1,7 +1,7 @@
 #include "ui/saving/release_report_saver.h"
 
-#include "ui/views/content_view_state.h"
 #include "ui/saving/report_dialogs.h"
+#include "ui/views/content_view_state.h"
 #include "report/report_folder.h"
 
 #include <QStandardPaths>

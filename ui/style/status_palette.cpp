@@ -1,5 +1,7 @@
 #include "ui/style/status_palette.h"
 
+#include "ui/views/host_limits.h"
+
 #include <QFont>
 
 QColor systemGreen()
@@ -46,6 +48,7 @@ QColor rowColour(LiveStageStatus status, double pending, double active, double p
     case LiveStageStatus::pass:
         return withOpacity(systemGreen(), pass);
     case LiveStageStatus::warning:
+    case LiveStageStatus::hostLimit:
         return withOpacity(systemOrange(), warningOrFail);
     case LiveStageStatus::fail:
         return withOpacity(systemRed(), warningOrFail);
@@ -92,6 +95,11 @@ StageRowLook stageRowLook(LiveStageStatus status)
         look.iconName = QStringLiteral("xmark.circle.fill");
         look.iconColour = look.labelColour = systemRed();
         look.label = label(status);
+        break;
+    case LiveStageStatus::hostLimit:
+        look.iconName = hostLimitSymbol();
+        look.iconColour = look.labelColour = systemOrange();
+        look.label = hostLimitBadge();
         break;
     }
     return look;

@@ -4,11 +4,6 @@
 
 #include <algorithm>
 
-bool isHostLimit(const InspectionCheck &check)
-{
-    return check.status == CheckStatus::warning && !check.decidedOnHost;
-}
-
 bool onlyHostLimitsWarn(const InspectionResult &result)
 {
     const QList<InspectionCheck> checks = allChecks(result);

@@ -8,8 +8,6 @@
 
 #include <QString>
 
-// A warning that only says this host could not decide.
-bool isHostLimit(const InspectionCheck &check);
 // The result has warnings, and every one of them is a host limit (and nothing failed).
 bool onlyHostLimitsWarn(const InspectionResult &result);
 // The badge, symbol and spoken status of a host-limit row.

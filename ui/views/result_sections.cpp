@@ -1,9 +1,9 @@
 #include "ui/views/result_sections.h"
 
 #include "report/fact_rows.h"
+#include "ui/style/status_palette.h"
 #include "ui/views/entitlements_display.h"
 #include "ui/views/host_limits.h"
-#include "ui/style/status_palette.h"
 
 namespace {
 

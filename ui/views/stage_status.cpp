@@ -9,7 +9,7 @@ Value fromLive(LiveStageStatus status)
 
 LiveStageStatus toLive(Value status)
 {
-    const bool known = status >= Pending && status <= Fail;
+    const bool known = status >= Pending && status <= HostLimit;
     return known ? LiveStageStatus(int(status)) : LiveStageStatus::pending;
 }
 

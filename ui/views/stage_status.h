@@ -18,6 +18,7 @@ enum Value {
     Pass = int(LiveStageStatus::pass),
     Warning = int(LiveStageStatus::warning),
     Fail = int(LiveStageStatus::fail),
+    HostLimit = int(LiveStageStatus::hostLimit),
 };
 Q_ENUM_NS(Value)
 

@@ -1,7 +1,7 @@
 #include "ui/window/engine_setup.h"
 
-#include "ui/views/entitlements_display.h"
 #include "ui/style/symbols.h"
+#include "ui/views/entitlements_display.h"
 
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
