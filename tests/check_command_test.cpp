@@ -160,9 +160,7 @@ private slots:
         const QRegularExpression name("^Ready-Veristamp-\\d{4}-\\d\\d-\\d\\d-\\d{4}(-2)?\\." + extension + "$");
         for (const QString &file : files) {
             QVERIFY2(name.match(file).hasMatch(), qPrintable(file));
-            QFile report(QDir(folder).filePath(file));
-            QVERIFY(report.open(QIODevice::ReadOnly));
-            QCOMPARE(QString::fromUtf8(report.readAll()).count(packageMark), 1);
+            QCOMPARE(QString::fromUtf8(readAll(QDir(folder).filePath(file))).count(packageMark), 1);
         }
     }
 
@@ -176,9 +174,8 @@ private slots:
 
         // A Developer ID app made on a Mac, one of its resources changed after signing, carrying a ready app's records.
         const QString tampered = unpackSignedApp(m_temp.filePath(QStringLiteral("signed")));
-        QFile nib(tampered + QStringLiteral("/Contents/Resources/Base.lproj/MainMenu.nib"));
-        QVERIFY(!tampered.isEmpty() && nib.open(QIODevice::Append) && nib.write("x") == 1);
-        nib.close();
+        const QString nib = tampered + QStringLiteral("/Contents/Resources/Base.lproj/MainMenu.nib");
+        QVERIFY(!tampered.isEmpty() && writeAll(nib, readAll(nib) + "x"));
         QVERIFY(copyTree(fixture("apps/Ready.app/Contents/_ReleaseToolRecords"), tampered + "/Contents/_ReleaseToolRecords"));
         const QStringList fromBytes{QStringLiteral("notOnThisHost"), QStringLiteral("packageBytes")};
         const QStringList recorded{QStringLiteral("recordedAnswers")};
