@@ -24,12 +24,6 @@ qint64 allocated(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_blocks) * 512 : -1;
 }
 
-bool writeFile(const QString &path, qint64 bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(bytes, 'x')) == bytes;
-}
-
 qint64 measure(const QString &path) { return measureByteSize(QUrl::fromLocalFile(path)); }
 
 // What the folders nestFolders() made below `folder` allocate, walked through descriptors.
@@ -58,9 +52,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString app = dir.filePath("Example.app");
-        QVERIFY(QDir().mkpath(app + "/Contents/Resources/en.lproj/Deep"));
-        QVERIFY(writeFile(app + "/Contents/Resources/en.lproj/Deep/payload", kMiB));
-        QVERIFY(writeFile(app + "/Contents/.hidden", 10) && writeFile(dir.filePath("outside.bin"), 8 * kMiB));
+        QVERIFY(writeAll(app + "/Contents/Resources/en.lproj/Deep/payload", QByteArray(kMiB, 'x')));
+        QVERIFY(writeAll(app + "/Contents/.hidden", QByteArray(10, 'x')) && writeAll(dir.filePath("outside.bin"), QByteArray(8 * kMiB, 'x')));
         QVERIFY(QFile::link(dir.filePath("outside.bin"), app + "/Contents/outside"));
         QVERIFY(QFile::link(dir.path(), app + "/Contents/Resources/parent"));
         QVERIFY(::link(QFile::encodeName(app + "/Contents/Resources/en.lproj/Deep/payload").constData(),
@@ -80,7 +73,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString sparse = dir.filePath("sparse.dmg");
-        QVERIFY(writeFile(sparse, 4096) && ::truncate(QFile::encodeName(sparse).constData(), 64 * kMiB) == 0);
+        QVERIFY(writeAll(sparse, QByteArray(4096, 'x')) && ::truncate(QFile::encodeName(sparse).constData(), 64 * kMiB) == 0);
         QCOMPARE(measure(sparse), allocated(sparse));
         QVERIFY(measure(sparse) < 64 * kMiB);
         QCOMPARE(measure("/nonexistent/veristamp/Example.app"), 0);

@@ -4,6 +4,7 @@
 // replay, and every check of such a run says so; without replay the
 // stand-ins read the package's own bytes, records or not.
 
+#include "check_program.h"
 #include "test_files.h"
 
 #include "cli/check_options.h"
@@ -14,31 +15,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSet>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-struct CheckRun { int exitCode = -1; QString out, err; };
-
-CheckRun check(const QStringList &arguments, bool replay = true)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (replay)
-        environment.insert(QStringLiteral("VERISTAMP_REPLAY_RECORDS"), QStringLiteral("1"));
-    else
-        environment.remove(QStringLiteral("VERISTAMP_REPLAY_RECORDS"));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VERISTAMP_CHECK_PROGRAM), arguments);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 QString fixture(const QString &relative) { return QStringLiteral(VERISTAMP_TEST_PACKAGES "/") + relative; }
 
@@ -135,7 +117,7 @@ private slots:
         const QStringList packages{fixture("apps/Ready.app"), missing, archive, fixture("dmgs/Notarized.dmg")};
         const CheckRun run = check(QStringList{"--release-set"} + packages);
         QCOMPARE(run.exitCode, 66);
-        QCOMPARE(run.err, "veristamp-check: answers recorded inside the packages are replayed: a demonstration, not a "
+        QCOMPARE(QString::fromUtf8(run.err), "veristamp-check: answers recorded inside the packages are replayed: a demonstration, not a "
                           "judgement\nveristamp-check: " + missing + ": No such file or directory\nveristamp-check: "
                               + archive + ": not an .app bundle or a .dmg disk image\n"); // not a terminal: no stage lines
         QCOMPARE(undated(run.out),
@@ -146,7 +128,7 @@ private slots:
                        "Software (7Q2XK4M9PL)\nconsistent\n");
 
         const CheckRun json = check(QStringList{"--format", "json", "--release-set"} + packages);
-        const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        const QJsonObject document = QJsonDocument::fromJson(json.out).object();
         QCOMPARE(json.exitCode, 66);
         QCOMPARE(document["exitStatus"].toInt(), 66);
         QCOMPARE(document["packages"].toArray().size(), 2);
@@ -178,9 +160,7 @@ private slots:
         const QRegularExpression name("^Ready-Veristamp-\\d{4}-\\d\\d-\\d\\d-\\d{4}(-2)?\\." + extension + "$");
         for (const QString &file : files) {
             QVERIFY2(name.match(file).hasMatch(), qPrintable(file));
-            QFile report(QDir(folder).filePath(file));
-            QVERIFY(report.open(QIODevice::ReadOnly));
-            QCOMPARE(QString::fromUtf8(report.readAll()).count(packageMark), 1);
+            QCOMPARE(QString::fromUtf8(readAll(QDir(folder).filePath(file))).count(packageMark), 1);
         }
     }
 
@@ -194,9 +174,8 @@ private slots:
 
         // A Developer ID app made on a Mac, one of its resources changed after signing, carrying a ready app's records.
         const QString tampered = unpackSignedApp(m_temp.filePath(QStringLiteral("signed")));
-        QFile nib(tampered + QStringLiteral("/Contents/Resources/Base.lproj/MainMenu.nib"));
-        QVERIFY(!tampered.isEmpty() && nib.open(QIODevice::Append) && nib.write("x") == 1);
-        nib.close();
+        const QString nib = tampered + QStringLiteral("/Contents/Resources/Base.lproj/MainMenu.nib");
+        QVERIFY(!tampered.isEmpty() && writeAll(nib, readAll(nib) + "x"));
         QVERIFY(copyTree(fixture("apps/Ready.app/Contents/_ReleaseToolRecords"), tampered + "/Contents/_ReleaseToolRecords"));
         const QStringList fromBytes{QStringLiteral("notOnThisHost"), QStringLiteral("packageBytes")};
         const QStringList recorded{QStringLiteral("recordedAnswers")};
@@ -216,8 +195,8 @@ private slots:
         QFETCH(QString, path);
         QFETCH(bool, replay);
         QFETCH(QStringList, deciders);
-        const CheckRun run = check({"--format", "json", path}, replay);
-        const QJsonObject package = QJsonDocument::fromJson(run.out.toUtf8())["packages"][0].toObject();
+        const CheckRun run = check({"--format", "json", path}, {}, replay);
+        const QJsonObject package = QJsonDocument::fromJson(run.out)["packages"][0].toObject();
         QTEST(package["verdict"].toString(), "verdict");
         QTEST(run.exitCode, "exitCode");
         const QSet<QString> named = decidersOf(package);
@@ -234,8 +213,8 @@ private slots:
         QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
         const CheckRun run = check({"--output-dir", blocker + QStringLiteral("/reports"), fixture("apps/Ready.app")});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains(QStringLiteral("could not be saved")), qPrintable(run.err));
-        QVERIFY(run.out.contains(QStringLiteral("READY TO SHIP")));
+        QVERIFY2(run.err.contains("could not be saved"), run.err.constData());
+        QVERIFY(run.out.contains("READY TO SHIP"));
         QCOMPARE(QDir(scratch.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
                  QStringList{QStringLiteral("not-a-folder")});
     }

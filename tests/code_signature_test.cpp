@@ -89,26 +89,21 @@ private slots:
         }
     }
 
+    // Each row's name is the change; the failures end "In architecture: arm64".
     void changesAfterSigningAreFound_data()
     {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QStringList>("failures");
-        QTest::newRow("code page") << "code page" << QStringList{
-            "invalid signature (code or signature have been modified)", "In architecture: arm64"};
-        QTest::newRow("Info.plist") << "Info.plist" << QStringList{
-            "invalid Info.plist (plist or signature have been modified)", "In architecture: arm64"};
-        QTest::newRow("resource seal") << "resource seal" << QStringList{
-            "invalid resource directory (directory or signature have been modified)", "In architecture: arm64"};
-        QTest::newRow("seal removed") << "seal removed" << QStringList{
-            "code has no resources but signature indicates they must be present", "In architecture: arm64"};
-        QTest::newRow("foreign certificate") << "foreign certificate" << QStringList{
-            "the signature's certificate chain does not reach an Apple root certificate", "In architecture: arm64"};
+        QTest::addColumn<QString>("headline");
+        QTest::newRow("code page") << "invalid signature (code or signature have been modified)";
+        QTest::newRow("Info.plist") << "invalid Info.plist (plist or signature have been modified)";
+        QTest::newRow("resource seal") << "invalid resource directory (directory or signature have been modified)";
+        QTest::newRow("seal removed") << "code has no resources but signature indicates they must be present";
+        QTest::newRow("foreign certificate") << "the signature's certificate chain does not reach an Apple root certificate";
     }
 
     void changesAfterSigningAreFound()
     {
-        QFETCH(QString, change);
-        QFETCH(QStringList, failures);
+        QFETCH(QString, headline);
+        const QString change = QString::fromLatin1(QTest::currentDataTag());
         const QString app = extractApp(change);
         const QString executable = app + QStringLiteral("/Contents/MacOS/SignedApp");
         const QString seal = app + QStringLiteral("/Contents/_CodeSignature/CodeResources");
@@ -126,7 +121,7 @@ private slots:
             macho = signedByForeignCertificate(macho);
         }
         QVERIFY(writeAll(executable, macho));
-        QCOMPARE(readCode(app).failures, failures);
+        QCOMPARE(readCode(app).failures, QStringList({headline, "In architecture: arm64"}));
     }
 
     void hostileBytesGiveFailures_data()
@@ -162,12 +157,9 @@ private slots:
     void hostileBytesGiveFailures()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, headline);
         const QString path = m_root.filePath(QStringLiteral("hostile.bin"));
         QVERIFY(writeAll(path, bytes));
-        const QStringList failures = readCode(path).failures;
-        QVERIFY(!failures.isEmpty());
-        QCOMPARE(failures.first(), headline);
+        QTEST(readCode(path).failures.value(0, "no failure"), "headline");
     }
 };
 

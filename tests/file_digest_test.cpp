@@ -1,6 +1,8 @@
 // Package digests: a file's against sha256sum, a bundle's tree digest against
 // its documented definition, copies and one-byte or one-bit changes.
 
+#include "test_files.h"
+
 #include "engine/tree_digest.h"
 
 #include <QProcess>
@@ -28,12 +30,6 @@ QString referenceDigest(const QString &path)
 
 QByteArray local(const QString &path) { return QFile::encodeName(path); }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 QString treeHex(const QString &folder) { return treeDigest(folder).sha256.value_or("error: " + treeDigest(folder).error); }
 
 } // namespace
@@ -51,7 +47,7 @@ private slots:
         for (const qint64 size : {qint64(0), qint64(1), buffer - 1, buffer, buffer + 1, 3 * buffer + 17}) {
             QByteArray bytes(size, 0);
             QRandomGenerator(quint32(size)).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-            QVERIFY(writeFile(path, bytes));
+            QVERIFY(writeAll(path, bytes));
             QCOMPARE(fileDigest(path).sha256.value_or("none"), referenceDigest(path));
         }
     }
@@ -70,7 +66,7 @@ private slots:
     void treeDigestIsTheDocumentedOne()
     {
         const QString root = m_temp.filePath("Known.app");
-        QVERIFY(QDir().mkpath(root + "/b") && writeFile(root + "/a", "x") && writeFile(root + "/b.txt", ""));
+        QVERIFY(QDir().mkpath(root + "/b") && writeAll(root + "/a", "x") && writeAll(root + "/b.txt", ""));
         QCOMPARE(::chmod(local(root + "/a").constData(), 0644) | ::chmod(local(root + "/b").constData(), 0755)
                      | ::chmod(local(root + "/b.txt").constData(), 0600) | ::symlink("../a", local(root + "/b/c").constData()),
                  0);

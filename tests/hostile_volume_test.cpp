@@ -42,47 +42,27 @@ private slots:
                  0);
     }
 
-    void linkTricks_data()
+    // Links out of the volume are not followed; Info.plist unreadable, the app
+    // is still inspected; the attach output unreadable, nothing is left
+    // mounted. All on the half-megabyte stack of a secondary thread on macOS.
+    void inspect_data()
     {
         QTest::addColumn<QString>("image");
         QTest::addColumn<QStringList>("expected"); // lines that must be among the outcomes
         const QString noApp = "FAIL Packaged application: No .app bundle was found at the top level of the mounted DMG.";
+        const QString found = "PASS Packaged application: Zeta.app was found inside the DMG.";
         QTest::newRow("absolute link out of the volume") << "Outside" << QStringList{noApp, "app none"};
         QTest::newRow("relative link through ..") << "Dotted" << QStringList{noApp, "app none"};
-        QTest::newRow("real app beside a link") << "Beside" << QStringList{
-            "PASS Packaged application: Zeta.app was found inside the DMG.", "app com.example.zeta"};
+        QTest::newRow("real app beside a link") << "Beside" << QStringList{found, "app com.example.zeta"};
         QTest::newRow("folder named like a signing identity") << "Developer ID Application: Acme (TEAM1234)/Named"
             << QStringList{"WARN DMG signature: Veristamp did not find a Developer ID Application signature on the DMG."};
-    }
-    void linkTricks() { inspect(); }
-
-    // Info.plist unreadable, the app still inspected; the attach output unreadable, nothing left mounted.
-    void deepInput_data()
-    {
-        QTest::addColumn<QString>("image");
-        QTest::addColumn<QStringList>("expected");
-        const QString found = "PASS Packaged application: Zeta.app was found inside the DMG.";
-        QTest::newRow("Info.plist in XML") << "DeepInfo" << QStringList{found, "app without identifier"};
-        QTest::newRow("Info.plist in binary") << "DeepBinary" << QStringList{found, "app without identifier"};
-        QTest::newRow("attach output") << "DeepAttach" << QStringList{
+        QTest::newRow("deep Info.plist in XML") << "DeepInfo" << QStringList{found, "app without identifier"};
+        QTest::newRow("deep Info.plist in binary") << "DeepBinary" << QStringList{found, "app without identifier"};
+        QTest::newRow("deep attach output") << "DeepAttach" << QStringList{
             "FAIL Mount disk image: The DMG mounted, but Veristamp could not read its mount information."};
     }
-    // On the half-megabyte stack of a secondary thread on macOS.
-    void deepInput() { inspect(512 << 10); }
-
-private:
-    // A path ending in .app becomes a symbolic link to the bytes; any other a file holding them.
-    void write(const QString &relative, const QByteArray &bytes)
-    {
-        const QString path = m_temp.filePath("source/" + relative);
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile file(path);
-        QVERIFY(relative.endsWith(".app") ? QFile::link(QString::fromUtf8(bytes), path)
-                                          : file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-
     // Every check as "LABEL Title: detail", then "app" with the packaged app's identifier.
-    void inspect(uint stackSize = 0)
+    void inspect()
     {
         QFETCH(QString, image);
         QFETCH(QStringList, expected);
@@ -91,7 +71,7 @@ private:
             result = inspectDiskImage(QUrl::fromLocalFile(m_temp.filePath("images/" + image + ".dmg")),
                                       releaseToolsAt(standInToolRoot(QStringLiteral(VERISTAMP_TOOL_ROOT))));
         });
-        thread->setStackSize(stackSize);
+        thread->setStackSize(512 << 10);
         thread->start();
         QVERIFY(thread->wait());
         delete thread;
@@ -104,6 +84,17 @@ private:
             QVERIFY2(actual.contains(line), qPrintable(actual.join('\n')));
         QCOMPARE(QDir(m_temp.filePath("veristamp-volumes")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
+    }
+
+private:
+    // A path ending in .app becomes a symbolic link to the bytes; any other a file holding them.
+    void write(const QString &relative, const QByteArray &bytes)
+    {
+        const QString path = m_temp.filePath("source/" + relative);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(relative.endsWith(".app") ? QFile::link(QString::fromUtf8(bytes), path)
+                                          : file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 
     QTemporaryDir m_temp;

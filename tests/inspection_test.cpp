@@ -124,37 +124,43 @@ private slots:
         QTest::addColumn<Answers>("changes");
         QTest::addColumn<int>("check");
         QTest::addColumn<QString>("outcome");
-        QTest::addColumn<QString>("stages"); // one letter a stage: P pass, W warning, F fail
+        QTest::addColumn<QString>("stages");    // one letter a stage: P pass, W warning, F fail
+        QTest::addColumn<QString>("authority"); // the signer: the leaf of the display, "none" when there is none
+        const QString corp = "Developer ID Application: Example Corp (A1B2C3D4E5)";
+        const QString noRuntime = "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature.";
         QTest::newRow("failed verification shows both streams, CR LF folded")
             << Answers{{"app --verify", answer(1, "--prepared:/A/x.framework\r\n", "/A: a sealed resource is missing or invalid\r\n")}}
-            << 0 << "FAIL Code signature: --prepared:/A/x.framework /A: a sealed resource is missing or invalid" << "FPPPP";
+            << 0 << "FAIL Code signature: --prepared:/A/x.framework /A: a sealed resource is missing or invalid" << "FPPPP" << corp;
         QTest::newRow("silent failed verification")
             << Answers{{"app --verify", answer(1)}} << 0 << "FAIL Code signature: The application failed codesign verification."
-            << "FPPPP";
+            << "FPPPP" << corp;
         QTest::newRow("ad-hoc mark outranks a Developer ID authority")
             << Answers{{"app -dv", answer(0, {}, "Authority=Developer ID Application: X (1)\nSignature=adhoc\n")}} << 1
             << "FAIL Developer ID: The application is ad-hoc signed rather than signed for outside-the-App-Store distribution."
-            << "PFWPP";
+            << "PFWPP" << "none";
         QTest::newRow("a Developer ID name above the leaf does not sign")
             << Answers{{"app -dv", answer(0, {}, "Authority=Apple Development: X (1)\n"
                                                  "Authority=Developer ID Application: Y (2)\n")}} << 1
-            << "WARN Developer ID: Signing authority: Apple Development: X (1)" << "PWWPP";
+            << "WARN Developer ID: Signing authority: Apple Development: X (1)" << "PWWPP" << "Apple Development: X (1)";
+        QTest::newRow("a name that only mentions an authority")
+            << Answers{{"app -dv", answer(0, {}, "Identifier=Authority=Developer ID Application: X\n")}} << 1
+            << "WARN Developer ID: Veristamp could not find a Developer ID Application signing authority." << "PWWPP" << "none";
         QTest::newRow("only the first flags line decides the runtime")
             << Answers{{"app -dv", answer(0, {}, "CodeDirectory flags=0x0(none)\nExecutable Segment flags=0x10000(runtime)\n")}}
-            << 2 << "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature." << "PWWPP";
+            << 2 << noRuntime << "PWWPP" << "none";
         QTest::newRow("the executable's name cannot stand in for the flags")
             << Answers{{"app -dv", answer(0, {}, "Executable=/Contents/MacOS/x flags=0x10000(runtime)\n"
                                                  "CodeDirectory v=20500 flags=0x0(none)\n")}}
-            << 2 << "WARN Hardened Runtime: Veristamp did not find the Hardened Runtime flag in the code signature." << "PWWPP";
+            << 2 << noRuntime << "PWWPP" << "none";
         QTest::newRow("entitlements on standard error are not read")
             << Answers{{"app -d", answer(0, {}, kEntitlements)}} << 3
-            << "PASS Release entitlements: No signed entitlements were reported." << "PPPPP";
+            << "PASS Release entitlements: No signed entitlements were reported." << "PPPPP" << corp;
         QTest::newRow("entitlements that cannot be read")
             << Answers{{"app -d", answer(0, kEntitlements.chopped(16))}} << 3
-            << "WARN Release entitlements: Signed entitlements were reported but could not be read." << "PPPWP";
+            << "WARN Release entitlements: Signed entitlements were reported but could not be read." << "PPPWP" << corp;
         QTest::newRow("rejected silently")
             << Answers{{"app --assess", answer(3)}} << 4 << "FAIL Gatekeeper assessment: Gatekeeper did not accept the application."
-            << "PPPPF";
+            << "PPPPF" << corp;
     }
     // Also: each stage reported with its check's status before the next call;
     // the display call (the second) decides two stages.
@@ -166,6 +172,7 @@ private slots:
         ScriptedRun run(changes, {"Example.app/"});
         const AppInspection result = run.inspectApp();
         QTEST(outcomes(result.checks).value(check), "outcome");
+        QTEST(result.signingAuthority.value_or("none"), "authority");
         QStringList expected;
         for (int stage = 0; stage < 5; ++stage)
             expected << QStringLiteral("%1%2@%3").arg(stage).arg(stages[stage]).arg(stage < 2 ? stage + 1 : stage);
@@ -261,7 +268,6 @@ private slots:
         QTest::newRow("app") << Answers{} << false
                              << QStringList{"code-signature", "developer-id", "hardened-runtime", "release-entitlements",
                                             "gatekeeper-assessment"};
-        QTest::newRow("image") << Answers{} << true << imageIds + QStringList{"packaged-application"};
         QTest::newRow("image not attached") << Answers{{"attach", answer(1)}} << true
                                             << imageIds + QStringList{"mount-disk-image"};
         QTest::newRow("image left attached") << Answers{{"detach", answer(16, {}, "resource busy\n")}} << true
@@ -276,29 +282,6 @@ private slots:
         for (const InspectionCheck &check : image ? run.inspect().checks() : run.inspectApp().checks)
             ids << check.id;
         QTEST(ids, "ids");
-    }
-
-    // The app's signer is the leaf authority of its signature display; an
-    // ad-hoc signature names none, whatever its display says.
-    void signingAuthorityIsTheLeaf_data()
-    {
-        QTest::addColumn<QByteArray>("display");
-        QTest::addColumn<QString>("authority"); // "none" when there is none
-        QTest::newRow("Developer ID leaf") << QByteArray("Authority=Developer ID Application: X (1)\nAuthority=Apple Root CA\n")
-                                           << "Developer ID Application: X (1)";
-        QTest::newRow("another leaf") << QByteArray("Authority=Apple Development: X (1)\n"
-                                                    "Authority=Developer ID Application: Y (2)\n")
-                                      << "Apple Development: X (1)";
-        QTest::newRow("ad-hoc with an authority line")
-            << QByteArray("Authority=Developer ID Application: X (1)\nSignature=adhoc\n") << "none";
-        QTest::newRow("a name that only mentions one") << QByteArray("Identifier=Authority=Developer ID Application: X\n")
-                                                       << "none";
-    }
-    void signingAuthorityIsTheLeaf()
-    {
-        QFETCH(QByteArray, display);
-        ScriptedRun run({{"app -dv", answer(0, {}, display)}}, {"Example.app/"});
-        QTEST(run.inspectApp().signingAuthority.value_or("none"), "authority");
     }
 
     void callsFollowTheContract()

@@ -68,149 +68,141 @@ void change(const QString &app, const QString &what)
 class NestedCodeTest : public QObject {
     Q_OBJECT
 private slots:
-    void nestedCode_data();
-    void nestedCode();
-    void signingChoices_data();
-    void signingChoices();
-    void realSparkle_data();
-    void realSparkle();
-};
-
-void NestedCodeTest::nestedCode_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QStringList>("expected"); // @ stands for the app, F for its framework
-    const QString f = "@/" + kFramework;
-    const QString inF = "In subcomponent: " + f;
-    const QString arm64 = "In architecture: arm64";
-    const QString unsuitable = "bundle format unrecognized, invalid, or unsuitable";
-    QTest::newRow("intact") << "" << QStringList();
-    QTest::newRow("framework code changed") << "flip F/Versions/A/F" << QStringList{kModified, inF, arm64};
-    QTest::newRow("framework resource changed") << "write F/Versions/A/Resources/r.txt"
-                                                << QStringList{kSealed, inF, "file modified: " + f + "/Versions/A/Resources/r.txt"};
-    QTest::newRow("framework Info.plist changed") << "append F/Versions/A/Resources/Info.plist"
-                                                  << QStringList{"invalid Info.plist (plist or signature have been modified)", inF, arm64};
-    QTest::newRow("file beside the framework's versions") << "write F/extra" << QStringList{kSealed, inF, "file added: " + f + "/extra"};
-    QTest::newRow("framework link leads elsewhere") << "link F/Resources /etc" << QStringList{kSealed, inF, "file added: " + f + "/Resources"};
-    QTest::newRow("second framework version") << "write F/Versions/B/F" << QStringList{kSealed, inF, "file added: " + f + "/Versions/B"};
-    QTest::newRow("framework's current version leaves it")
-        << "link F/Versions/Current ../.."
-        << QStringList{unsuitable, inF,
-                       "the framework's Versions/Current does not name a version inside it"};
-    QTest::newRow("framework executable removed")
-        << "remove F/Versions/A/F" << QStringList{unsuitable, inF, "the main executable is not a regular file inside Versions/A"};
-    QTest::newRow("framework resources a link out")
-        << "link F/Versions/A/Resources /tmp" << QStringList{unsuitable, inF, "the bundle has no Versions/A/Resources/Info.plist"};
-    QTest::newRow("XPC service without Info.plist")
-        << "remove Contents/XPCServices/X.xpc/Contents/Info.plist"
-        << QStringList{unsuitable, "In subcomponent: @/Contents/XPCServices/X.xpc", "the bundle has no Contents/Info.plist"};
-    QTest::newRow("helper inside the framework changed") << "flip F/Versions/A/Helpers/G.app/Contents/MacOS/G"
-                                                         << QStringList{kModified, "In subcomponent: " + f + "/Versions/A/Helpers/G.app", arm64};
-    QTest::newRow("XPC service changed") << "flip Contents/XPCServices/X.xpc/Contents/MacOS/X"
-                                         << QStringList{kModified, "In subcomponent: @/Contents/XPCServices/X.xpc", arm64};
-    QTest::newRow("app extension resource added")
-        << "write Contents/PlugIns/P.appex/Contents/Resources/new.txt"
-        << QStringList{kSealed, "In subcomponent: @/Contents/PlugIns/P.appex", "file added: @/Contents/PlugIns/P.appex/Contents/Resources/new.txt"};
-    QTest::newRow("plug-in re-signed") << "resign Contents/PlugIns/B.bundle" << QStringList{kSealed, "In subcomponent: @/Contents/PlugIns/B.bundle"};
-    QTest::newRow("login item removed") << "remove Contents/Library/LoginItems/L.app"
-                                        << QStringList{kSealed, "file missing: @/Contents/Library/LoginItems/L.app"};
-    QTest::newRow("helper left unsigned") << "unsign Contents/Helpers/H.app/Contents/MacOS/H"
-                                          << QStringList{"code object is not signed at all", "In subcomponent: @/Contents/Helpers/H.app"};
-    QTest::newRow("helper added after signing") << "write Contents/Helpers/New.app/Contents/Info.plist"
-                                                << QStringList{kSealed, "file added: @/Contents/Helpers/New.app"};
-    QTest::newRow("dylib changed") << "flip Contents/Frameworks/libD.dylib"
-                                   << QStringList{kModified, "In subcomponent: @/Contents/Frameworks/libD.dylib", arm64};
-    QTest::newRow("dylib now a link") << "link Contents/Frameworks/libD.dylib F.framework/F"
-                                      << QStringList{kSealed, "file modified: @/Contents/Frameworks/libD.dylib"};
-}
-
-void NestedCodeTest::nestedCode()
-{
-    QFETCH(QString, change);
-    QFETCH(QStringList, expected);
-    QTemporaryDir dir;
-    const QString app = signedApp(dir.path());
-    ::change(app, change.replace(QStringLiteral(" F/"), u' ' + kFramework + u'/'));
-    QCOMPARE(readCode(app).failures, expected.replaceInStrings(QStringLiteral("@"), app));
-}
-
-void NestedCodeTest::signingChoices_data()
-{
-    QTest::addColumn<bool>("framework");
-    QTest::addColumn<bool>("bindInfoPlist");
-    QTest::addColumn<bool>("secondVersionSeal");
-    QTest::addColumn<QStringList>("expected");
-    const QStringList unbound{"invalid Info.plist (plist or signature have been modified)", "In architecture: arm64",
-                              "the Info.plist is not bound by the signature"};
-    const QStringList firstVersion{kSealed, "the resource seal is of the first version (no files2, rules2), which seals Resources/ alone"};
-    QTest::newRow("app") << false << true << true << QStringList();
-    QTest::newRow("framework") << true << true << true << QStringList();
-    QTest::newRow("app, Info.plist unbound") << false << false << true << unbound;
-    QTest::newRow("framework, Info.plist unbound") << true << false << true << unbound;
-    QTest::newRow("app, first-version seal") << false << true << false << firstVersion;
-    QTest::newRow("framework, first-version seal") << true << true << false << firstVersion;
-}
-
-void NestedCodeTest::signingChoices()
-{
-    QFETCH(bool, framework);
-    QFETCH(bool, bindInfoPlist);
-    QFETCH(bool, secondVersionSeal);
-    QFETCH(QStringList, expected);
-    QTemporaryDir dir;
-    const signer::Bundle bundle = signer::makeBundle(dir.filePath(framework ? "F.framework" : "A.app"),
-                                                   framework ? signer::Layout::framework : signer::Layout::contents, "F");
-    signer::SignOptions options;
-    options.bindInfoPlist = bindInfoPlist;
-    options.secondVersionSeal = secondVersionSeal;
-    signer::signBundle(bundle, options);
-    QCOMPARE(readCode(bundle.path).failures, expected);
-}
-
-void NestedCodeTest::realSparkle_data()
-{
-    QTest::addColumn<QString>("signing"); // "", "inside out", "helper sealed as code, then left unsigned"
-    QTest::addColumn<QString>("read");    // below the app
-    QTest::addColumn<QStringList>("expected");
-    const QString unsignedCode = "code object is not signed at all";
-    QTest::newRow("unsigned app") << "" << "" << QStringList{unsignedCode};
-    QTest::newRow("unsigned framework") << "" << "Contents/Frameworks/Sparkle.framework" << QStringList{unsignedCode};
-    QTest::newRow("signed inside out") << "inside out" << "" << QStringList();
-    QTest::newRow("signed framework") << "inside out" << "Contents/Frameworks/Sparkle.framework" << QStringList();
-    QTest::newRow("helper left unsigned")
-        << "helper left unsigned" << ""
-        << QStringList{unsignedCode, "In subcomponent: @/Contents/Frameworks/Sparkle.framework/Versions/A/Resources/Autoupdate.app"};
-}
-
-void NestedCodeTest::realSparkle()
-{
-    QFETCH(QString, signing);
-    QFETCH(QString, read);
-    QFETCH(QStringList, expected);
-    QTemporaryDir dir;
-    const QString volume = unpackSparkleImage(dir.path());
-    if (volume.isEmpty())
-        QSKIP("7zz (7-Zip) is not installed");
-    const QString app = volume + QStringLiteral("/SparkleTestCodeSignApp.app");
-    const signer::Bundle framework =
-        signer::existingBundle(app + QStringLiteral("/Contents/Frameworks/Sparkle.framework"), QStringLiteral("Sparkle"));
-    const QString helper = framework.contentRoot() + QStringLiteral("/Resources/Autoupdate.app");
-    const QByteArray unsignedHelper = readAll(helper + QStringLiteral("/Contents/MacOS/Autoupdate"));
-    if (signing == u"helper left unsigned") {
-        signer::SignOptions sealHelper;
-        sealHelper.alsoNested = QStringList{QStringLiteral("Resources/Autoupdate.app")};
-        signer::signBundle(framework, sealHelper);
-        signer::SignOptions shallow;
-        shallow.deep = false;
-        signer::signBundle(signer::existingBundle(app, QStringLiteral("Sparkle Test App")), shallow);
-        // A later build step copies the helper in again, as it was before signing.
-        QVERIFY(writeAll(helper + QStringLiteral("/Contents/MacOS/Autoupdate"), unsignedHelper));
-        QVERIFY(QDir(helper + QStringLiteral("/Contents/_CodeSignature")).removeRecursively());
-    } else if (signing == u"inside out") {
-        signer::signBundle(signer::existingBundle(app, QStringLiteral("Sparkle Test App")));
+    void nestedCode_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("expected"); // @ stands for the app, F for its framework
+        const QString f = "@/" + kFramework;
+        const QString inF = "In subcomponent: " + f;
+        const QString arm64 = "In architecture: arm64";
+        const QString unsuitable = "bundle format unrecognized, invalid, or unsuitable";
+        QTest::newRow("intact") << "" << QStringList();
+        QTest::newRow("framework code changed") << "flip F/Versions/A/F" << QStringList{kModified, inF, arm64};
+        QTest::newRow("framework resource changed") << "write F/Versions/A/Resources/r.txt"
+                                                    << QStringList{kSealed, inF, "file modified: " + f + "/Versions/A/Resources/r.txt"};
+        QTest::newRow("framework Info.plist changed") << "append F/Versions/A/Resources/Info.plist"
+                                                      << QStringList{"invalid Info.plist (plist or signature have been modified)", inF, arm64};
+        QTest::newRow("file beside the framework's versions") << "write F/extra" << QStringList{kSealed, inF, "file added: " + f + "/extra"};
+        QTest::newRow("framework link leads elsewhere") << "link F/Resources /etc" << QStringList{kSealed, inF, "file added: " + f + "/Resources"};
+        QTest::newRow("second framework version") << "write F/Versions/B/F" << QStringList{kSealed, inF, "file added: " + f + "/Versions/B"};
+        QTest::newRow("framework's current version leaves it")
+            << "link F/Versions/Current ../.."
+            << QStringList{unsuitable, inF,
+                           "the framework's Versions/Current does not name a version inside it"};
+        QTest::newRow("framework executable removed")
+            << "remove F/Versions/A/F" << QStringList{unsuitable, inF, "the main executable is not a regular file inside Versions/A"};
+        QTest::newRow("framework resources a link out")
+            << "link F/Versions/A/Resources /tmp" << QStringList{unsuitable, inF, "the bundle has no Versions/A/Resources/Info.plist"};
+        QTest::newRow("XPC service without Info.plist")
+            << "remove Contents/XPCServices/X.xpc/Contents/Info.plist"
+            << QStringList{unsuitable, "In subcomponent: @/Contents/XPCServices/X.xpc", "the bundle has no Contents/Info.plist"};
+        QTest::newRow("helper inside the framework changed") << "flip F/Versions/A/Helpers/G.app/Contents/MacOS/G"
+                                                             << QStringList{kModified, "In subcomponent: " + f + "/Versions/A/Helpers/G.app", arm64};
+        QTest::newRow("XPC service changed") << "flip Contents/XPCServices/X.xpc/Contents/MacOS/X"
+                                             << QStringList{kModified, "In subcomponent: @/Contents/XPCServices/X.xpc", arm64};
+        QTest::newRow("app extension resource added")
+            << "write Contents/PlugIns/P.appex/Contents/Resources/new.txt"
+            << QStringList{kSealed, "In subcomponent: @/Contents/PlugIns/P.appex", "file added: @/Contents/PlugIns/P.appex/Contents/Resources/new.txt"};
+        QTest::newRow("plug-in re-signed") << "resign Contents/PlugIns/B.bundle" << QStringList{kSealed, "In subcomponent: @/Contents/PlugIns/B.bundle"};
+        QTest::newRow("login item removed") << "remove Contents/Library/LoginItems/L.app"
+                                            << QStringList{kSealed, "file missing: @/Contents/Library/LoginItems/L.app"};
+        QTest::newRow("helper left unsigned") << "unsign Contents/Helpers/H.app/Contents/MacOS/H"
+                                              << QStringList{"code object is not signed at all", "In subcomponent: @/Contents/Helpers/H.app"};
+        QTest::newRow("helper added after signing") << "write Contents/Helpers/New.app/Contents/Info.plist"
+                                                    << QStringList{kSealed, "file added: @/Contents/Helpers/New.app"};
+        QTest::newRow("dylib changed") << "flip Contents/Frameworks/libD.dylib"
+                                       << QStringList{kModified, "In subcomponent: @/Contents/Frameworks/libD.dylib", arm64};
+        QTest::newRow("dylib now a link") << "link Contents/Frameworks/libD.dylib F.framework/F"
+                                          << QStringList{kSealed, "file modified: @/Contents/Frameworks/libD.dylib"};
     }
-    QCOMPARE(readCode(read.isEmpty() ? app : app + u'/' + read).failures, expected.replaceInStrings(QStringLiteral("@"), app));
-}
+
+    void nestedCode()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const QString app = signedApp(dir.path());
+        ::change(app, change.replace(QStringLiteral(" F/"), u' ' + kFramework + u'/'));
+        QCOMPARE(readCode(app).failures, expected.replaceInStrings(QStringLiteral("@"), app));
+    }
+
+    void signingChoices_data()
+    {
+        QTest::addColumn<bool>("framework");
+        QTest::addColumn<bool>("bindInfoPlist");
+        QTest::addColumn<bool>("secondVersionSeal");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList unbound{"invalid Info.plist (plist or signature have been modified)", "In architecture: arm64",
+                                  "the Info.plist is not bound by the signature"};
+        const QStringList firstVersion{kSealed, "the resource seal is of the first version (no files2, rules2), which seals Resources/ alone"};
+        QTest::newRow("app") << false << true << true << QStringList();
+        QTest::newRow("framework") << true << true << true << QStringList();
+        QTest::newRow("app, Info.plist unbound") << false << false << true << unbound;
+        QTest::newRow("framework, Info.plist unbound") << true << false << true << unbound;
+        QTest::newRow("app, first-version seal") << false << true << false << firstVersion;
+        QTest::newRow("framework, first-version seal") << true << true << false << firstVersion;
+    }
+
+    void signingChoices()
+    {
+        QFETCH(bool, framework);
+        QFETCH(bool, bindInfoPlist);
+        QFETCH(bool, secondVersionSeal);
+        QTemporaryDir dir;
+        const signer::Bundle bundle = signer::makeBundle(dir.filePath(framework ? "F.framework" : "A.app"),
+                                                       framework ? signer::Layout::framework : signer::Layout::contents, "F");
+        signer::SignOptions options;
+        options.bindInfoPlist = bindInfoPlist;
+        options.secondVersionSeal = secondVersionSeal;
+        signer::signBundle(bundle, options);
+        QTEST(readCode(bundle.path).failures, "expected");
+    }
+
+    void realSparkle_data()
+    {
+        QTest::addColumn<QString>("signing"); // "", "inside out", "helper sealed as code, then left unsigned"
+        QTest::addColumn<QString>("read");    // below the app
+        QTest::addColumn<QStringList>("expected");
+        const QString unsignedCode = "code object is not signed at all";
+        QTest::newRow("unsigned app") << "" << "" << QStringList{unsignedCode};
+        QTest::newRow("unsigned framework") << "" << "Contents/Frameworks/Sparkle.framework" << QStringList{unsignedCode};
+        QTest::newRow("signed inside out") << "inside out" << "" << QStringList();
+        QTest::newRow("signed framework") << "inside out" << "Contents/Frameworks/Sparkle.framework" << QStringList();
+        QTest::newRow("helper left unsigned")
+            << "helper left unsigned" << ""
+            << QStringList{unsignedCode, "In subcomponent: @/Contents/Frameworks/Sparkle.framework/Versions/A/Resources/Autoupdate.app"};
+    }
+
+    void realSparkle()
+    {
+        QFETCH(QString, signing);
+        QFETCH(QString, read);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const QString volume = unpackSparkleImage(dir.path());
+        if (volume.isEmpty())
+            QSKIP("7zz (7-Zip) is not installed");
+        const QString app = volume + QStringLiteral("/SparkleTestCodeSignApp.app");
+        const signer::Bundle framework =
+            signer::existingBundle(app + QStringLiteral("/Contents/Frameworks/Sparkle.framework"), QStringLiteral("Sparkle"));
+        const QString helper = framework.contentRoot() + QStringLiteral("/Resources/Autoupdate.app");
+        const QByteArray unsignedHelper = readAll(helper + QStringLiteral("/Contents/MacOS/Autoupdate"));
+        if (signing == u"helper left unsigned") {
+            signer::SignOptions sealHelper;
+            sealHelper.alsoNested = QStringList{QStringLiteral("Resources/Autoupdate.app")};
+            signer::signBundle(framework, sealHelper);
+            signer::SignOptions shallow;
+            shallow.deep = false;
+            signer::signBundle(signer::existingBundle(app, QStringLiteral("Sparkle Test App")), shallow);
+            // A later build step copies the helper in again, as it was before signing.
+            QVERIFY(writeAll(helper + QStringLiteral("/Contents/MacOS/Autoupdate"), unsignedHelper));
+            QVERIFY(QDir(helper + QStringLiteral("/Contents/_CodeSignature")).removeRecursively());
+        } else if (signing == u"inside out") {
+            signer::signBundle(signer::existingBundle(app, QStringLiteral("Sparkle Test App")));
+        }
+        QCOMPARE(readCode(read.isEmpty() ? app : app + u'/' + read).failures, expected.replaceInStrings(QStringLiteral("@"), app));
+    }
+};
 
 QTEST_GUILESS_MAIN(NestedCodeTest)
 #include "nested_code_test.moc"

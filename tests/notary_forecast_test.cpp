@@ -130,22 +130,8 @@ QString rendered(const ForecastIssue &issue)
         .arg(issue.severity, issue.architecture.isEmpty() ? QStringLiteral("-") : issue.architecture, issue.path, issue.message);
 }
 
-} // namespace
-
-class NotaryForecastTest : public QObject {
-    Q_OBJECT
-private slots:
-    void forecast_data();
-    void forecast();
-    void sliceRules_data();
-    void sliceRules();
-    void libraryTeams_data();
-    void libraryTeams();
-    void documents();
-};
-
 // "error <architecture> <path>: <message>" for each message.
-static QStringList errors(const QString &where, const QStringList &messages)
+QStringList errors(const QString &where, const QStringList &messages)
 {
     QStringList lines;
     for (const QString &message : messages)
@@ -155,213 +141,192 @@ static QStringList errors(const QString &where, const QStringList &messages)
 
 // What the service lists for unsigned code, as its published logs show: no
 // signature, so no timestamp either, and for an executable no runtime flag.
-static QStringList unsignedCode(const QString &where, bool executable)
+QStringList unsignedCode(const QString &where, bool executable)
 {
     return errors(where, QStringList{kNotSigned, kNoTimestamp} + (executable ? QStringList{kNoRuntime} : QStringList()));
 }
 
-void NotaryForecastTest::forecast_data()
-{
-    QTest::addColumn<QString>("recipe");
-    QTest::addColumn<QString>("now");
-    QTest::addColumn<QStringList>("expected"); // "severity architecture path: message"
-    const QString devError = "error arm64 " + kDev + ": ";
-    const QString sparkle = "SparkleTestCodeSignApp.dmg/SparkleTestCodeSignApp.app/Contents/";
-    const QString framework = sparkle + "Frameworks/Sparkle.framework/Versions/A/";
-    const QString a = "A.app/Contents/MacOS/A: ";
-    const QStringList unsignedA = unsignedCode("arm64 A.app/Contents/MacOS/A", true);
-    QTest::newRow("Developer ID, timestamped, no hardened runtime") << "dev" << "2023-06-01" << QStringList{devError + kNoRuntime};
-    QTest::newRow("its certificate about to expire")
-        << "dev" << "2026-01-20"
-        << QStringList{devError + kNoRuntime, "warning arm64 " + kDev + ": The Developer ID certificate that signed this code expires on 2026-02-08."};
-    QTest::newRow("its certificate expired")
-        << "dev" << "2026-12-07"
-        << QStringList{devError + kNoRuntime, "warning arm64 " + kDev + ": The Developer ID certificate that signed this code expired on 2026-02-08."};
-    QTest::newRow("an unsigned helper added after signing")
-        << "dev helper" << "2023-06-01"
-        << unsignedCode("arm64 DevSignedApp.app/Contents/Helpers/H", true) + QStringList{devError + kInvalid};
-    QTest::newRow("unsigned code in a zip added after signing")
-        << "dev zip" << "2023-06-01"
-        << QStringList{devError + kInvalid} + unsignedCode("x86_64 DevSignedApp.app/Contents/Resources/tor.zip/Tor/tor.real", true);
-    QTest::newRow("unsigned app, framework and helper app in an image")
-        << "sparkle" << "2023-06-01"
-        << unsignedCode("x86_64 " + framework + "Resources/Autoupdate.app/Contents/MacOS/Autoupdate", true)
-               + unsignedCode("x86_64 " + framework + "Sparkle", false)
-               + unsignedCode("x86_64 " + sparkle + "MacOS/Sparkle Test App", true);
-    const QStringList adhocNested = errors("arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F", {kNotDeveloperId, kNoTimestamp, kNoRuntime})
-                                    + errors("arm64 A.app/Contents/Frameworks/libD.dylib", {kNotDeveloperId, kNoTimestamp});
-    QTest::newRow("ad hoc, inside out")
-        << "adhoc" << "2023-06-01" << adhocNested + errors("arm64 A.app/Contents/MacOS/A", {kNotDeveloperId, kNoTimestamp, kNoRuntime});
-    QTest::newRow("framework signed again after the app")
-        << "adhoc resign" << "2023-06-01" << adhocNested + errors("arm64 A.app/Contents/MacOS/A", {kInvalid});
-    QTest::newRow("SDK older than 10.9")
-        << "built minos=10.6 sdk=10.8" << "2023-06-01"
-        << unsignedA + QStringList{"error arm64 " + a + "The binary uses an SDK older than the 10.9 SDK."};
-    QTest::newRow("SDK 10.9") << "built minos=10.6 sdk=10.9" << "2023-06-01" << unsignedA;
-    QTest::newRow("declared minimum below the binary's")
-        << "built minos=14.0 sdk=14.2 declared=13.0" << "2023-06-01"
-        << unsignedA + QStringList{"warning arm64 " + a + "The binary needs macOS 14.0 but LSMinimumSystemVersion is 13.0: on the systems between, it will not launch."};
-    QTest::newRow("declared minimum equal") << "built minos=13.0 sdk=14.2 declared=13.0" << "2023-06-01" << unsignedA;
-    const QString missing = "warning arm64 " + a + "The load command for %1 names a library the bundle does not contain: the code will not launch.";
-    QTest::newRow("run path library missing")
-        << "built minos=11.0 sdk=14.0 lib=@rpath/L.framework/Versions/A/L rpath=@executable_path/../Frameworks" << "2023-06-01"
-        << unsignedA + QStringList{missing.arg("@rpath/L.framework/Versions/A/L")};
-    QTest::newRow("run path library present")
-        << "built minos=11.0 sdk=14.0 lib=@rpath/L.framework/Versions/A/L rpath=@executable_path/../Frameworks has=Contents/Frameworks/L.framework/Versions/A/L"
-        << "2023-06-01" << unsignedCode("arm64 A.app/Contents/Frameworks/L.framework/Versions/A/L", false) + unsignedA;
-    QTest::newRow("run path the system's") << "built minos=11.0 sdk=14.0 lib=@rpath/libswiftCore.dylib rpath=/usr/lib/swift" << "2023-06-01"
-                                           << unsignedA;
-    QTest::newRow("no run path at all") << "built minos=11.0 sdk=14.0 lib=@rpath/L.dylib" << "2023-06-01"
-                                        << unsignedA + QStringList{missing.arg("@rpath/L.dylib")};
-    QTest::newRow("loader path library missing, system library not")
-        << "built minos=11.0 sdk=14.0 lib=@loader_path/../Frameworks/L.dylib,/usr/lib/libSystem.B.dylib" << "2023-06-01"
-        << unsignedA + QStringList{missing.arg("@loader_path/../Frameworks/L.dylib")};
-    QTest::newRow("executable path library present")
-        << "built minos=11.0 sdk=14.0 lib=@executable_path/../Frameworks/L.dylib has=Contents/Frameworks/L.dylib" << "2023-06-01"
-        << unsignedCode("arm64 A.app/Contents/Frameworks/L.dylib", false) + unsignedA;
-}
+} // namespace
 
-void NotaryForecastTest::forecast()
-{
-    QFETCH(QString, recipe);
-    QFETCH(QString, now);
-    QFETCH(QStringList, expected);
-    QTemporaryDir dir;
-    const QStringList words = recipe.split(u' ');
-    const Package package = preparedPackage(dir.path(), words);
-    if (package.root.isEmpty())
-        QSKIP("the package could not be unpacked here (7zz or cmake missing)");
-    const NotaryForecast forecast =
-        forecastPackage(package.root, package.name, QDateTime(QDate::fromString(now, Qt::ISODate), QTime(12, 0), Qt::UTC));
-    QStringList issues;
-    for (const ForecastIssue &issue : forecast.issues) {
-        issues << rendered(issue);
-        QVERIFY2(!issue.fix.isEmpty(), qPrintable(rendered(issue)));
+class NotaryForecastTest : public QObject {
+    Q_OBJECT
+private slots:
+    void forecast_data()
+    {
+        QTest::addColumn<QString>("recipe");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QStringList>("expected"); // "severity architecture path: message"
+        const QString devError = "error arm64 " + kDev + ": ";
+        const QString sparkle = "SparkleTestCodeSignApp.dmg/SparkleTestCodeSignApp.app/Contents/";
+        const QString framework = sparkle + "Frameworks/Sparkle.framework/Versions/A/";
+        const QString a = "A.app/Contents/MacOS/A: ";
+        const QStringList unsignedA = unsignedCode("arm64 A.app/Contents/MacOS/A", true);
+        QTest::newRow("Developer ID, timestamped, no hardened runtime") << "dev" << "2023-06-01" << QStringList{devError + kNoRuntime};
+        QTest::newRow("its certificate about to expire")
+            << "dev" << "2026-01-20"
+            << QStringList{devError + kNoRuntime, "warning arm64 " + kDev + ": The Developer ID certificate that signed this code expires on 2026-02-08."};
+        QTest::newRow("its certificate expired")
+            << "dev" << "2026-12-07"
+            << QStringList{devError + kNoRuntime, "warning arm64 " + kDev + ": The Developer ID certificate that signed this code expired on 2026-02-08."};
+        QTest::newRow("an unsigned helper added after signing")
+            << "dev helper" << "2023-06-01"
+            << unsignedCode("arm64 DevSignedApp.app/Contents/Helpers/H", true) + QStringList{devError + kInvalid};
+        QTest::newRow("unsigned code in a zip added after signing")
+            << "dev zip" << "2023-06-01"
+            << QStringList{devError + kInvalid} + unsignedCode("x86_64 DevSignedApp.app/Contents/Resources/tor.zip/Tor/tor.real", true);
+        QTest::newRow("unsigned app, framework and helper app in an image")
+            << "sparkle" << "2023-06-01"
+            << unsignedCode("x86_64 " + framework + "Resources/Autoupdate.app/Contents/MacOS/Autoupdate", true)
+                   + unsignedCode("x86_64 " + framework + "Sparkle", false)
+                   + unsignedCode("x86_64 " + sparkle + "MacOS/Sparkle Test App", true);
+        const QStringList adhocNested = errors("arm64 A.app/Contents/Frameworks/F.framework/Versions/A/F", {kNotDeveloperId, kNoTimestamp, kNoRuntime})
+                                        + errors("arm64 A.app/Contents/Frameworks/libD.dylib", {kNotDeveloperId, kNoTimestamp});
+        QTest::newRow("ad hoc, inside out")
+            << "adhoc" << "2023-06-01" << adhocNested + errors("arm64 A.app/Contents/MacOS/A", {kNotDeveloperId, kNoTimestamp, kNoRuntime});
+        QTest::newRow("framework signed again after the app")
+            << "adhoc resign" << "2023-06-01" << adhocNested + errors("arm64 A.app/Contents/MacOS/A", {kInvalid});
+        QTest::newRow("SDK older than 10.9")
+            << "built minos=10.6 sdk=10.8" << "2023-06-01"
+            << unsignedA + QStringList{"error arm64 " + a + "The binary uses an SDK older than the 10.9 SDK."};
+        QTest::newRow("SDK 10.9") << "built minos=10.6 sdk=10.9" << "2023-06-01" << unsignedA;
+        QTest::newRow("declared minimum below the binary's")
+            << "built minos=14.0 sdk=14.2 declared=13.0" << "2023-06-01"
+            << unsignedA + QStringList{"warning arm64 " + a + "The binary needs macOS 14.0 but LSMinimumSystemVersion is 13.0: on the systems between, it will not launch."};
+        QTest::newRow("declared minimum equal") << "built minos=13.0 sdk=14.2 declared=13.0" << "2023-06-01" << unsignedA;
+        const QString missing = "warning arm64 " + a + "The load command for %1 names a library the bundle does not contain: the code will not launch.";
+        QTest::newRow("run path library missing")
+            << "built minos=11.0 sdk=14.0 lib=@rpath/L.framework/Versions/A/L rpath=@executable_path/../Frameworks" << "2023-06-01"
+            << unsignedA + QStringList{missing.arg("@rpath/L.framework/Versions/A/L")};
+        QTest::newRow("run path library present")
+            << "built minos=11.0 sdk=14.0 lib=@rpath/L.framework/Versions/A/L rpath=@executable_path/../Frameworks has=Contents/Frameworks/L.framework/Versions/A/L"
+            << "2023-06-01" << unsignedCode("arm64 A.app/Contents/Frameworks/L.framework/Versions/A/L", false) + unsignedA;
+        QTest::newRow("run path the system's") << "built minos=11.0 sdk=14.0 lib=@rpath/libswiftCore.dylib rpath=/usr/lib/swift" << "2023-06-01"
+                                               << unsignedA;
+        QTest::newRow("no run path at all") << "built minos=11.0 sdk=14.0 lib=@rpath/L.dylib" << "2023-06-01"
+                                            << unsignedA + QStringList{missing.arg("@rpath/L.dylib")};
+        QTest::newRow("loader path library missing, system library not")
+            << "built minos=11.0 sdk=14.0 lib=@loader_path/../Frameworks/L.dylib,/usr/lib/libSystem.B.dylib" << "2023-06-01"
+            << unsignedA + QStringList{missing.arg("@loader_path/../Frameworks/L.dylib")};
+        QTest::newRow("executable path library present")
+            << "built minos=11.0 sdk=14.0 lib=@executable_path/../Frameworks/L.dylib has=Contents/Frameworks/L.dylib" << "2023-06-01"
+            << unsignedCode("arm64 A.app/Contents/Frameworks/L.dylib", false) + unsignedA;
     }
-    QCOMPARE(issues, expected);
-    QCOMPARE(forecast.status(), expected.join(u'\n').contains(QLatin1String("error ")) ? u"Invalid" : u"Accepted");
-}
 
-// One slice's signature facts against the notary's rules: what real packages
-// here cannot show (development and store signatures, SHA-1, get-task-allow).
-void NotaryForecastTest::sliceRules_data()
-{
-    QTest::addColumn<QString>("facts"); // kind, then: dylib, sha1, sha1+sha256, debug, untimed, broken
-    QTest::addColumn<QStringList>("expected");
-    const QString weak = "The signature algorithm used is too weak.";
-    const QString debug = "The executable requests the com.apple.security.get-task-allow entitlement.";
-    QTest::newRow("Developer ID, all in order") << "developerId" << QStringList();
-    QTest::newRow("get-task-allow") << "developerId debug" << QStringList{debug};
-    QTest::newRow("SHA-1 alone") << "developerId sha1" << QStringList{weak};
-    QTest::newRow("SHA-1 beside SHA-256") << "developerId sha1+sha256" << QStringList();
-    QTest::newRow("no timestamp") << "developerId untimed" << QStringList{kNoTimestamp};
-    QTest::newRow("linker-signed") << "linkerSigned untimed" << QStringList{kNotDeveloperId, kNoTimestamp};
-    QTest::newRow("Apple Development") << "appleDevelopment" << QStringList{kNotDeveloperId};
-    QTest::newRow("Mac App Distribution library") << "macAppDistribution dylib" << QStringList{kNotDeveloperId};
-    QTest::newRow("changed Developer ID code") << "developerId broken untimed debug" << QStringList{kInvalid};
-    QTest::newRow("changed, its certificate never reached") << "other broken untimed" << QStringList{kInvalid};
-}
+    void forecast()
+    {
+        QFETCH(QString, recipe);
+        QFETCH(QString, now);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const QStringList words = recipe.split(u' ');
+        const Package package = preparedPackage(dir.path(), words);
+        if (package.root.isEmpty())
+            QSKIP("the package could not be unpacked here (7zz or cmake missing)");
+        const NotaryForecast forecast =
+            forecastPackage(package.root, package.name, QDateTime(QDate::fromString(now, Qt::ISODate), QTime(12, 0), Qt::UTC));
+        QStringList issues;
+        for (const ForecastIssue &issue : forecast.issues) {
+            issues << rendered(issue);
+            QVERIFY2(!issue.fix.isEmpty(), qPrintable(rendered(issue)));
+        }
+        QCOMPARE(issues, expected);
+        QCOMPARE(forecast.status(), expected.join(u'\n').contains(QLatin1String("error ")) ? u"Invalid" : u"Accepted");
+    }
 
-void NotaryForecastTest::sliceRules()
-{
-    QFETCH(QString, facts);
-    QFETCH(QStringList, expected);
-    const QStringList words = facts.split(u' ');
-    static const QMap<QString, SignatureKind> kinds{{"developerId", SignatureKind::developerId},
-                                                    {"linkerSigned", SignatureKind::linkerSigned},
-                                                    {"appleDevelopment", SignatureKind::appleDevelopment},
-                                                    {"macAppDistribution", SignatureKind::macAppDistribution},
-                                                    {"other", SignatureKind::other}};
-    SliceInventory slice;
-    slice.architecture = QStringLiteral("arm64");
-    slice.kind = kinds.value(words[0]);
-    slice.fileType = words.contains("dylib") ? machOType::dylib : machOType::executable;
-    slice.hardenedRuntime = true;
-    slice.secureTimestamp = !words.contains("untimed");
-    slice.getTaskAllow = words.contains("debug");
-    slice.hashTypes = words.contains("sha1") ? QStringList{"sha1"}
-                    : words.contains("sha1+sha256") ? QStringList{"sha1", "sha256"} : QStringList{"sha256"};
-    if (slice.kind != SignatureKind::other)
-        slice.leafExpiry = QDateTime(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC);
-    if (words.contains("broken"))
-        slice.failures = QStringList{"invalid signature (code or signature have been modified)"};
-    CodeInventory inventory;
-    inventory.items.push_back(CodeItem{QStringLiteral("A.app/Contents/MacOS/A"), {}, {}, true, {}, {}, {}, {slice}});
-    QStringList messages;
-    for (const ForecastIssue &issue : forecastOf(inventory, QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC)).issues)
-        messages << issue.message;
-    QCOMPARE(messages, expected);
-}
+    // One slice's signature facts against the notary's rules: what real packages
+    // here cannot show (development and store signatures, SHA-1, get-task-allow,
+    // a library of another team beside an app of team AAAAAAAAAA).
+    void sliceRules_data()
+    {
+        QTest::addColumn<QString>("facts"); // kind, then: dylib, sha1, sha1+sha256, debug, untimed, broken,
+                                            // plain (no hardened runtime), lv-off (no library validation),
+                                            // team=<a library's team>, outside (that library not in the app)
+        QTest::addColumn<QStringList>("expected");
+        const QString a = "arm64 A.app/Contents/MacOS/A";
+        QTest::newRow("Developer ID, all in order") << "developerId" << QStringList();
+        QTest::newRow("get-task-allow") << "developerId debug"
+                                        << errors(a, {"The executable requests the com.apple.security.get-task-allow entitlement."});
+        QTest::newRow("SHA-1 alone") << "developerId sha1" << errors(a, {"The signature algorithm used is too weak."});
+        QTest::newRow("SHA-1 beside SHA-256") << "developerId sha1+sha256" << QStringList();
+        QTest::newRow("no timestamp") << "developerId untimed" << errors(a, {kNoTimestamp});
+        QTest::newRow("linker-signed") << "linkerSigned untimed" << errors(a, {kNotDeveloperId, kNoTimestamp});
+        QTest::newRow("Apple Development") << "appleDevelopment" << errors(a, {kNotDeveloperId});
+        QTest::newRow("Mac App Distribution library") << "macAppDistribution dylib" << errors(a, {kNotDeveloperId});
+        QTest::newRow("changed Developer ID code") << "developerId broken untimed debug" << errors(a, {kInvalid});
+        QTest::newRow("changed, its certificate never reached") << "other broken untimed" << errors(a, {kInvalid});
+        QTest::newRow("library of another team")
+            << "developerId team=BBBBBBBBBB"
+            << QStringList{"warning arm64 A.app/Contents/Frameworks/L.dylib: This library is signed by team BBBBBBBBBB, not by "
+                           "the app's team AAAAAAAAAA: under the hardened runtime's library validation the app will refuse to load it."};
+        QTest::newRow("library of the same team") << "developerId team=AAAAAAAAAA" << QStringList();
+        QTest::newRow("library validation off") << "developerId lv-off team=BBBBBBBBBB" << QStringList();
+        QTest::newRow("no hardened runtime") << "developerId plain team=BBBBBBBBBB" << errors(a, {kNoRuntime});
+        QTest::newRow("library outside the app") << "developerId outside team=BBBBBBBBBB" << QStringList();
+    }
 
-void NotaryForecastTest::libraryTeams_data()
-{
-    QTest::addColumn<QString>("appTeam");
-    QTest::addColumn<bool>("runtime");
-    QTest::addColumn<bool>("libraryValidationOff");
-    QTest::addColumn<QString>("libraryTeam");
-    QTest::addColumn<QString>("libraryPath");
-    QTest::addColumn<QStringList>("expected");
-    const QString library = "A.app/Contents/Frameworks/L.dylib";
-    const QStringList refused{"warning arm64 " + library
-                              + ": This library is signed by team BBBBBBBBBB, not by the app's team AAAAAAAAAA: under the hardened runtime's library validation the app will refuse to load it."};
-    QTest::newRow("another team") << "AAAAAAAAAA" << true << false << "BBBBBBBBBB" << library << refused;
-    QTest::newRow("the same team") << "AAAAAAAAAA" << true << false << "AAAAAAAAAA" << library << QStringList();
-    QTest::newRow("library validation off") << "AAAAAAAAAA" << true << true << "BBBBBBBBBB" << library << QStringList();
-    QTest::newRow("no hardened runtime") << "AAAAAAAAAA" << false << false << "BBBBBBBBBB" << library << QStringList();
-    QTest::newRow("outside the app") << "AAAAAAAAAA" << true << false << "BBBBBBBBBB" << "Other.app/Contents/Frameworks/L.dylib" << QStringList();
-}
+    void sliceRules()
+    {
+        QFETCH(QString, facts);
+        const QStringList words = facts.split(u' ');
+        static const QMap<QString, SignatureKind> kinds{{"developerId", SignatureKind::developerId},
+                                                        {"linkerSigned", SignatureKind::linkerSigned},
+                                                        {"appleDevelopment", SignatureKind::appleDevelopment},
+                                                        {"macAppDistribution", SignatureKind::macAppDistribution},
+                                                        {"other", SignatureKind::other}};
+        SliceInventory slice;
+        slice.architecture = QStringLiteral("arm64");
+        slice.kind = kinds.value(words[0]);
+        slice.fileType = words.contains("dylib") ? machOType::dylib : machOType::executable;
+        slice.hardenedRuntime = !words.contains("plain");
+        slice.disablesLibraryValidation = words.contains("lv-off");
+        slice.teamIdentifier = QStringLiteral("AAAAAAAAAA");
+        slice.secureTimestamp = !words.contains("untimed");
+        slice.getTaskAllow = words.contains("debug");
+        slice.hashTypes = words.contains("sha1") ? QStringList{"sha1"}
+                        : words.contains("sha1+sha256") ? QStringList{"sha1", "sha256"} : QStringList{"sha256"};
+        if (slice.kind != SignatureKind::other)
+            slice.leafExpiry = QDateTime(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC);
+        if (words.contains("broken"))
+            slice.failures = QStringList{"invalid signature (code or signature have been modified)"};
+        CodeInventory inventory;
+        inventory.items.push_back(CodeItem{QStringLiteral("A.app/Contents/MacOS/A"), {}, {}, true, {}, {}, {}, {slice}});
+        const QStringList team = words.filter(QStringLiteral("team="));
+        if (!team.isEmpty()) {
+            SliceInventory library = slice;
+            library.fileType = machOType::dylib;
+            library.teamIdentifier = team.first().mid(5);
+            const QString at = words.contains("outside") ? "Other.app/Contents/Frameworks/L.dylib" : "A.app/Contents/Frameworks/L.dylib";
+            inventory.items.push_back(CodeItem{at, {}, {}, false, {}, {}, {}, {library}});
+        }
+        QStringList issues;
+        for (const ForecastIssue &issue : forecastOf(inventory, QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC)).issues)
+            issues << rendered(issue);
+        QTEST(issues, "expected");
+    }
 
-void NotaryForecastTest::libraryTeams()
-{
-    QFETCH(QString, appTeam);
-    QFETCH(bool, runtime);
-    QFETCH(bool, libraryValidationOff);
-    QFETCH(QString, libraryTeam);
-    QFETCH(QString, libraryPath);
-    QFETCH(QStringList, expected);
-    SliceInventory app;
-    app.architecture = QStringLiteral("arm64");
-    app.fileType = machOType::executable;
-    app.kind = SignatureKind::developerId;
-    app.secureTimestamp = true;
-    app.hashTypes = QStringList{QStringLiteral("sha256")};
-    app.hardenedRuntime = runtime;
-    app.disablesLibraryValidation = libraryValidationOff;
-    app.teamIdentifier = appTeam;
-    SliceInventory library = app;
-    library.fileType = machOType::dylib;
-    library.teamIdentifier = libraryTeam;
-    CodeInventory inventory;
-    inventory.items.push_back(CodeItem{QStringLiteral("A.app/Contents/MacOS/A"), {}, {}, true, {}, {}, {}, {app}});
-    inventory.items.push_back(CodeItem{libraryPath, {}, {}, false, {}, {}, {}, {library}});
-    QStringList issues;
-    for (const ForecastIssue &issue : forecastOf(inventory, QDateTime::currentDateTimeUtc()).issues)
-        issues << rendered(issue);
-    QCOMPARE(issues, runtime ? expected : expected + QStringList{"error arm64 A.app/Contents/MacOS/A: " + kNoRuntime});
-}
-
-// The forecast in both documents: JSON exactly; a JUnit suite of its own.
-void NotaryForecastTest::documents()
-{
-    NotaryForecast forecast;
-    forecast.issues << ForecastIssue{"error", "A.app/Contents/MacOS/A", kNotSigned, "arm64", "Sign it."}
-                    << ForecastIssue{"warning", "A.app", "Part of it could not be read.", "", "Make it readable."};
-    RunEvidence run;
-    CheckedPackage package;
-    package.result.url = QUrl::fromLocalFile(QStringLiteral("/dist/A.app"));
-    package.forecast = forecast;
-    run.packages << package;
-    const auto evidence = [&run] { return QJsonDocument::fromJson(evidenceJson(run)).object(); };
-    QCOMPARE(QJsonDocument(evidence()["packages"][0]["notaryForecast"].toObject()).toJson(QJsonDocument::Compact),
-             QByteArray(R"({"issues":[{"architecture":"arm64","fix":"Sign it.","message":"The binary is not signed.","path":"A.app/Contents/MacOS/A","severity":"error"},)"
-                        R"({"architecture":null,"fix":"Make it readable.","message":"Part of it could not be read.","path":"A.app","severity":"warning"}],"status":"Invalid"})"));
-    const QByteArray xml = junitXml(run);
-    QVERIFY2(xml.contains(R"(<testsuite name="Notary forecast: A.app" tests="2" failures="1" errors="0")"), xml.constData());
-    QVERIFY2(xml.contains(R"(<testcase classname="NOTARY FORECAST" name="A.app/Contents/MacOS/A (arm64): The binary is not signed.">)"), xml.constData());
-    QVERIFY2(xml.contains(R"(<failure message="The binary is not signed. Fix: Sign it." type="FAIL">)"), xml.constData());
-    run.packages[0].forecast.reset();
-    QVERIFY(!evidence()["packages"][0].toObject().contains(QLatin1String("notaryForecast")));
-}
+    // The forecast in both documents: JSON exactly; a JUnit suite of its own.
+    void documents()
+    {
+        NotaryForecast forecast;
+        forecast.issues << ForecastIssue{"error", "A.app/Contents/MacOS/A", kNotSigned, "arm64", "Sign it."}
+                        << ForecastIssue{"warning", "A.app", "Part of it could not be read.", "", "Make it readable."};
+        RunEvidence run;
+        CheckedPackage package;
+        package.result.url = QUrl::fromLocalFile(QStringLiteral("/dist/A.app"));
+        package.forecast = forecast;
+        run.packages << package;
+        const auto evidence = [&run] { return QJsonDocument::fromJson(evidenceJson(run)).object(); };
+        QCOMPARE(QJsonDocument(evidence()["packages"][0]["notaryForecast"].toObject()).toJson(QJsonDocument::Compact),
+                 QByteArray(R"({"issues":[{"architecture":"arm64","fix":"Sign it.","message":"The binary is not signed.","path":"A.app/Contents/MacOS/A","severity":"error"},)"
+                            R"({"architecture":null,"fix":"Make it readable.","message":"Part of it could not be read.","path":"A.app","severity":"warning"}],"status":"Invalid"})"));
+        const QByteArray xml = junitXml(run);
+        QVERIFY2(xml.contains(R"(<testsuite name="Notary forecast: A.app" tests="2" failures="1" errors="0")"), xml.constData());
+        QVERIFY2(xml.contains(R"(<testcase classname="NOTARY FORECAST" name="A.app/Contents/MacOS/A (arm64): The binary is not signed.">)"), xml.constData());
+        QVERIFY2(xml.contains(R"(<failure message="The binary is not signed. Fix: Sign it." type="FAIL">)"), xml.constData());
+        run.packages[0].forecast.reset();
+        QVERIFY(!evidence()["packages"][0].toObject().contains(QLatin1String("notaryForecast")));
+    }
+};
 
 QTEST_GUILESS_MAIN(NotaryForecastTest)
 #include "notary_forecast_test.moc"

@@ -61,46 +61,37 @@ bool showInspected(WindowHarness &harness, const QString &path)
     return true;
 }
 
-// A copy of a sample (the copy gives a short path on screen).
-bool showResults(WindowHarness &harness, const QString &sample)
-{
-    const QString copy = package(sample);
-    if (QProcess::execute("rm", {"-rf", copy}) != 0 || !QDir().mkpath(QFileInfo(copy).path())
-        || QProcess::execute("cp", {"-R", QStringLiteral(VERISTAMP_SAMPLES "/") + sample, copy}) != 0)
-        return false;
-    return showInspected(harness, copy);
-}
-
-// A package made and signed on a Mac, without recorded answers: the stand-ins
-// and the notary forecast read it from its bytes. A zip is unpacked first.
-bool showRealResults(WindowHarness &harness, const QString &artifact, const QString &name)
+// A copy of a sample or of a package made and signed on a Mac (the copy gives
+// a short path on screen); a zip is unpacked instead. The packages made on
+// Macs hold no recorded answers: the stand-ins and the notary forecast read
+// them from their bytes.
+bool showCopy(WindowHarness &harness, const QString &source, const QString &name)
 {
     const QString copy = package(name);
-    const QString source = QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + artifact;
     if (QProcess::execute("rm", {"-rf", copy}) != 0 || !QDir().mkpath(QFileInfo(copy).path()))
         return false;
     QProcess unpack;
     unpack.setWorkingDirectory(QFileInfo(copy).path());
-    if (artifact.endsWith(".zip"))
+    if (source.endsWith(".zip"))
         unpack.start(QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", source});
     else
-        unpack.start("cp", {source, copy});
-    if (!unpack.waitForFinished(60'000) || unpack.exitCode() != 0)
-        return false;
-    return showInspected(harness, copy);
+        unpack.start("cp", {"-R", source, copy});
+    return unpack.waitForFinished(60'000) && unpack.exitCode() == 0 && showInspected(harness, copy);
 }
 
 using Prepare = std::function<bool(WindowHarness &, std::optional<ToolScript> &)>;
 
 Prepare results(const QString &sample)
 {
-    return [sample](WindowHarness &harness, std::optional<ToolScript> &) { return showResults(harness, sample); };
+    return [sample](WindowHarness &harness, std::optional<ToolScript> &) {
+        return showCopy(harness, QStringLiteral(VERISTAMP_SAMPLES "/") + sample, sample);
+    };
 }
 
 Prepare realResults(const QString &artifact, const QString &name)
 {
     return [artifact, name](WindowHarness &harness, std::optional<ToolScript> &) {
-        return showRealResults(harness, artifact, name);
+        return showCopy(harness, QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/") + artifact, name);
     };
 }
 

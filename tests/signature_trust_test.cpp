@@ -27,11 +27,7 @@ const QString arm64 = QStringLiteral("In architecture: arm64");
 
 Directory directory(int hashType, std::optional<quint32> codeLimit = {}, std::optional<quint32> codeSlots = {})
 {
-    Directory made;
-    made.hashType = hashType;
-    made.codeLimit = codeLimit;
-    made.codeSlots = codeSlots;
-    return made;
+    return Directory{.hashType = hashType, .codeLimit = codeLimit, .codeSlots = codeSlots, .special = {}};
 }
 
 QByteArray signedThin(quint32 codeSize, const QList<Directory> &directories, const QList<Blob> &more = {})
@@ -140,12 +136,11 @@ private slots:
     void onlyWhatTheSignatureCoversReadsValid()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, failures);
         QFETCH(QString, identifier);
         const QString path = m_root.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
         QVERIFY(writeAll(path, bytes));
         const codesig::CodeReading reading = codesig::readCode(path);
-        QCOMPARE(reading.failures, failures);
+        QTEST(reading.failures, "failures");
         if (!identifier.isEmpty())
             QCOMPARE(reading.slices.at(0).identifier, identifier);
     }
@@ -178,13 +173,11 @@ private slots:
     void imageSignatureAndTicketAgree()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, failures);
-        QFETCH(bool, ticket);
         const QString path = m_root.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_') + ".dmg");
         QVERIFY(writeAll(path, bytes));
         const codesig::CodeReading reading = codesig::readCode(path);
-        QCOMPARE(reading.failures, failures);
-        QCOMPARE(codesig::readStapledTicket(path, reading).present, ticket);
+        QTEST(reading.failures, "failures");
+        QTEST(codesig::readStapledTicket(path, reading).present, "ticket");
     }
 
     void chainsAreHeldToTheirPurpose_data()
@@ -218,8 +211,6 @@ private slots:
         QFETCH(QString, issuer);
         QFETCH(QByteArray, name);
         QFETCH(QStringList, leafExtensions);
-        QFETCH(QString, failure);
-        QFETCH(bool, developerId);
         const Issued &authority = m_issuers[issuer];
         const Issued leaf = issue(name.constData(), &authority, leafExtensions);
         codesig::AppleAnchors anchors;
@@ -230,8 +221,8 @@ private slots:
         QVERIFY(X509_add_cert(supplied.get(), authority.certificate.get(), X509_ADD_FLAG_UP_REF) == 1);
         const codesig::ChainCheck chain = codesig::checkChain(leaf.certificate.get(), supplied.get(), std::time(nullptr),
                                                               "signing time", codesig::ChainPurpose::code, anchors);
-        QCOMPARE(chain.failure, failure);
-        QCOMPARE(chain.developerId, developerId);
+        QTEST(chain.failure, "failure");
+        QTEST(chain.developerId, "developerId");
     }
 };
 

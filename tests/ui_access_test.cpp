@@ -48,6 +48,12 @@ QString focusedName(QQuickWindow *window)
     return window->activeFocusItem() ? window->activeFocusItem()->objectName() : QString();
 }
 
+// Every announcement from now on, as "objectName: text".
+void listenInto(QStringList &said)
+{
+    AccessibleAnnouncement::setListener([&said](QObject *element, const QString &text) { said << element->objectName() + ": " + text; });
+}
+
 bool ringShown(QQuickItem *item)
 {
     return item->findChild<QQuickItem *>("focusRing", Qt::FindDirectChildrenOnly)->isVisible();
@@ -78,11 +84,7 @@ class UiAccessTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        setUpQuickControlsStyle();
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { setUpQuickControlsStyle(); }
 
     void keyboardOnly()
     {
@@ -98,6 +100,10 @@ private slots:
         const auto tab = [window] {
             QTest::keyClick(window, Qt::Key_Tab);
             return focusedName(window);
+        };
+        const auto tabTo = [window](const QString &name) {
+            for (int tabs = 0; tabs < 12 && focusedName(window) != name; ++tabs)
+                QTest::keyClick(window, Qt::Key_Tab);
         };
 
         QCOMPARE(tab(), "aboutButton");
@@ -124,14 +130,13 @@ private slots:
             const QRectF shown = focused->mapRectToScene(QRectF(0, 0, focused->width(), focused->height()));
             QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(name));
         }
-        for (int tabs = 0; tabs < 12 && focusedName(window) != "aboutButton"; ++tabs)
-            QTest::keyClick(window, Qt::Key_Tab);
+        tabTo("aboutButton");
         QTest::keyClick(window, Qt::Key_End);
         const qreal bottom = scroll->property("contentY").toReal();
         QTest::keyClick(window, Qt::Key_PageUp);
         QVERIFY(scroll->property("contentY").toReal() < bottom);
-        while (focusedName(window) != "verdictBanner")
-            QTest::keyClick(window, Qt::Key_Tab);
+        tabTo("verdictBanner");
+        QCOMPARE(focusedName(window), "verdictBanner");
 
         QTemporaryDir folder;
         FakeSaveDialogs dialogs;
@@ -145,8 +150,7 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(window->activeFocusItem())->text(QAccessible::Name),
                  QString::fromUtf8("Release report saved as \u201Creport.txt\u201D."));
 
-        for (int tabs = 0; tabs < 4 && focusedName(window) != "aboutButton"; ++tabs)
-            QTest::keyClick(window, Qt::Key_Tab);
+        tabTo("aboutButton");
         QTest::keyClick(window, Qt::Key_Space);
         QTRY_COMPARE(focusedName(window), "aboutDoneButton");
         QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier); // not through the sheet
@@ -161,9 +165,7 @@ private slots:
     void namesAndAnnouncements()
     {
         QStringList said;
-        AccessibleAnnouncement::setListener([&](QObject *element, const QString &text) {
-            said << element->objectName() + ": " + text;
-        });
+        listenInto(said);
         WindowHarness harness;
         ToolScript script(macOnlyToolOutcomes, {"/usr/sbin/spctl", "--assess"});
         harness.prepareRuns(script.tools(standInToolRoot({}).limits));
@@ -223,9 +225,7 @@ private slots:
     void refusalShownAndSaid()
     {
         QStringList said;
-        AccessibleAnnouncement::setListener([&](QObject *element, const QString &text) {
-            said << element->objectName() + ": " + text;
-        });
+        listenInto(said);
         WindowHarness harness;
         ToolScript script({}, {"/usr/bin/codesign", "--verify"});
         harness.prepareRuns(script.tools());

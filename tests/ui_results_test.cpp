@@ -78,6 +78,28 @@ QString textOf(QQuickItem *root, const QString &name)
     return "<missing>";
 }
 
+// "TITLE rows" of each section, counting the rows whose names start with the prefixes given.
+QStringList sections(QQuickItem *results, const QStringList &rowPrefixes)
+{
+    QStringList shown;
+    for (QQuickItem *section : named(results, "section:")) {
+        qsizetype rows = 0;
+        for (const QString &prefix : rowPrefixes)
+            rows += named(section, prefix).size();
+        shown << QString("%1 %2").arg(textOf(section, "sectionTitle")).arg(rows);
+    }
+    return shown;
+}
+
+// The badges of the check rows.
+QStringList badges(QQuickItem *results)
+{
+    QStringList shown;
+    for (QQuickItem *row : named(results, "check:"))
+        shown << textOf(row, "checkBadge");
+    return shown;
+}
+
 } // namespace
 
 class UiResultsTest : public QObject {
@@ -147,13 +169,7 @@ private slots:
         QFETCH(QString, facts);
         show(result);
 
-        QStringList shown;
-        for (QQuickItem *section : named(m_results, "section:")) {
-            const qsizetype rows = named(section, "fact:").size() + named(section, "check:").size()
-                + named(section, "entitlementsBlock").size();
-            shown.append(QString("%1 %2").arg(textOf(section, "sectionTitle")).arg(rows));
-        }
-        QTEST(shown.join(", "), "sections");
+        QTEST(sections(m_results, {"fact:", "check:", "entitlementsBlock"}).join(", "), "sections");
         QStringList shownFacts;
         for (QQuickItem *row : named(m_results, "fact:"))
             shownFacts.append(textOf(row, "factLabel") + ": " + textOf(row, "factValue"));
@@ -169,12 +185,9 @@ private slots:
         for (const char *tile : {"tallyTilePASS", "tallyTileWARN", "tallyTileFAIL"})
             counts << textOf(named(m_results, tile).value(0), "tallyCount");
         QTEST(textOf(m_results, "verdictTitle") + ' ' + counts.join(' ') + ", " + textOf(m_results, "tallyLine"), "verdict");
-        QStringList badges;
-        for (QQuickItem *row : named(m_results, "check:")) {
-            badges << textOf(row, "checkBadge");
+        for (QQuickItem *row : named(m_results, "check:"))
             QCOMPARE(textOf(row, "checkDetail"), "The code is signed.\nBy Jane Doe.");
-        }
-        QTEST(badges.join(' '), "badges");
+        QTEST(badges(m_results).join(' '), "badges");
         // The window's own tools replay recorded answers exactly when the run asks for it.
         const QList<QQuickItem *> notices = m_results->findChildren<QQuickItem *>("recordedAnswersNotice");
         QCOMPARE(!notices.isEmpty() && notices.first()->isVisible(), qgetenv("VERISTAMP_REPLAY_RECORDS") == "1");
@@ -223,13 +236,7 @@ private slots:
         show({QUrl::fromLocalFile("/tmp/Harbor.app"), 1, AppInspection{"Harbor", {}, {}, {}, {}, {}, checks({S::pass}), {}}},
              forecast);
 
-        QStringList shown;
-        for (QQuickItem *section : named(m_results, "section:")) {
-            const qsizetype count = named(section, "check:").size() + named(section, "forecastIssue:").size()
-                + named(section, "nestedCode:").size();
-            shown.append(QString("%1 %2").arg(textOf(section, "sectionTitle")).arg(count));
-        }
-        QTEST(shown.mid(3).join(", "), "sections");
+        QTEST(sections(m_results, {"check:", "forecastIssue:", "nestedCode:"}).mid(3).join(", "), "sections");
         QStringList status;
         if (QQuickItem *section = named(m_results, "section:NOTARY FORECAST").value(0))
             status << textOf(section, "checkTitle") << textOf(section, "checkBadge");
@@ -274,10 +281,7 @@ private slots:
             made.last().decidedOnHost = kind != 'h';
         }
         show({QUrl::fromLocalFile("/tmp/Harbor.app"), 1, AppInspection{"Harbor", {}, {}, {}, {}, {}, made, {}}});
-        QStringList badges;
-        for (QQuickItem *row : named(m_results, "check:"))
-            badges << textOf(row, "checkBadge");
-        QTEST(badges.join('|'), "badges");
+        QTEST(badges(m_results).join('|'), "badges");
         QTEST(textOf(m_results, "verdictSummary"), "summary");
     }
 

@@ -58,11 +58,7 @@ class UiShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        setUpQuickControlsStyle();
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { setUpQuickControlsStyle(); }
 
     // A drag the zone takes highlights it while over it; its drop starts a run
     // (by the extension alone, in any letter case), or beeps.

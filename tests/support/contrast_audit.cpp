@@ -14,10 +14,7 @@ namespace {
 
 const QString focusRingName = QStringLiteral("focusRing");
 
-struct Stop {
-    double position;
-    QColor colour;
-};
+struct Stop { double position; QColor colour; };
 
 QColor fadedBy(QColor colour, double opacity)
 {
@@ -122,10 +119,7 @@ public:
     QList<ContrastSample> samples() const { return m_samples; }
 
 private:
-    struct Painted {
-        QQuickItem *item;
-        double opacity;
-    };
+    struct Painted { QQuickItem *item; double opacity; };
 
     static bool isText(const QQuickItem &item)
     {

@@ -34,17 +34,14 @@ bool runIn(const QString &folder, const QString &program, const QStringList &arg
 QString unpackSignedApp(const QString &folder)
 {
     const bool unpacked = QDir().mkpath(folder)
-        && runIn(folder, QStringLiteral(VERISTAMP_CMAKE),
-                 {QStringLiteral("-E"), QStringLiteral("tar"), QStringLiteral("xf"),
-                  QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip")});
+        && runIn(folder, QStringLiteral(VERISTAMP_CMAKE), {"-E", "tar", "xf", VERISTAMP_REAL_ARTIFACTS "/DevSignedApp.zip"});
     return unpacked ? folder + QStringLiteral("/DevSignedApp.app") : QString();
 }
 
 QString unpackSparkleImage(const QString &folder)
 {
     const bool unpacked = runIn(folder, QStringLiteral("7zz"),
-                                {QStringLiteral("x"), QStringLiteral("-y"), QStringLiteral("-o") + folder,
-                                 QStringLiteral(VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg")});
+                                {"x", "-y", "-o" + folder, VERISTAMP_REAL_ARTIFACTS "/SparkleTestCodeSignApp.dmg"});
     return unpacked ? folder + QStringLiteral("/Sparkle Test App") : QString();
 }
 

@@ -72,14 +72,9 @@ QByteArray codeDirectory(const QByteArray &code, const Directory &directory)
     for (quint32 page = 0; page < slotCount; ++page)
         hashes += digest(directory.hashType, code.mid(qsizetype(page) * 4096, std::min<qint64>(4096, qint64(limit) - page * 4096)));
     QByteArray cd(88, '\0');
-    putBe32(cd, 0, 0xfade0c02);
-    putBe32(cd, 8, 0x20400);
-    putBe32(cd, 12, directory.flags);
-    putBe32(cd, 16, hashOffset);
-    putBe32(cd, 20, 88);
-    putBe32(cd, 24, quint32(specials));
-    putBe32(cd, 28, slotCount);
-    putBe32(cd, 32, limit);
+    for (const auto &[at, value] : {std::pair<int, quint32>{0, 0xfade0c02}, {8, 0x20400}, {12, directory.flags}, {16, hashOffset},
+                                    {20, 88}, {24, quint32(specials)}, {28, slotCount}, {32, limit}})
+        putBe32(cd, at, value);
     cd[36] = char(hashSize);
     cd[37] = char(directory.hashType);
     cd[39] = 12;
@@ -154,14 +149,10 @@ QByteArray thinImage(quint32 codeSize, const QByteArray &extraCommands, quint32 
     for (qsizetype i = 1024; i < codeSize; ++i)
         file[i] = char(i * 7 + i / 4096);
     const QByteArray commands = QByteArray::fromHex("1d000000100000000000000000000000") + extraCommands;
-    putLe32(file, 0, 0xfeedfacf);
-    putLe32(file, 4, 0x0100000c);
-    putLe32(file, 12, 2);
-    putLe32(file, 16, 1 + extraCount);
-    putLe32(file, 20, commandTable.value_or(quint32(commands.size())));
     file.replace(32, commands.size(), commands);
-    putLe32(file, 40, codeSize);
-    putLe32(file, 44, 4096);
+    for (const auto &[at, value] : {std::pair<int, quint32>{0, 0xfeedfacf}, {4, 0x0100000c}, {12, 2}, {16, 1 + extraCount},
+                                    {20, commandTable.value_or(quint32(commands.size()))}, {40, codeSize}, {44, 4096}})
+        putLe32(file, at, value);
     return file;
 }
 
@@ -341,10 +332,86 @@ public:
     }
 
 private:
-    void walk(const QString &relative);
-    void add(const QString &relative, const QFileInfo &info);
-    QByteArray nestedCode(const QString &relative, const QFileInfo &info) const;
-    QByteArray document() const;
+    void walk(const QString &relative)
+    {
+        const QDir folder(m_bundle.contentRoot() + (relative.isEmpty() ? QString() : u'/' + relative));
+        const QFileInfoList entries =
+            folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+        for (const QFileInfo &info : entries) {
+            const QString path = relative.isEmpty() ? info.fileName() : relative + u'/' + info.fileName();
+            if (!omitted(path, m_mainExecutable))
+                add(path, info);
+        }
+    }
+
+    // The code hash of what the seal names as nested code; empty for a plain folder or file.
+    QByteArray nestedCode(const QString &relative, const QFileInfo &info) const
+    {
+        static const QRegularExpression rule(kNestedRule);
+        if (!m_options.alsoNested.contains(relative) && !rule.match(relative).hasMatch())
+            return QByteArray();
+        if (!info.isDir())
+            return m_options.deep ? writeMachO(info.filePath(), readAll(info.filePath()), info.fileName())
+                                  : cdHashOf(readAll(info.filePath()));
+        if (!info.fileName().contains(u'.'))
+            return QByteArray();
+        const QString contents = info.filePath() + QStringLiteral("/Contents/Info.plist");
+        const Bundle inner = existingBundle(info.filePath(), executableNamed(QFileInfo::exists(contents)
+            ? contents : info.filePath() + QStringLiteral("/Versions/Current/Resources/Info.plist")));
+        return m_options.deep ? signBundle(inner) : cdHashOf(readAll(inner.executable()));
+    }
+
+    void add(const QString &relative, const QFileInfo &info)
+    {
+        if (info.isSymLink()) {
+            char target[4096];
+            const ssize_t size = ::readlink(QFile::encodeName(info.filePath()).constData(), target, sizeof target);
+            const QString text = QString::fromUtf8(target, int(std::max<ssize_t>(size, 0)));
+            m_files2[relative] = "<dict><key>symlink</key><string>" + text.toHtmlEscaped().toUtf8() + "</string></dict>";
+            return;
+        }
+        const QByteArray cdHash = nestedCode(relative, info);
+        if (!cdHash.isEmpty()) {
+            m_files2[relative] = "<dict><key>cdhash</key>" + dataValue(cdHash) + "<key>requirement</key><string>cdhash H\""
+                                 + cdHash.toHex() + "\"</string></dict>";
+            return;
+        }
+        if (info.isDir())
+            return walk(relative);
+        const QByteArray bytes = readAll(info.filePath());
+        const QByteArray sha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+        m_files2[relative] = "<dict><key>hash</key>" + dataValue(sha1) + "<key>hash2</key>"
+                             + dataValue(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)) + "</dict>";
+        if (relative.startsWith(QLatin1String("Resources/")))
+            m_files[relative] = dataValue(sha1);
+    }
+
+    QByteArray document() const
+    {
+        const QMap<QString, QByteArray> rules{{QStringLiteral("^Resources/"), "<true/>"},
+                                              {QStringLiteral("^Resources/.*\\.lproj/"), weighted(1000, "optional")},
+                                              {QStringLiteral("^Resources/.*\\.lproj/locversion.plist$"), weighted(1100, "omit")},
+                                              {QStringLiteral("^version.plist$"), "<true/>"}};
+        const QMap<QString, QByteArray> rules2{
+            {QStringLiteral(".*\\.dSYM($|/)"), weighted(11)},
+            {QStringLiteral("^(.*/)?\\.DS_Store$"), weighted(2000, "omit")},
+            {kNestedRule, weighted(10, "nested")},
+            {QStringLiteral("^.*"), "<true/>"},
+            {QStringLiteral("^Info\\.plist$"), weighted(20, "omit")},
+            {QStringLiteral("^PkgInfo$"), weighted(20, "omit")},
+            {QStringLiteral("^Resources/"), weighted(20)},
+            {QStringLiteral("^Resources/.*\\.lproj/"), weighted(1000, "optional")},
+            {QStringLiteral("^Resources/.*\\.lproj/locversion.plist$"), weighted(1100, "omit")},
+            {QStringLiteral("^Resources/Base\\.lproj/"), weighted(1010)},
+            {QStringLiteral("^[^/]+$"), weighted(10, "nested")},
+            {QStringLiteral("^embedded\\.provisionprofile$"), weighted(20)},
+            {QStringLiteral("^version\\.plist$"), weighted(20)}};
+        QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>";
+        text += "<key>files</key>" + dictionary(m_files) + "<key>rules</key>" + dictionary(rules);
+        if (m_options.secondVersionSeal)
+            text += "<key>files2</key>" + dictionary(m_files2) + "<key>rules2</key>" + dictionary(rules2);
+        return text + "</dict></plist>\n";
+    }
 
     const Bundle &m_bundle;
     const SignOptions &m_options;
@@ -352,87 +419,6 @@ private:
     QMap<QString, QByteArray> m_files2; // path -> value
     QMap<QString, QByteArray> m_files;  // resources only, SHA-1
 };
-
-void Sealer::walk(const QString &relative)
-{
-    const QDir folder(m_bundle.contentRoot() + (relative.isEmpty() ? QString() : u'/' + relative));
-    const QFileInfoList entries =
-        folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QFileInfo &info : entries) {
-        const QString path = relative.isEmpty() ? info.fileName() : relative + u'/' + info.fileName();
-        if (!omitted(path, m_mainExecutable))
-            add(path, info);
-    }
-}
-
-// The code hash of what the seal names as nested code; empty for a plain folder or file.
-QByteArray Sealer::nestedCode(const QString &relative, const QFileInfo &info) const
-{
-    static const QRegularExpression rule(kNestedRule);
-    if (!m_options.alsoNested.contains(relative) && !rule.match(relative).hasMatch())
-        return QByteArray();
-    if (!info.isDir())
-        return m_options.deep ? writeMachO(info.filePath(), readAll(info.filePath()), info.fileName())
-                              : cdHashOf(readAll(info.filePath()));
-    if (!info.fileName().contains(u'.'))
-        return QByteArray();
-    const QString contents = info.filePath() + QStringLiteral("/Contents/Info.plist");
-    const Bundle inner = existingBundle(info.filePath(), executableNamed(QFileInfo::exists(contents)
-        ? contents : info.filePath() + QStringLiteral("/Versions/Current/Resources/Info.plist")));
-    return m_options.deep ? signBundle(inner) : cdHashOf(readAll(inner.executable()));
-}
-
-void Sealer::add(const QString &relative, const QFileInfo &info)
-{
-    if (info.isSymLink()) {
-        char target[4096];
-        const ssize_t size = ::readlink(QFile::encodeName(info.filePath()).constData(), target, sizeof target);
-        const QString text = QString::fromUtf8(target, int(std::max<ssize_t>(size, 0)));
-        m_files2[relative] = "<dict><key>symlink</key><string>" + text.toHtmlEscaped().toUtf8() + "</string></dict>";
-        return;
-    }
-    const QByteArray cdHash = nestedCode(relative, info);
-    if (!cdHash.isEmpty()) {
-        m_files2[relative] = "<dict><key>cdhash</key>" + dataValue(cdHash) + "<key>requirement</key><string>cdhash H\""
-                             + cdHash.toHex() + "\"</string></dict>";
-        return;
-    }
-    if (info.isDir())
-        return walk(relative);
-    const QByteArray bytes = readAll(info.filePath());
-    const QByteArray sha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
-    m_files2[relative] = "<dict><key>hash</key>" + dataValue(sha1) + "<key>hash2</key>"
-                         + dataValue(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)) + "</dict>";
-    if (relative.startsWith(QLatin1String("Resources/")))
-        m_files[relative] = dataValue(sha1);
-}
-
-QByteArray Sealer::document() const
-{
-    const QMap<QString, QByteArray> rules{{QStringLiteral("^Resources/"), "<true/>"},
-                                          {QStringLiteral("^Resources/.*\\.lproj/"), weighted(1000, "optional")},
-                                          {QStringLiteral("^Resources/.*\\.lproj/locversion.plist$"), weighted(1100, "omit")},
-                                          {QStringLiteral("^version.plist$"), "<true/>"}};
-    const QMap<QString, QByteArray> rules2{
-        {QStringLiteral(".*\\.dSYM($|/)"), weighted(11)},
-        {QStringLiteral("^(.*/)?\\.DS_Store$"), weighted(2000, "omit")},
-        {kNestedRule, weighted(10, "nested")},
-        {QStringLiteral("^.*"), "<true/>"},
-        {QStringLiteral("^Info\\.plist$"), weighted(20, "omit")},
-        {QStringLiteral("^PkgInfo$"), weighted(20, "omit")},
-        {QStringLiteral("^Resources/"), weighted(20)},
-        {QStringLiteral("^Resources/.*\\.lproj/"), weighted(1000, "optional")},
-        {QStringLiteral("^Resources/.*\\.lproj/locversion.plist$"), weighted(1100, "omit")},
-        {QStringLiteral("^Resources/Base\\.lproj/"), weighted(1010)},
-        {QStringLiteral("^[^/]+$"), weighted(10, "nested")},
-        {QStringLiteral("^embedded\\.provisionprofile$"), weighted(20)},
-        {QStringLiteral("^version\\.plist$"), weighted(20)}};
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>";
-    text += "<key>files</key>" + dictionary(m_files) + "<key>rules</key>" + dictionary(rules);
-    if (m_options.secondVersionSeal)
-        text += "<key>files2</key>" + dictionary(m_files2) + "<key>rules2</key>" + dictionary(rules2);
-    return text + "</dict></plist>\n";
-}
 
 } // namespace
 

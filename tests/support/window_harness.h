@@ -14,6 +14,7 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
@@ -21,8 +22,10 @@
 
 class WindowHarness {
 public:
+    // The application outlives the windows a test closes.
     explicit WindowHarness(const QByteArray &qml = {})
     {
+        QGuiApplication::setQuitOnLastWindowClosed(false);
         setUpEngine(m_engine);
         m_engine.addImportPath(QStringLiteral("qrc:/"));
         qml.isEmpty() ? m_engine.load(mainWindowUrl()) : m_engine.loadData(qml);
