@@ -15,7 +15,7 @@ cmake_minimum_required(VERSION 3.21)
 
 # The folders whose sources must compile on macOS; generated sources and the
 # stand-in tools (never built there) are left out.
-set(portable_folders contract engine codesig forecast live report cli ui tests bench)
+set(portable_folders contract engine codesig forecast live report cli ui tests tools bench)
 # arm64 by default: both macOS architectures are LP64 and little-endian, see
 # the same library headers and no source here branches on the architecture, so
 # a second pass found nothing the first had not, at twice the time. Pass
