@@ -28,29 +28,32 @@ int writeProblem(int fd)
 }
 
 // The probe's byte is taken back by truncating the file to nothing, and
-// some file systems (ext4, XFS) remember that truncation on the open file: on
-// its last close they write out whatever a program put in it since, as if it
-// replaced a file being saved, and deleting it afterwards waits for its
-// blocks to be discarded. That cost a few milliseconds per capture. Opening
-// the file anew for the program leaves the remembered truncation with the
-// probe's handle, which closes while the file is still empty. The new handle
-// must reach the same file; when something else stands at the path now, it
-// is not ours to remove.
+// ext4 and XFS remember that truncation: at the next last close they write
+// out whatever a program put in the file since, as if it replaced a file
+// being saved, and deleting it afterwards waits for its blocks to be
+// discarded. That cost a few milliseconds per capture. The probe's handle
+// closes while the file is still empty, which settles that, and the program
+// writes through a handle opened anew. That handle must reach the same file;
+// when something else stands at the path now, it is not ours to remove.
 int reopened(const QByteArray &name, int probed)
 {
+    struct stat created {};
+    ::fstat(probed, &created);
+    const auto isCreated = [&](const struct stat &info) {
+        return info.st_dev == created.st_dev && info.st_ino == created.st_ino;
+    };
     const int fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    const int openError = fd < 0 ? errno : 0;
-    struct stat before {};
-    struct stat after {};
-    const bool same = fd >= 0 && ::fstat(probed, &before) == 0 && ::fstat(fd, &after) == 0
-        && before.st_dev == after.st_dev && before.st_ino == after.st_ino;
-    ::close(probed);
-    if (same)
+    const int openError = errno;
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && isCreated(info)) {
+        ::close(probed);
         return fd;
+    }
     if (fd >= 0)
         ::close(fd);
-    else
+    if (::lstat(name.constData(), &info) == 0 && isCreated(info))
         ::unlink(name.constData());
+    ::close(probed);
     errno = fd >= 0 ? EEXIST : openError;
     return -1;
 }
