@@ -3,7 +3,11 @@
 // another, through the same stand-in tools. Both are timed by the wall
 // clock: nearly all of their time is spent in child processes, which the
 // benchmark's own CPU time never sees (picking iterations by it ran the
-// second benchmark practically for ever).
+// second benchmark practically for ever). On a shared machine the load
+// drifts: run with --benchmark_repetitions=N
+// --benchmark_enable_random_interleaving=true and compare medians.
+// VERISTAMP_CHECK_PROGRAM names another build's veristamp-check (one beside
+// its own stand-in tools), to compare builds in turn.
 
 #include "engine/package_inspection.h"
 #include "engine/package_intake.h"
@@ -60,7 +64,10 @@ void BM_ToolCallsAlone(benchmark::State &state)
 
 void BM_CheckCommand(benchmark::State &state)
 {
-    std::vector<QByteArray> storage{QByteArray(VERISTAMP_CHECK_PROGRAM)};
+    const QByteArray program = qEnvironmentVariableIsSet("VERISTAMP_CHECK_PROGRAM")
+        ? qgetenv("VERISTAMP_CHECK_PROGRAM")
+        : QByteArray(VERISTAMP_CHECK_PROGRAM);
+    std::vector<QByteArray> storage{program};
     for (const QString &name : kSamples)
         storage.push_back(samplePath(name).toUtf8());
     std::vector<char *> argv;

@@ -1,6 +1,9 @@
 // What the command runner costs on top of starting a program: Program::runData
 // (a UUID, two capture files created, read back and deleted) against a bare
-// posix_spawn and wait of the same trivial program, which writes nothing.
+// posix_spawn and wait of the same trivial program, which writes nothing, and
+// the runner again on a program that writes a few kilobytes, as every tool
+// does (what the file system does with a capture file that was written to
+// shows only then).
 // The runner's stop flag, which veristamp-check passes, is measured as well.
 
 #include "engine/program_run.h"
@@ -27,6 +30,20 @@ void runnerOnTrivialProgram(benchmark::State &state)
     }
 }
 BENCHMARK(runnerOnTrivialProgram)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// About what a signature display writes: 2 KiB on each stream.
+void runnerOnProgramWithOutput(benchmark::State &state)
+{
+    const QString program = QString::fromUtf8(kProgram);
+    const QString hex = QString::fromLatin1(QByteArray(2048, 'x').toHex());
+    for (auto _ : state) {
+        const Program::DataResult result = Program::runData(program, {"hex", hex, hex});
+        if (!result.outcome.succeeded() || result.standardOutput.size() != 2048)
+            state.SkipWithError("the program failed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(runnerOnProgramWithOutput)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // With a stop flag the runner watches the program (pidfd, kqueue) and the
 // flag instead of blocking in waitpid: what that adds.

@@ -143,6 +143,20 @@ std::optional<QVariant> parsePropertyListKeepingKeys(const QByteArray &bytes, co
     return parse(bytes, &rootKeys);
 }
 
+std::optional<FlatDictionary> parseRootDictionary(QStringView text)
+{
+    if (!text.startsWith(QLatin1StringView("bplist00")))
+        return parseXmlRootDictionary(text, kMaximumDepth);
+    const std::optional<QVariant> root = parse(text.toUtf8(), nullptr);
+    if (!root || root->typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    FlatDictionary flat;
+    const QVariantMap map = root->toMap();
+    for (auto member = map.cbegin(); member != map.cend(); ++member)
+        flat.append(member.key(), member.value());
+    return flat;
+}
+
 std::optional<QString> textValue(const QVariant &value)
 {
     if (value.typeId() == QMetaType::QString)

@@ -1,5 +1,7 @@
 #include "proplist/xml_property_list.h"
 
+#include "proplist/utf8_text_device.h"
+
 #include <QBuffer>
 #include <QDateTime>
 #include <QVariantList>
@@ -81,6 +83,12 @@ public:
         m_bytes.open(QIODevice::ReadOnly);
         m_bytes.seek(start);
         m_xml.setDevice(&m_bytes);
+    }
+    // The members of a root dictionary go to `flat` rather than into a map.
+    Reader(QIODevice *device, int maximumDepth, FlatDictionary *flat)
+        : m_maximumDepth(maximumDepth), m_rootKeys(nullptr), m_flat(flat)
+    {
+        m_xml.setDevice(device);
     }
 
     std::optional<QVariant> read()
@@ -183,7 +191,9 @@ private:
             return;
         }
         OpenContainer &top = m_open.back();
-        if (kept && top.isDictionary)
+        if (kept && top.isDictionary && m_flat && m_open.size() == 1)
+            m_flat->append(*top.key, std::move(value));
+        else if (kept && top.isDictionary)
             top.dictionary.insert(*top.key, std::move(value));
         else if (kept)
             top.array.append(std::move(value));
@@ -194,22 +204,37 @@ private:
     QXmlStreamReader m_xml;
     const int m_maximumDepth;
     const QStringList *m_rootKeys;
+    FlatDictionary *m_flat = nullptr;
     std::vector<OpenContainer> m_open;
     std::optional<QVariant> m_root;
     bool m_sawPlist = false;
     bool m_failed = false;
 };
 
+// White space before the XML declaration is tolerated, as the platform's reader does.
+template <typename Text>
+qsizetype documentStart(const Text &text)
+{
+    qsizetype start = 0;
+    const auto blank = [](auto c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (start < text.size() && blank(text[start]))
+        ++start;
+    return start == text.size() || text[start] != '<' ? 0 : start;
+}
+
 } // namespace
 
 std::optional<QVariant> parseXmlPropertyList(const QByteArray &bytes, int maximumDepth, const QStringList *rootKeys)
 {
-    // White space before the XML declaration is tolerated, as the platform's reader does.
-    qsizetype start = 0;
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (start < bytes.size() && blank(bytes[start]))
-        ++start;
-    if (start == bytes.size() || bytes[start] != '<')
-        start = 0;
-    return Reader(bytes, start, maximumDepth, rootKeys).read();
+    return Reader(bytes, documentStart(bytes), maximumDepth, rootKeys).read();
+}
+
+std::optional<FlatDictionary> parseXmlRootDictionary(QStringView text, int maximumDepth)
+{
+    Utf8TextDevice bytes(text.sliced(documentStart(text)));
+    FlatDictionary flat;
+    const std::optional<QVariant> root = Reader(&bytes, maximumDepth, &flat).read();
+    if (!root || root->typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return flat;
 }

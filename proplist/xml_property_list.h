@@ -4,6 +4,8 @@
 // million keys reads in linear time. Values are built as parsePropertyList
 // describes them.
 
+#include "proplist/flat_dictionary.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QVariant>
@@ -17,3 +19,8 @@
 // those keys: everything else is read and judged, but not kept.
 std::optional<QVariant> parseXmlPropertyList(const QByteArray &bytes, int maximumDepth,
                                              const QStringList *rootKeys = nullptr);
+
+// The same document given as text, read from its UTF-8 bytes as
+// parseXmlPropertyList reads them, encoded as they are read; its root
+// dictionary flat, or nothing when the root is no dictionary.
+std::optional<FlatDictionary> parseXmlRootDictionary(QStringView text, int maximumDepth);

@@ -10,6 +10,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -47,14 +48,39 @@ void writePlist(Json &json, const QVariant &value)
     }
 }
 
+// The members in the order QJsonObject keeps them: by code point, which the
+// order of UTF-8 bytes is, and of a repeated key its last value only, as a
+// map keeps it.
+void writeDictionary(Json &json, FlatDictionary &dictionary)
+{
+    std::deque<FlatDictionary::Member> &members = dictionary.members();
+    const auto keyLess = [](const FlatDictionary::Member &a, const FlatDictionary::Member &b) {
+        const qsizetype common = std::min(a.key.size(), b.key.size());
+        const int order = common > 0 ? std::memcmp(a.key.data(), b.key.data(), size_t(common)) : 0;
+        if (order != 0 || a.key.size() != b.key.size())
+            return order != 0 ? order < 0 : a.key.size() < b.key.size();
+        return a.order < b.order;
+    };
+    std::sort(members.begin(), members.end(), keyLess);
+    json.beginObject();
+    for (auto member = members.cbegin(); member != members.cend(); ++member) {
+        const auto next = member + 1;
+        if (next != members.cend() && next->key == member->key)
+            continue;
+        json.key(QString::fromUtf8(member->key));
+        writePlist(json, member->value);
+    }
+    json.endObject();
+}
+
 void writeEntitlements(Json &json, const QString &text)
 {
     writeObject(json, {{QStringLiteral("text"), [&](Json &j) { j.string(text); }},
                        {QStringLiteral("parsed"), [&](Json &j) {
-                            const std::optional<QVariant> root =
-                                text.isEmpty() ? std::nullopt : parsePropertyList(text.toUtf8());
-                            if (root && root->typeId() == QMetaType::QVariantMap)
-                                writePlist(j, *root);
+                            std::optional<FlatDictionary> root =
+                                text.isEmpty() ? std::nullopt : parseRootDictionary(text);
+                            if (root)
+                                writeDictionary(j, *root);
                             else
                                 j.null();
                         }}});

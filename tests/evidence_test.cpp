@@ -171,6 +171,31 @@ private slots:
         QCOMPARE(read["packages"][0]["entitlements"]["parsed"].isObject(), !entitlements.isEmpty());
     }
 
+    // The parsed entitlements are the property list read from the text's
+    // UTF-8 bytes, as the declaration says to decode them; a repeated key
+    // keeps its last value.
+    void parsedEntitlements_data()
+    {
+        QTest::addColumn<QString>("entitlements");
+        QTest::addColumn<QByteArray>("parsed"); // as JSON
+        QTest::newRow("a repeated key") << plist("<key>a</key><integer>1</integer><key>b</key><true/><key>a</key><integer>2</integer>")
+                                        << QByteArray(R"({"a": 2, "b": true})");
+        QTest::newRow("entity, comment and CDATA in keys")
+            << plist("<key>a&amp;b</key><!-- c --><true/><key><![CDATA[<x>]]></key><false/>")
+            << QByteArray(R"({"<x>": false, "a&b": true})");
+        QTest::newRow("Latin-1 declared") << QString::fromUtf8("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
+                                                               "<plist><dict><key>\u00E9</key><true/></dict></plist>")
+                                          << QByteArray("{\"\u00C3\u00A9\": true}");
+    }
+    void parsedEntitlements()
+    {
+        QFETCH(QString, entitlements);
+        QFETCH(QByteArray, parsed);
+        const QJsonDocument read = QJsonDocument::fromJson(evidenceJson(oneAppRun("x", entitlements)));
+        QCOMPARE(read["packages"][0]["entitlements"]["text"].toString(), entitlements);
+        QCOMPARE(read["packages"][0]["entitlements"]["parsed"].toObject(), QJsonDocument::fromJson(parsed).object());
+    }
+
     // Values from Info.plist and names in the RELEASE SET block are shown, not
     // obeyed: a line break or terminal control cannot forge a line there.
     void releaseSetLinesShowControls_data()

@@ -5,6 +5,7 @@
 
 #include "hostile_inputs.h"
 #include "proplist/property_list.h"
+#include "proplist/utf8_text_device.h"
 
 #include <QTest>
 
@@ -32,6 +33,18 @@ QString reading(const QByteArray &bytes)
         return QStringLiteral("refused");
     const QVariant first = root->toList().value(0);
     return first.typeId() == QMetaType::QString ? first.toString() : QString::fromLatin1(root->typeName());
+}
+
+// "refused", or each member of the flat root dictionary as key=value, in order.
+QString flatReading(const QString &text)
+{
+    const std::optional<FlatDictionary> root = parseRootDictionary(text);
+    if (!root)
+        return QStringLiteral("refused");
+    QStringList members;
+    for (const FlatDictionary::Member &member : root->members())
+        members << QString::fromUtf8(member.key) + '=' + member.value.toString();
+    return members.join(' ');
 }
 
 } // namespace
@@ -69,6 +82,59 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QTEST(reading(bytes), "reading");
+    }
+
+    // A root dictionary read flat from text: members in the document's order,
+    // a repeated key as often as it came, keys as their UTF-8 bytes.
+    void readsRootDictionaryFromText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("reading");
+        const QString longKey(70'000, 'k');
+        QTest::newRow("white space before the declaration")
+            << "\n  <?xml version=\"1.0\"?><plist><dict><key>a</key><true/></dict></plist>" << "a=true";
+        QTest::newRow("a repeated key") << "<plist><dict><key>a</key><true/><key>b</key><string>x</string><key>a</key><false/></dict></plist>"
+                                        << "a=true b=x a=false";
+        QTest::newRow("keys of every width") << QString::fromUtf8("<dict><key>\u00E9</key><true/><key>\U0001F680</key><true/><key/><true/></dict>")
+                                             << QString::fromUtf8("\u00E9=true \U0001F680=true =true");
+        QTest::newRow("a key longer than a block of keys")
+            << "<dict><key>a</key><true/><key>" + longKey + "</key><true/><key>b</key><true/></dict>"
+            << "a=true " + longKey + "=true b=true";
+        QTest::newRow("an array at the root") << "<plist><array><true/></array></plist>" << "refused";
+        QTest::newRow("nested too deep inside the root")
+            << "<plist><dict><key>a</key>" + QString::fromLatin1(nestedArrays(300)) + "</dict></plist>" << "refused";
+        QTest::newRow("the binary form's mark") << "bplist00" << "refused";
+    }
+    void readsRootDictionaryFromText()
+    {
+        QFETCH(QString, text);
+        QTEST(flatReading(text), "reading");
+    }
+
+    // Text read through the device in reads of any size is its UTF-8 bytes,
+    // surrogate pairs included wherever the device's blocks end.
+    void textDeviceGivesUtf8_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("readSize");
+        const QString rockets = QString::fromUtf8("\U0001F680").repeated(30'000);
+        for (const int size : {1, 7, 100'000}) {
+            QTest::addRow("pairs at even places, reads of %d", size) << rockets << size;
+            QTest::addRow("pairs at odd places, reads of %d", size) << "." + rockets << size;
+        }
+        QTest::newRow("a lone high surrogate at the end") << QString(40'000, 'a') + QChar(0xD83D) << 4096;
+        QTest::newRow("nothing") << QString() << 16;
+    }
+    void textDeviceGivesUtf8()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, readSize);
+        Utf8TextDevice device(text);
+        QByteArray read;
+        for (QByteArray piece = device.read(readSize); !piece.isEmpty(); piece = device.read(readSize))
+            read += piece;
+        QVERIFY(device.atEnd());
+        QCOMPARE(read, text.toUtf8());
     }
 };
 
