@@ -21,6 +21,7 @@ import time
 
 SKIP = 77
 TIMEOUT = 90  # seconds: the machine may be loaded, and a run is paced
+DEADLINE = 200  # seconds for the whole test, set up and taken down, within CTest's 240
 
 
 def skip(why):
@@ -54,20 +55,25 @@ class Session:
         self.processes.append(process)
         return process
 
-    def up(self):
+    def reported(self, arguments):
+        """Starts a server that writes where it listens to a pipe ("{fd}" in its
+        arguments) and returns that line, empty if it ended first."""
         read, write = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                   pass_fds=(write,))
+        self.start([argument.replace("{fd}", str(write)) for argument in arguments], pass_fds=(write,))
         os.close(write)
-        display = os.read(read, 16).decode().strip()
-        os.close(read)
+        with os.fdopen(read) as pipe:
+            return pipe.readline().strip()
+
+    def up(self):
+        display = self.reported(["Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-displayfd", "{fd}"])
+        if not display:
+            raise RuntimeError("Xvfb did not start")
         self.env["DISPLAY"] = ":" + display
-        out = subprocess.run(["dbus-launch", "--sh-syntax"], env=self.env, capture_output=True, text=True,
-                             check=True).stdout
-        for line in out.splitlines():
-            if line.startswith("DBUS_SESSION_BUS_ADDRESS=") or line.startswith("DBUS_SESSION_BUS_PID="):
-                name, value = line.rstrip(";").split("=", 1)
-                self.env[name] = value.strip("'")
+        # The session bus is a child of ours, so it ends with the session.
+        address = self.reported(["dbus-daemon", "--session", "--nofork", "--print-address={fd}"])
+        if not address:
+            raise RuntimeError("the session bus did not start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
         self.start([find_bus_launcher(), "--launch-immediately", "--a11y=1", "--screen-reader=1"])
         if shutil.which("openbox"):
             self.start(["openbox", "--sm-disable"])
@@ -92,11 +98,6 @@ class Session:
                 process.wait(5)
             except subprocess.TimeoutExpired:
                 os.killpg(process.pid, signal.SIGKILL)
-        if "DBUS_SESSION_BUS_PID" in self.env:
-            try:
-                os.kill(int(self.env["DBUS_SESSION_BUS_PID"]), signal.SIGTERM)
-            except (ProcessLookupError, ValueError):
-                pass
         shutil.rmtree(self.home, ignore_errors=True)
 
 
@@ -112,7 +113,7 @@ def descendants(accessible, depth=0):
         yield from descendants(child, depth + 1)
 
 
-def run_checks(pyatspi, GLib, application_path, package):
+def run_checks(pyatspi, GLib, session, application_path, package):
     heard = []     # (role, name) of notifications that appeared, in order
     focused = []   # names of what took the focus
     failures = []
@@ -135,7 +136,9 @@ def run_checks(pyatspi, GLib, application_path, package):
     pyatspi.Registry.registerEventListener(on_focused, "object:state-changed:focused")
 
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
-    app = subprocess.Popen([application_path, package], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    app = subprocess.Popen([application_path, package], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           start_new_session=True)
+    session.processes.append(app)
     started = time.monotonic()
     state = {"step": "run"}
 
@@ -236,8 +239,8 @@ def main():
     if len(sys.argv) < 3:
         print("usage: ui_atspi_test.py VERISTAMP PACKAGE")
         return 2
-    if not shutil.which("Xvfb") or not shutil.which("dbus-launch") or not find_bus_launcher():
-        skip("Xvfb, dbus-launch or at-spi-bus-launcher missing (scripts/install-deps installs them)")
+    if not shutil.which("Xvfb") or not shutil.which("dbus-daemon") or not find_bus_launcher():
+        skip("Xvfb, dbus-daemon or at-spi-bus-launcher missing (scripts/install-deps installs them)")
     # Asked of a child: the bindings must load first in this process after the session is up.
     probe = "import gi; gi.require_version('Atspi', '2.0')"
     if subprocess.run([sys.executable, "-c", probe], capture_output=True).returncode != 0:
@@ -247,13 +250,23 @@ def main():
             os.execv(system, [system] + sys.argv)
         skip("python3-pyatspi missing (scripts/install-deps installs it)")
     session = Session()
+
+    # Ended from outside, or by its own deadline before CTest's, the run still
+    # takes the window and its servers down.
+    def interrupted(number, _frame):
+        print("FAIL: ended by signal %d; the session taken down" % number, flush=True)
+        session.down()
+        os._exit(1)
+    signal.signal(signal.SIGTERM, interrupted)
+    signal.signal(signal.SIGALRM, interrupted)
+    signal.alarm(DEADLINE)
     try:
         session.up()
         import gi
         gi.require_version("Atspi", "2.0")
         from gi.repository import GLib
         import pyatspi  # reads the session bus address as it loads
-        failures = run_checks(pyatspi, GLib, sys.argv[1], sys.argv[2])
+        failures = run_checks(pyatspi, GLib, session, sys.argv[1], sys.argv[2])
     finally:
         session.down()
     for failure in failures:
