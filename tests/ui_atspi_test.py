@@ -136,14 +136,16 @@ def offered_outside(pyatspi, root):
 
 
 def run_checks(pyatspi, GLib, application_path, package):
-    heard = []     # (role, name) of notifications that appeared, in order
+    heard = []     # names of notifications that appeared, in order
     focused = []   # names of what took the focus
+    spoken = []    # both, in the order a reader says them
     failures = []
 
     def on_showing(event):
         try:
             if event.detail1 and event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
                 heard.append(event.source.name)
+                spoken.append(event.source.name)
         except Exception:
             pass
 
@@ -151,6 +153,7 @@ def run_checks(pyatspi, GLib, application_path, package):
         try:
             if event.detail1:
                 focused.append(event.source.name)
+                spoken.append(event.source.name)
         except Exception:
             pass
 
@@ -187,7 +190,7 @@ def run_checks(pyatspi, GLib, application_path, package):
         subprocess.run(["xdotool", "key", key], env=os.environ, check=False)
 
     def heard_verdict():
-        return any(name.startswith(VERDICTS) for name in heard)
+        return any(name.startswith(VERDICTS) for name in heard + focused)
 
     def open_sheet(now):
         """Tab to About as a keyboard user would and press Return; where
@@ -218,6 +221,7 @@ def run_checks(pyatspi, GLib, application_path, package):
             if state["step"] == "run" and heard_verdict():
                 state["step"] = "about"
                 state["asked"] = now
+                state["run"] = list(spoken)
             elif state["step"] == "about":
                 sheet = find(pyatspi.ROLE_DIALOG, lambda a: a.name == "About Veristamp")
                 if sheet is not None:
@@ -236,6 +240,7 @@ def run_checks(pyatspi, GLib, application_path, package):
                 if not state["behind"] or now - state["opened"] > 5:
                     state["step"] = "closing"
                     state["closing"] = (now, len(focused))
+                    state["heard before closing"] = len(heard)
                     if KEYS:
                         press("Escape")
                     else:
@@ -267,8 +272,12 @@ def run_checks(pyatspi, GLib, application_path, package):
     stages = [name for name in heard if ": " in name and not name.startswith(("READY", "REVIEW", "DO NOT"))]
     if len(stages) < 3 or not all(name.endswith((": passed", ": warning", ": failed")) for name in stages):
         failures.append("stages heard: %r" % heard)
-    if not heard or not heard[-1].split(".")[0] in VERDICTS:
-        failures.append("the verdict was not heard last: %r" % heard)
+    # Once: as a notification, or as the focus landing on it, not both.
+    run = state.get("run", spoken)
+    verdicts = [index for index, name in enumerate(run) if name.startswith(VERDICTS)]
+    last_stage = max([index for index, name in enumerate(run) if name in stages] or [-1])
+    if len(verdicts) != 1 or verdicts[0] < last_stage:
+        failures.append("the verdict was not heard once, after the stages: %r" % run)
     # The focus placed as the window opened (the live card) reaches the reader
     # once a window manager has made the window active.
     if shutil.which("openbox") and not any(name.startswith("Inspecting") for name in focused):
@@ -279,6 +288,8 @@ def run_checks(pyatspi, GLib, application_path, package):
     # all of it again, the focus back on About, once it closes.
     if state["behind"]:
         failures.append("offered behind the About sheet: %r" % state["behind"])
+    if "heard before closing" in state and heard[state["heard before closing"]:]:
+        failures.append("announced again as the sheet closed: %r" % heard[state["heard before closing"]:])
     if "About" not in state["refocused"]:
         failures.append("the focus did not return to About as the sheet closed: %r" % state["refocused"])
     if not any(item.startswith("push button 'About'") for item in state["after"]):
