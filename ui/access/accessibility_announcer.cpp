@@ -15,20 +15,32 @@ AccessibleAnnouncement::Listener &listener()
 
 } // namespace
 
+bool saidWithTheFocus(const QObject *element, const QString &text)
+{
+    const auto *item = qobject_cast<const QQuickItem *>(element);
+    QQuickItem *holder = item ? item->parentItem() : nullptr;
+    if (!holder || !holder->hasActiveFocus() || !holder->window() || !holder->window()->isActive())
+        return false;
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(holder);
+    return face && face->text(QAccessible::Name) == text;
+}
+
 void announceForAccessibility(QObject *element, const QString &text)
 {
     if (!element || text.isEmpty())
         return;
     QAccessibleEvent event(element, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
-    // Once the element is in its window and its name settled: the reader
-    // asks for the name when the event arrives.
-    QTimer::singleShot(0, element, [element] {
+    // Once the element is in its window, its name settled and the focus
+    // placed: the reader asks for the name when the event arrives.
+    QTimer::singleShot(0, element, [element, text] {
+        if (saidWithTheFocus(element, text))
+            return;
         QAccessibleEvent shown(element, QAccessible::ObjectShow);
         QAccessible::updateAccessibility(&shown);
+        if (QAccessible::isActive())
+            requestSpokenAnnouncement(text);
     });
-    if (QAccessible::isActive())
-        requestSpokenAnnouncement(text);
     if (listener())
         listener()(element, text);
 }

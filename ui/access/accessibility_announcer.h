@@ -17,8 +17,15 @@
 
 #include <functional>
 
-// Raises the announcement for an element whose accessible name is now `text`.
+// Raises the announcement for an element whose accessible name is now `text`,
+// unless the reader says those words anyway (saidWithTheFocus).
 void announceForAccessibility(QObject *element, const QString &text);
+
+// Whether `text` is already the name of the item holding the focus in the
+// active window, `element`'s parent (a verdict banner focused as it appears,
+// the evidence card once its report is saved): the reader says it as the
+// focus lands there, and an announcement would say it twice.
+bool saidWithTheFocus(const QObject *element, const QString &text);
 
 // The focus a window places before it is active reaches no screen reader
 // (Orca follows the active window only, and says just "frame"): each time

@@ -15,6 +15,8 @@ Item {
 
     required property ContentViewState viewState
     property real windowButtonsWidth: 0
+    // Hiding the screens takes the focus from them: the sheet gives it back as it closes.
+    property Item focusBehindSheet: null
 
     function checkAnother() {
         resetFade.restart()
@@ -27,6 +29,14 @@ Item {
             [landing, live.item, results.item][screens.currentIndex].takeFocus()
     }
 
+    function isBehindSheet(item: Item): bool {
+        for (let at = item; at !== null; at = at.parent) {
+            if (at === behindSheet)
+                return true
+        }
+        return false
+    }
+
     Component.onCompleted: focusScreen()
 
     // The scroll keys reach the screen from the top bar too.
@@ -36,65 +46,116 @@ Item {
     Connections {
         target: root.Window.window
         function onActiveFocusItemChanged() {
-            KeyboardScroll.reveal([resultsScroll.contentItem, live.item], root.Window.window.activeFocusItem)
+            const focused = root.Window.window.activeFocusItem
+            KeyboardScroll.reveal([resultsScroll.contentItem, live.item], focused)
+            if (root.isBehindSheet(focused))
+                root.focusBehindSheet = focused
         }
     }
 
-    ColumnLayout {
+    // The screens. While the About sheet is up they are hidden and a picture
+    // of them shows instead (sheetPicture): hidden, they offer a screen reader
+    // none of their controls, which Qt 6.4 would otherwise still give as
+    // reachable behind the modal sheet (it tells a reader neither of a
+    // popup's modality nor of `enabled: false`).
+    Item {
+        id: behindSheet
+        objectName: "behindSheet"
         anchors.fill: parent
-        spacing: 0
 
-        TopBar {
-            Layout.fillWidth: true
-            viewState: root.viewState
-            windowButtonsWidth: root.windowButtonsWidth
-            onCheckAnotherClicked: root.checkAnother()
-        }
+    ColumnLayout {
+            anchors.fill: parent
+            spacing: 0
 
-        Rectangle {
-            Layout.fillWidth: true
-            implicitHeight: 1
-            color: Theme.white(0.08)
-        }
-
-        // Children in the order of ContentViewState.Screen: landing, live, results.
-        StackLayout {
-            id: screens
-            objectName: "screens"
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-            currentIndex: root.viewState.screen
-            // Qt 6.4's qmllint takes Qt.callLater for a property, not a method.
-            onCurrentIndexChanged: Qt.callLater(root.focusScreen) // qmllint disable type
-
-            LandingView {
-                id: landing
-                objectName: "landingView"
+            TopBar {
+                Layout.fillWidth: true
                 viewState: root.viewState
+                windowButtonsWidth: root.windowButtonsWidth
+                onCheckAnotherClicked: root.checkAnother()
             }
 
-            Loader {
-                id: live
-                objectName: "liveInspectionView"
-                active: screens.currentIndex === 1 || item !== null
-                Component.onCompleted: setSource("LiveInspectionView.qml", { viewState: root.viewState })
+            Rectangle {
+                Layout.fillWidth: true
+                implicitHeight: 1
+                color: Theme.white(0.08)
             }
 
-            ScrollView {
-                id: resultsScroll
-                objectName: "resultsScroll"
-                contentWidth: availableWidth
-                ScrollBar.vertical.policy: ScrollBar.AlwaysOn
-                ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
-                Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(resultsScroll.contentItem, event.key)
+            // Children in the order of ContentViewState.Screen: landing, live, results.
+            StackLayout {
+                id: screens
+                objectName: "screens"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                currentIndex: root.viewState.screen
+                // Qt 6.4's qmllint takes Qt.callLater for a property, not a method.
+                onCurrentIndexChanged: Qt.callLater(root.focusScreen) // qmllint disable type
+
+                LandingView {
+                    id: landing
+                    objectName: "landingView"
+                    viewState: root.viewState
+                }
 
                 Loader {
-                    id: results
-                    width: resultsScroll.availableWidth
-                    active: screens.currentIndex === 2 || item !== null
-                    Component.onCompleted: setSource("ResultsView.qml", { objectName: "resultsView", viewState: root.viewState })
+                    id: live
+                    objectName: "liveInspectionView"
+                    active: screens.currentIndex === 1 || item !== null
+                    Component.onCompleted: setSource("LiveInspectionView.qml", { viewState: root.viewState })
+                }
+
+                ScrollView {
+                    id: resultsScroll
+                    objectName: "resultsScroll"
+                    contentWidth: availableWidth
+                    ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+                    ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
+                    Keys.onPressed: (event) => event.accepted = KeyboardScroll.scroll(resultsScroll.contentItem, event.key)
+
+                    Loader {
+                        id: results
+                        width: resultsScroll.availableWidth
+                        active: screens.currentIndex === 2 || item !== null
+                        Component.onCompleted: setSource("ResultsView.qml", { objectName: "resultsView", viewState: root.viewState })
+                    }
                 }
             }
+        }
+    }
+
+    Image {
+        id: sheetPicture
+        objectName: "sheetPicture"
+
+        // Keeps the picture's image alive while it shows.
+        property var grab: null
+
+        Accessible.ignored: true
+        visible: !behindSheet.visible
+        cache: false
+        smooth: false
+    }
+
+    // Taken while the screens still show, at the screen's pixel density; a
+    // sheet closed before the picture arrives leaves the screens as they are.
+    Connections {
+        target: root.viewState
+        function onShowingAboutChanged() {
+            if (!root.viewState.showingAbout) {
+                behindSheet.visible = true
+                sheetPicture.grab = null
+                sheetPicture.source = ""
+                return
+            }
+            const density = Screen.devicePixelRatio
+            behindSheet.grabToImage((result) => {
+                if (!root.viewState.showingAbout)
+                    return
+                sheetPicture.grab = result
+                sheetPicture.width = behindSheet.width
+                sheetPicture.height = behindSheet.height
+                sheetPicture.source = result.url
+                behindSheet.visible = false
+            }, Qt.size(Math.ceil(behindSheet.width * density), Math.ceil(behindSheet.height * density)))
         }
     }
 
@@ -109,9 +170,19 @@ Item {
     }
 
     Loader {
+        id: sheet
         objectName: "aboutSheetLoader"
         active: root.viewState.showingAbout || item !== null
         Component.onCompleted: setSource("AboutSheet.qml", { viewState: root.viewState })
+    }
+
+    Connections {
+        target: sheet.item
+        ignoreUnknownSignals: true
+        function onClosed() {
+            if (root.focusBehindSheet !== null && !root.viewState.showingAbout)
+                root.focusBehindSheet.forceActiveFocus()
+        }
     }
 
     Connections {

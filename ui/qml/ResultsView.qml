@@ -12,6 +12,19 @@ Item {
 
     implicitHeight: content.item ? content.implicitHeight + 56 : 0
 
+    // When the content below is built and dropped; the results screen is the
+    // one that offers "Check Another App or DMG".
+    onVisibleChanged: content.active = root.visible || (content.active && root.viewState.canCheckAnother)
+    Component.onCompleted: content.active = root.visible
+
+    Connections {
+        target: root.viewState
+        function onScreenChanged() {
+            if (!root.visible && !root.viewState.canCheckAnother)
+                content.active = false
+        }
+    }
+
     function takeFocus() {
         if (content.item)
             content.forceActiveFocus()
@@ -19,7 +32,9 @@ Item {
 
     // Built each time the screen is shown: Qt Quick Layouts keep the sizes
     // they measured while hidden, so a result that arrives behind the live
-    // screen would otherwise be laid out with stale widths. qmllint calls the
+    // screen would otherwise be laid out with stale widths. Kept while the
+    // About sheet hides every screen, so closing it neither says the verdict
+    // again nor loses the focus and scroll position. qmllint calls the
     // column's uses of root unqualified; its cure, pragma ComponentBehavior:
     // Bound, makes Qt 6.4's Loader refuse the component.
     Loader {
@@ -27,7 +42,7 @@ Item {
         x: 28
         y: 28
         width: root.width - 56
-        active: root.visible
+        active: false
 
         sourceComponent: ColumnLayout {
             spacing: 22
