@@ -63,7 +63,7 @@ Item {
         objectName: "behindSheet"
         anchors.fill: parent
 
-    ColumnLayout {
+        ColumnLayout {
             anchors.fill: parent
             spacing: 0
 
@@ -137,25 +137,43 @@ Item {
 
     // Taken while the screens still show, at the screen's pixel density; a
     // sheet closed before the picture arrives leaves the screens as they are.
+    function pictureScreens() {
+        const density = Screen.devicePixelRatio
+        behindSheet.grabToImage((result) => {
+            if (!root.viewState.showingAbout)
+                return
+            sheetPicture.grab = result
+            sheetPicture.width = behindSheet.width
+            sheetPicture.height = behindSheet.height
+            sheetPicture.source = result.url
+            behindSheet.visible = false
+        }, Qt.size(Math.ceil(behindSheet.width * density), Math.ceil(behindSheet.height * density)))
+    }
+
     Connections {
         target: root.viewState
         function onShowingAboutChanged() {
-            if (!root.viewState.showingAbout) {
-                behindSheet.visible = true
-                sheetPicture.grab = null
-                sheetPicture.source = ""
+            if (root.viewState.showingAbout) {
+                root.pictureScreens()
                 return
             }
-            const density = Screen.devicePixelRatio
-            behindSheet.grabToImage((result) => {
-                if (!root.viewState.showingAbout)
-                    return
-                sheetPicture.grab = result
-                sheetPicture.width = behindSheet.width
-                sheetPicture.height = behindSheet.height
-                sheetPicture.source = result.url
-                behindSheet.visible = false
-            }, Qt.size(Math.ceil(behindSheet.width * density), Math.ceil(behindSheet.height * density)))
+            behindSheet.visible = true
+            sheetPicture.grab = null
+            sheetPicture.source = ""
+        }
+    }
+
+    // A window resized under the sheet: the screens laid out anew and pictured again.
+    onWidthChanged: repicture.restart()
+    onHeightChanged: repicture.restart()
+    Timer {
+        id: repicture
+        interval: 120
+        onTriggered: {
+            if (!root.viewState.showingAbout)
+                return
+            behindSheet.visible = true
+            root.pictureScreens()
         }
     }
 
