@@ -1,13 +1,12 @@
-// The live run: the stage change rule, the pacing on a hand-moved clock, the
-// intake of dropped packages into a window's state, and a run that outlives
-// its window or the whole application.
+// The live run: the stage change rule, the pacing on a hand-moved clock, a
+// run's hand-over from its worker thread, and a run that outlives its window
+// or the whole application.
 
 #include "stage_letters.h"
 
 #include "live/inspection_worker.h"
-#include "live/stage_pacer.h"
+#include "live/live_run.h"
 #include "test_doubles.h"
-#include "ui/views/content_view_state.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,6 +40,7 @@ ToolScript heldImageTools()
 }
 
 const QString detach = QStringLiteral("/usr/bin/hdiutil detach");
+const AcceptedPackage image{QUrl::fromLocalFile(QStringLiteral("/tmp/Example.dmg")), PackageKind::diskImage};
 
 // The child of quitDuringARunStillDetaches: the application ends while the
 // inspection waits at the attach; what the tools were asked is printed after.
@@ -51,9 +51,9 @@ int quitDuringARun(int argc, char **argv)
         QCoreApplication application(argc, argv);
         // Run as the application object starts to go, before it waits for its workers.
         qAddPostRoutine([] { script.release(); });
-        ContentViewState state;
-        state.setReleaseTools(script.tools());
-        state.beginInspection(QUrl::fromLocalFile("/tmp/Example.dmg"));
+        SteadyPacingClock clock;
+        StagePacer pacer(6, clock);
+        startLiveRun(&pacer, image, script.tools());
         if (!QTest::qWaitFor([] { return script.holding(); }))
             return 1;
     }
@@ -66,9 +66,9 @@ int quitDuringARun(int argc, char **argv)
 int quitWhileAToolHangs(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    ContentViewState state;
-    state.setReleaseTools(releaseToolsAt(ToolRoot{QString::fromLocal8Bit(argv[2]), {}}));
-    state.beginInspection(QUrl::fromLocalFile("/tmp/Example.dmg"));
+    SteadyPacingClock clock;
+    StagePacer pacer(6, clock);
+    startLiveRun(&pacer, image, releaseToolsAt(ToolRoot{QString::fromLocal8Bit(argv[2]), {}}));
     const QString hanging = qEnvironmentVariable("VERISTAMP_HELPER_LOG") + ".hanging";
     return QTest::qWaitFor([&] { return QFileInfo::exists(hanging); }, 60000) ? 0 : 1;
 }
@@ -178,45 +178,33 @@ private slots:
         QTEST(changes.join(", "), "changes");
     }
 
-    // An empty URL is dropped silently and a second drop while the first runs
-    // is ignored; a new package clears the last result and its saved report;
-    // "Check Another App or DMG" clears everything of the run but the target's kind.
-    void dropsRunsAndResets()
+    // The stages, then the work after the checks, then the result: what that
+    // work filed on the worker thread is whole when the result arrives here.
+    void aRunHandsOverInOrder()
     {
-        ManualClock clock(true); // tools that answer at once, a clock that never waits: a run ends as it starts
-        ContentViewState state;
-        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Program::DataResult{0, {}, {}}; }});
-        state.setPacingClock(&clock);
-        state.receiveDroppedUrl(QUrl());
-        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/First.app"));
-        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/Second.dmg"));
-        QVERIFY(!state.isInspecting()); // handed over later
-        QTRY_VERIFY(state.hasInspection());
-        QCOMPARE(state.inspectionTargetName(), QStringLiteral("First.app"));
-
-        state.setReleaseReportSaved(true);
-        state.beginInspection(QUrl::fromLocalFile("/B/Example.dmg"));
-        QVERIFY(!state.hasInspection() && !state.releaseReportSaved() && state.isInspecting());
-        QTRY_VERIFY(state.hasInspection());
-        state.setReleaseReportSaved(true);
-        state.checkAnother();
-        QCOMPARE(state.screen(), ContentViewState::Screen::landing);
-        QVERIFY(!state.hasInspection() && !state.isInspecting() && !state.releaseReportSaved());
-        QVERIFY(state.inspectionTargetName().isEmpty() && state.liveStages()->rowCount() == 0);
-        QVERIFY(state.inspectionTargetIsDiskImage());
-        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
+        ManualClock clock(true);
+        StagePacer pacer(6, clock);
+        auto filed = std::make_shared<QStringList>();
+        startLiveRun(&pacer, image, ToolScript(mixedToolOutcomes).tools(),
+                     [filed](const ReleaseTools &) { *filed << QStringLiteral("forecast"); });
+        int stagesChanged = 0;
+        std::optional<QStringList> filedByResult;
+        connect(&pacer, &StagePacer::stageChanged, this, [&] { ++stagesChanged; });
+        connect(&pacer, &StagePacer::resultReady, this, [&] { filedByResult = *filed << QString::number(stagesChanged); });
+        QTRY_VERIFY(filedByResult);
+        QCOMPARE(*filedByResult, (QStringList{"forecast", "6"}));
     }
 
-    // The window goes while the inspection waits at the attach: the image is
-    // still detached, and nothing is written into the freed state (ASan).
-    void closingAWindowDuringARunStillDetaches()
+    // The window goes while the inspection waits at the attach: its pacer is
+    // deleted, and the image is still detached.
+    void lettingARunGoStillDetaches()
     {
         ToolScript script = heldImageTools();
-        auto state = std::make_unique<ContentViewState>();
-        state->setReleaseTools(script.tools());
-        state->beginInspection(QUrl::fromLocalFile("/tmp/Example.dmg"));
+        ManualClock clock(true);
+        auto *pacer = new StagePacer(6, clock);
+        startLiveRun(pacer, image, script.tools());
         QTRY_VERIFY(script.holding());
-        state.reset();
+        delete pacer;
         script.release();
         QTRY_VERIFY(script.calls().contains(detach));
         QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());

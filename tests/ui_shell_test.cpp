@@ -1,9 +1,10 @@
 // Main windows offscreen: drags onto the drop zone and packages opened from
 // outside (QFileOpenEvent), live stage rows, the About sheet, the symbols,
-// and windows side by side.
+// windows side by side, and a window's state through runs and resets.
 
 #include "window_harness.h"
 
+#include "live/inspection_worker.h"
 #include "ui/intake/file_open_intake.h"
 #include "ui/style/status_palette.h"
 #include "ui/style/symbols.h"
@@ -258,6 +259,48 @@ private slots:
         harness.window(1)->close();
         QTRY_VERIFY(closedState.isNull());
         QVERIFY(harness.windows().size() == 2 && harness.state(0)->isInspecting());
+    }
+
+    // An empty URL is dropped silently and a second drop while the first runs
+    // is ignored; a new package clears the last result and its saved report;
+    // "Check Another App or DMG" clears everything of the run but the target's kind.
+    void dropsRunsAndResets()
+    {
+        ManualClock clock(true); // tools that answer at once, a clock that never waits: a run ends as it starts
+        ContentViewState state;
+        state.setReleaseTools(ReleaseTools{[](const ToolCall &) { return Program::DataResult{0, {}, {}}; }});
+        state.setPacingClock(&clock);
+        state.receiveDroppedUrl(QUrl());
+        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/First.app"));
+        state.receiveDroppedUrl(QUrl::fromLocalFile("/B/Second.dmg"));
+        QVERIFY(!state.isInspecting()); // handed over later
+        QTRY_VERIFY(state.hasInspection());
+        QCOMPARE(state.inspectionTargetName(), QStringLiteral("First.app"));
+
+        state.setReleaseReportSaved(true);
+        state.beginInspection(QUrl::fromLocalFile("/B/Example.dmg"));
+        QVERIFY(!state.hasInspection() && !state.releaseReportSaved() && state.isInspecting());
+        QTRY_VERIFY(state.hasInspection());
+        state.setReleaseReportSaved(true);
+        state.checkAnother();
+        QCOMPARE(state.screen(), ContentViewState::Screen::landing);
+        QVERIFY(!state.hasInspection() && !state.isInspecting() && !state.releaseReportSaved());
+        QVERIFY(state.inspectionTargetName().isEmpty() && state.liveStages()->rowCount() == 0);
+        QVERIFY(state.inspectionTargetIsDiskImage());
+    }
+
+    // A window's state goes while its run waits on a tool: the run ends on
+    // its own and writes nothing into the freed state (ASan).
+    void stateFreedDuringARun()
+    {
+        ToolScript script({}, {"/usr/bin/codesign", "--verify"});
+        auto state = std::make_unique<ContentViewState>();
+        state->setReleaseTools(script.tools());
+        state->beginInspection(QUrl::fromLocalFile("/tmp/Example.app"));
+        QTRY_VERIFY(script.holding());
+        state.reset();
+        script.release();
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<InspectionWorker *>().isEmpty());
     }
 };
 

@@ -1,13 +1,11 @@
 #pragma once
 // Stand-ins for the world around a run, shared by the tests and the screen
 // renders: release tools answered by a script (and able to hold a run at a
-// chosen call), one set of tool outcomes of every colour, a save dialog, and
-// a pacing clock that moves only when a test, or the run itself, moves it.
+// chosen call), one set of tool outcomes of every colour, and a pacing clock that moves only when a test, or the run itself, moves it.
 
 #include "contract/release_tool_contract.h"
 #include "engine/release_tools.h"
 #include "live/pacing_clock.h"
-#include "report/report_saving.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -100,21 +98,6 @@ inline Program::DataResult macOnlyToolOutcomes(const ToolCall &call)
         return {kUndecidedStatus, {}, {}};
     return mixedToolOutcomes(call);
 }
-
-// The save dialog answering with a fixed path (none: cancelled), recording
-// the names it proposed and the failures shown.
-struct FakeSaveDialogs : ReportSaveDialogs {
-    std::optional<QString> answer;
-    QStringList proposedNames;
-    QStringList failures;
-
-    std::optional<QString> chooseReportLocation(const QString &proposed) override
-    {
-        proposedNames << proposed;
-        return answer;
-    }
-    void showSaveFailure(const QString &errorDescription) override { failures << errorDescription; }
-};
 
 // Time on the main thread that moves only by advanceTo(); an eager clock
 // instead makes each wait at once, moving time on by the wait, so a paced

@@ -1,10 +1,11 @@
 #pragma once
 // Main windows on the offscreen platform for tests and screen renders: one
 // QML engine loading Main.qml as the application does (or a window of the
-// test's own), scripted release tools (test_doubles.h), and drags sent to a
-// window at a point.
+// test's own), scripted release tools (test_doubles.h), drags sent to a
+// window at a point, and a save dialog.
 
 #include "engine/release_tools.h"
+#include "report/report_saving.h"
 #include "test_doubles.h"
 #include "ui/views/content_view_state.h"
 #include "ui/window/engine_setup.h"
@@ -19,6 +20,21 @@
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+
+// The save dialog answering with a fixed path (none: cancelled), recording
+// the names it proposed and the failures shown.
+struct FakeSaveDialogs : ReportSaveDialogs {
+    std::optional<QString> answer;
+    QStringList proposedNames;
+    QStringList failures;
+
+    std::optional<QString> chooseReportLocation(const QString &proposed) override
+    {
+        proposedNames << proposed;
+        return answer;
+    }
+    void showSaveFailure(const QString &errorDescription) override { failures << errorDescription; }
+};
 
 class WindowHarness {
 public:

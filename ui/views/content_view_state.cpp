@@ -1,12 +1,10 @@
 #include "ui/views/content_view_state.h"
 
 #include "engine/live_stages.h"
-#include "engine/package_inspection.h"
 #include "engine/package_intake.h"
 #include "engine/tool_root.h"
 #include "forecast/package_forecast.h"
-#include "live/inspection_worker.h"
-#include "live/stage_pacer.h"
+#include "live/live_run.h"
 
 #include <QApplication>
 #include <QMetaObject>
@@ -273,21 +271,11 @@ void ContentViewState::startRun(const AcceptedPackage &accepted)
     auto *pacer = new StagePacer(int(m_liveStages->stages().size()), *m_clock, this,
                                  m_pacedByScreen ? StagePacer::Start::whenShown : StagePacer::Start::now);
     m_pacer = pacer;
-    // The run reads the package's code for the forecast after its checks, on
-    // its own thread. The forecast is filed before the result is posted, and
-    // the post hands over through the worker's lock, so it is whole by the
-    // time the result arrives here.
+    // The run reads the package's code for the forecast after its checks.
     auto forecast = std::make_shared<ForecastAttempt>();
-    const InspectionWorker *worker = InspectionWorker::start(
-        [accepted, tools = m_tools, forecast](const StageProgress &progress, const std::atomic<bool> &stop) {
-            const ReleaseTools stoppable = stoppedBy(tools, &stop);
-            InspectionResult result = inspectPackage(accepted.location, accepted.kind, stoppable, progress);
-            if (!stop.load())
-                forecast->forecast = forecastFor(accepted, stoppable);
-            return result;
-        });
-    connect(worker, &InspectionWorker::stageFinished, pacer, &StagePacer::stageFinished);
-    connect(worker, &InspectionWorker::finished, pacer, &StagePacer::inspectionFinished);
+    startLiveRun(pacer, accepted, m_tools, [accepted, forecast](const ReleaseTools &stoppable) {
+        forecast->forecast = forecastFor(accepted, stoppable);
+    });
     connect(pacer, &StagePacer::stageChanged, this, &ContentViewState::updateLiveStage);
     connect(pacer, &StagePacer::resultReady, this,
             [this, forecast](const InspectionResult &result) { publishResult(result, *forecast); });
