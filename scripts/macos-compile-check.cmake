@@ -49,7 +49,8 @@ function(ninja_path out path)
 endfunction()
 
 # The build's flags as a Mac build would have them: no output, optimisation,
-# debug information or sanitizers (none changes what compiles), no GCC-only
+# debug information, sanitizers or precompiled header (none changes what
+# compiles; each file must compile on its own), no GCC-only
 # warning, and Qt's macOS platform definitions in place of Linux's.
 function(translate_flags out command)
   separate_arguments(arguments UNIX_COMMAND "${command}")
@@ -70,11 +71,12 @@ function(translate_flags out command)
       list(APPEND kept -isystem "${argument}")
       continue()
     endif()
-    if(argument MATCHES "^-(o|c|MF|MT|MQ)$")
+    # -include: the build's precompiled header, which a Mac build does without.
+    if(argument MATCHES "^-(o|c|MF|MT|MQ|include)$")
       set(skip_next TRUE)
     elseif(argument STREQUAL "-isystem")
       set(system_next TRUE)
-    elseif(NOT argument MATCHES "^-(O.*|g.*|M|MD|MMD|fsanitize.*|fno-sanitize.*|Wno-tsan)$")
+    elseif(NOT argument MATCHES "^-(O.*|g.*|M|MD|MMD|fsanitize.*|fno-sanitize.*|Wno-tsan|Winvalid-pch)$")
       list(APPEND kept "${argument}")
     endif()
   endforeach()
