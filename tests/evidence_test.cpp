@@ -1,7 +1,8 @@
 // The machine-readable outputs: one golden file per format of a run that holds
-// every shape (an app with every field and one with none, a disk image with its
-// packaged app and one without, a digest that could not be made, a skipped path,
-// a disagreeing release set, text XML cannot carry), its JSON against the schema.
+// every shape (an app with every field and a notary forecast and one with
+// neither, a disk image with its packaged app and one without, a digest that
+// could not be made, a skipped path, a disagreeing release set, text XML cannot
+// carry), its JSON against the schema.
 
 #include "engine/check_catalog.h"
 #include "report/evidence_json.h"
@@ -71,6 +72,10 @@ RunEvidence goldenRun()
                     {{"Missing.app", "no such file or folder"}},
                     {}};
     run.releaseSet = compareReleaseSet({run.packages[0].result, run.packages[1].result});
+    run.packages[0].forecast = NotaryForecast{{{"error", "Tidewater.app/Contents/MacOS/Tidewater", "The binary is not signed.",
+                                                "arm64", "Sign it."},
+                                               {"warning", "Tidewater.app", "Part of it could not be read.", "", "Make it readable."}},
+                                              {}};
     return run;
 }
 
