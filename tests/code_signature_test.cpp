@@ -19,16 +19,6 @@ namespace {
 const QStringList developerIdChain = {QStringLiteral("Developer ID Certification Authority"),
                                       QStringLiteral("Apple Root CA")};
 
-// The app's executable signed again by a self-made "Developer ID" certificate, in the room Apple's signature took.
-QByteArray signedByForeignCertificate(const QByteArray &macho)
-{
-    QList<signer::Blob> blobs = signer::blobsOf(macho.mid(signer::signatureOffset(macho)));
-    for (signer::Blob &blob : blobs)
-        if (blob.type == 0x10000)
-            blob.bytes = signer::cmsBlob(signer::foreignCms(blobs.first().bytes));
-    return signer::withBlobs(macho, blobs);
-}
-
 } // namespace
 
 class CodeSignatureTest : public QObject {
@@ -118,7 +108,7 @@ private slots:
         } else if (change == QLatin1String("seal removed")) {
             QVERIFY(QFile::remove(seal));
         } else {
-            macho = signedByForeignCertificate(macho);
+            macho = signer::withBlobs(macho, signer::foreignSigned(macho)); // in the room Apple's signature took
         }
         QVERIFY(writeAll(executable, macho));
         QCOMPARE(readCode(app).failures, QStringList({headline, "In architecture: arm64"}));

@@ -43,11 +43,7 @@ QByteArray signedThin(quint32 codeSize, const QList<Directory> &directories, con
 QByteArray unboundAlternate(const QByteArray &macho)
 {
     const qsizetype offset = signatureOffset(macho);
-    QList<Blob> blobs = blobsOf(macho.mid(offset));
-    const QByteArray cms = foreignCms(blobs.first().bytes);
-    for (Blob &blob : blobs)
-        if (blob.type == 0x10000)
-            blob.bytes = cmsBlob(cms);
+    QList<Blob> blobs = foreignSigned(macho);
     Directory forged = directory(4);
     forged.identifier = "com.zoo.ForgedApp";
     forged.flags = 0;
@@ -122,7 +118,7 @@ private slots:
             << QStringList{strict, "two architectures of the universal file overlap"} << "";
         QTest::newRow("architecture twice") << universal({{arm, 16384}, {arm, 32768}})
             << QStringList{strict, "the universal file holds an architecture twice"} << "";
-        QTest::newRow("two blobs of one type") << signedThin(8192, {{}}, {{0x10000, emptyCms()}})
+        QTest::newRow("two blobs of one type") << signedThin(8192, {{}}, {{0x10000, cmsBlob()}})
             << QStringList{modified, arm64, "the embedded signature holds two blobs of type 0x10000"} << "";
         QTest::newRow("blob over the CodeDirectory") << signedThin(8192, {{}}, {{0x20, {}, 12 + 3 * 8}})
             << QStringList{modified, arm64, "two blobs of the embedded signature overlap"} << "";

@@ -16,6 +16,12 @@
 
 namespace signer {
 
+void putBe32(QByteArray &bytes, qsizetype at, quint32 value) { qToBigEndian(value, bytes.data() + at); }
+void putLe32(QByteArray &bytes, qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
+
+namespace {
+
+// Fields of a file's bytes; zero past the end, where a hostile row may leave them.
 quint32 be32(const QByteArray &bytes, qsizetype at)
 {
     return qFromBigEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
@@ -26,17 +32,12 @@ quint32 le32(const QByteArray &bytes, qsizetype at)
     return qFromLittleEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
 }
 
-void putBe32(QByteArray &bytes, qsizetype at, quint32 value) { qToBigEndian(value, bytes.data() + at); }
-void putLe32(QByteArray &bytes, qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
-
 QByteArray bigEndian32(quint32 value)
 {
     QByteArray bytes(4, '\0');
     putBe32(bytes, 0, value);
     return bytes;
 }
-
-namespace {
 
 QByteArray littleEndian32(quint32 value)
 {
@@ -83,6 +84,8 @@ QByteArray codeDirectory(const QByteArray &code, const Directory &directory)
     return cd;
 }
 
+namespace {
+
 QByteArray superBlob(const QList<Blob> &blobs)
 {
     QByteArray header = bigEndian32(0xfade0cc0) + bigEndian32(0) + bigEndian32(quint32(blobs.size()));
@@ -98,19 +101,7 @@ QByteArray superBlob(const QList<Blob> &blobs)
     return whole;
 }
 
-QList<Blob> blobsOf(const QByteArray &superBlob)
-{
-    QList<Blob> blobs;
-    for (quint32 i = 0; i < be32(superBlob, 8); ++i) {
-        const quint32 offset = be32(superBlob, 12 + i * 8 + 4);
-        blobs << Blob{be32(superBlob, 12 + i * 8), superBlob.mid(offset, be32(superBlob, offset + 4))};
-    }
-    return blobs;
-}
-
-QByteArray emptyCms() { return cmsBlob({}); }
-QByteArray cmsBlob(const QByteArray &der) { return bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + der.size())) + der; }
-
+// The offset of a thin file's first LC_CODE_SIGNATURE command; -1 when none.
 qsizetype signatureCommand(const QByteArray &thin)
 {
     if (le32(thin, 0) != 0xfeedfacf)
@@ -121,6 +112,20 @@ qsizetype signatureCommand(const QByteArray &thin)
             return at;
     return -1;
 }
+
+} // namespace
+
+QList<Blob> blobsOf(const QByteArray &superBlob)
+{
+    QList<Blob> blobs;
+    for (quint32 i = 0; i < be32(superBlob, 8); ++i) {
+        const quint32 offset = be32(superBlob, 12 + i * 8 + 4);
+        blobs << Blob{be32(superBlob, 12 + i * 8), superBlob.mid(offset, be32(superBlob, offset + 4))};
+    }
+    return blobs;
+}
+
+QByteArray cmsBlob(const QByteArray &der) { return bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + der.size())) + der; }
 
 qsizetype signatureOffset(const QByteArray &thin)
 {
@@ -162,7 +167,7 @@ void sign(QByteArray &thin, const QList<Directory> &directories, const QList<Blo
     QList<Blob> blobs;
     for (qsizetype i = 0; i < directories.size(); ++i)
         blobs << Blob{i == 0 ? 0u : quint32(0x1000 + i - 1), codeDirectory(code, directories[i])};
-    blobs << Blob{0x10000, emptyCms()} << more;
+    blobs << Blob{0x10000, cmsBlob()} << more;
     const QByteArray signature = superBlob(blobs);
     thin.replace(code.size(), signature.size(), signature);
 }
@@ -187,7 +192,7 @@ QByteArray diskImage(const QByteArray &data, Directory directory, const QList<Bl
     trailer.replace(0, 4, "koly");
     qToBigEndian<quint64>(quint64(data.size()), trailer.data() + 296);
     directory.special[6] = trailer;
-    const QByteArray signature = superBlob(QList<Blob>{{0, codeDirectory(data, directory)}, {0x10000, emptyCms()}} + more);
+    const QByteArray signature = superBlob(QList<Blob>{{0, codeDirectory(data, directory)}, {0x10000, cmsBlob()}} + more);
     qToBigEndian<quint64>(quint64(signature.size()), trailer.data() + 304);
     return data + signature + trailer;
 }
@@ -219,7 +224,7 @@ QByteArray adhocSignature(const QByteArray &code, const MachO &file)
     Directory directory;
     directory.identifier = file.identifier.toUtf8();
     directory.special = {{1, file.infoPlist}, {2, requirements}, {3, file.resourceSeal}};
-    return superBlob({{0, codeDirectory(code, directory)}, {2, requirements}, {0x10000, emptyCms()}});
+    return superBlob({{0, codeDirectory(code, directory)}, {2, requirements}, {0x10000, cmsBlob()}});
 }
 
 } // namespace
@@ -504,6 +509,9 @@ Issued issue(const char *commonName, const Issued *issuer, const QStringList &ex
     return made;
 }
 
+namespace {
+
+// A detached CMS signature (DER) of content.
 QByteArray foreignCms(const QByteArray &content)
 {
     const Issued signer = issue("Developer ID Application: Test (TEAMID1234)", nullptr,
@@ -518,6 +526,17 @@ QByteArray foreignCms(const QByteArray &content)
     CMS_ContentInfo_free(cms);
     BIO_free(input);
     return bytes;
+}
+
+} // namespace
+
+QList<Blob> foreignSigned(const QByteArray &thin)
+{
+    QList<Blob> blobs = blobsOf(thin.mid(signatureOffset(thin)));
+    for (Blob &blob : blobs)
+        if (blob.type == 0x10000)
+            blob.bytes = cmsBlob(foreignCms(blobs.first().bytes));
+    return blobs;
 }
 
 } // namespace signer
