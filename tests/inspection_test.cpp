@@ -142,9 +142,6 @@ private slots:
             << Answers{{"app -dv", answer(0, {}, "Authority=Apple Development: X (1)\n"
                                                  "Authority=Developer ID Application: Y (2)\n")}} << 1
             << "WARN Developer ID: Signing authority: Apple Development: X (1)" << "PWWPP" << "Apple Development: X (1)";
-        QTest::newRow("a name that only mentions an authority")
-            << Answers{{"app -dv", answer(0, {}, "Identifier=Authority=Developer ID Application: X\n")}} << 1
-            << "WARN Developer ID: Veristamp could not find a Developer ID Application signing authority." << "PWWPP" << "none";
         QTest::newRow("only the first flags line decides the runtime")
             << Answers{{"app -dv", answer(0, {}, "CodeDirectory flags=0x0(none)\nExecutable Segment flags=0x10000(runtime)\n")}}
             << 2 << noRuntime << "PWWPP" << "none";
@@ -315,8 +312,6 @@ private slots:
         QTest::newRow("an entity that is not a dictionary")
             << answer(0, attachPlist(mountAt("/Volumes/X") + "<string>disk3</string>")) << unreadable;
         QTest::newRow("root not a dictionary") << answer(0, head + "<array><string>/V</string></array></plist>") << unreadable;
-        QTest::newRow("system-entities missing")
-            << answer(0, head + "<dict><key>mount-point</key><string>/V</string></dict></plist>") << unreadable;
         QTest::newRow("system-entities not an array")
             << answer(0, head + "<dict><key>system-entities</key><dict/></dict></plist>") << unreadable;
         QTest::newRow("mount point not text")
