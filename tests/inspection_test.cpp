@@ -188,9 +188,6 @@ private slots:
         const QString unsignedImage =
             "WARN DMG signature: Veristamp did not find a Developer ID Application signature on the DMG.";
 
-        QTest::newRow("an ad-hoc image named like a Developer ID identity")
-            << Answers{{"-dv", answer(0, {}, "Identifier=Developer ID Application: Evil (1)\nSignature=adhoc\n")}}
-            << example << checks({found}, {{1, unsignedImage}}) << "PWPPPP" << "Example";
         QTest::newRow("unsigned image, ticket and Gatekeeper silent")
             << Answers{{"-dv", answer(1, {}, "image: code object is not signed at all\n")}, {"stapler", answer(0)},
                        {"--assess", answer(0)}}
@@ -212,10 +209,6 @@ private slots:
             << checks({"FAIL Mount disk image: hdiutil: attach failed - image not recognized"}) << "PPPPFF" << "";
         QTest::newRow("one app, with a warning") << Answers{{"app -dv", answer(0, {}, "CodeDirectory flags=0x0(none)\n")}} << example
                                                  << checks({found}) << "PPPPPW" << "Example";
-        QTest::newRow("several apps, the inspected one failing")
-            << Answers{{"app --assess", answer(3, {}, "rejected\n")}} << QStringList{"Beta.app/", "alpha.app/"}
-            << checks({"WARN Packaged application: Multiple app bundles were found. Veristamp inspected alpha.app."})
-            << "PPPPPF" << "alpha";
         QTest::newRow("a host that leaves the ticket and Gatekeeper to a Mac")
             << Answers{{"stapler", answer(kUndecidedStatus, "Processing: image\n")}, {"--assess", answer(kUndecidedStatus)},
                        {"app --assess", answer(kUndecidedStatus)}}
