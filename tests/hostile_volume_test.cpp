@@ -4,6 +4,7 @@
 
 #include "engine/disk_image_inspection.h"
 #include "hostile_inputs.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QProcess>
@@ -91,10 +92,8 @@ private:
     void write(const QString &relative, const QByteArray &bytes)
     {
         const QString path = m_temp.filePath("source/" + relative);
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile file(path);
-        QVERIFY(relative.endsWith(".app") ? QFile::link(QString::fromUtf8(bytes), path)
-                                          : file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        QVERIFY(relative.endsWith(".app") ? QDir().mkpath(QFileInfo(path).path()) && QFile::link(QString::fromUtf8(bytes), path)
+                                          : writeAll(path, bytes));
     }
 
     QTemporaryDir m_temp;

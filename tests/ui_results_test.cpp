@@ -1,5 +1,6 @@
 // The results screen and its save button, drawn offscreen; the platform's save panel and alert.
 
+#include "test_files.h"
 #include "window_harness.h"
 
 #include "engine/check_catalog.h"
@@ -302,17 +303,15 @@ private slots:
         QFETCH(QString, answer);
         const bool saves = answer == "report.txt";
         QTemporaryDir folder;
-        QFile existing(folder.filePath("report.txt")); // the save replaces it: it is read again by its name
-        QVERIFY(QFile(folder.filePath("plain-file")).open(QIODevice::WriteOnly) && existing.open(QIODevice::WriteOnly)
-                && existing.write(QByteArray(20'000, 'x')) == 20'000);
-        existing.close();
+        const QString existing = folder.filePath("report.txt"); // the save replaces it: it is read again by its name
+        QVERIFY(writeAll(folder.filePath("plain-file"), {}) && writeAll(existing, QByteArray(20'000, 'x')));
         const QDateTime confirmed(QDate(2024, 1, 1), QTime(0, 0, 5), Qt::OffsetFromUTC, 3600);
         m_saver->setClock([readings = QList{moment, confirmed}]() mutable { return readings.takeFirst(); });
         InspectionResult result = diskImage(checks({S::warning}), plist);
         result.url = QUrl::fromLocalFile(folder.filePath("Harbor-2.4.1.DMG"));
         show(result);
         m_dialogs.answer = answer.isEmpty() ? std::nullopt : std::optional(folder.filePath(answer));
-        QVERIFY(QFile(folder.filePath("Harbor-2.4.1.DMG")).open(QIODevice::WriteOnly));
+        QVERIFY(writeAll(folder.filePath("Harbor-2.4.1.DMG"), {}));
         const QString unsaved = QString::fromUtf8("Save Release Report\u2026");
         QCOMPARE(saveButtonShown(), unsaved);
         QTest::mouseClick(m_harness->window(), Qt::LeftButton, {},
@@ -327,8 +326,7 @@ private slots:
                                        "checked. Writing the report there would change the package and break its code "
                                        "signature. Choose a folder outside it."));
         QCOMPARE(saveButtonShown(), saves ? "Saved disabled" : unsaved);
-        QVERIFY(existing.open(QIODevice::ReadOnly));
-        QCOMPARE(existing.readAll(), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
+        QCOMPARE(readAll(existing), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList({"Harbor-2.4.1.DMG", "plain-file", "report.txt"}));
         QCOMPARE(QFileInfo(folder.filePath("Harbor-2.4.1.DMG")).size(), 0);
