@@ -39,35 +39,27 @@ QByteArray machO(const QString &architecture, quint32 fileType, const QString &m
     return signer::machO(file);
 }
 
-// "key=value" words of a row's recipe.
-QString option(const QStringList &words, const QString &key)
-{
-    for (const QString &word : words)
-        if (word.startsWith(key + u'='))
-            return word.mid(key.size() + 1);
-    return QString();
-}
-
-// An unsigned app A.app whose executable is built from the recipe: minos, sdk,
-// lib (comma-separated), rpath, declared (LSMinimumSystemVersion), and files
-// laid below the app (has=<path>).
+// An unsigned app A.app whose executable is built from the recipe's
+// key=value words: minos, sdk, lib (comma-separated), rpath, declared
+// (LSMinimumSystemVersion), and files laid below the app (has=<path>).
 QString builtApp(const QString &root, const QStringList &words)
 {
+    QMap<QString, QString> option;
+    for (const QString &word : words)
+        option.insert(word.section(u'=', 0, 0), word.section(u'=', 1));
     const QString app = root + QStringLiteral("/A.app");
-    const QString declared = option(words, QStringLiteral("declared"));
+    const QString declared = option.value(QStringLiteral("declared"));
     writeAll(app + QStringLiteral("/Contents/Info.plist"),
              QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
                             "<key>CFBundleExecutable</key><string>A</string>%1</dict></plist>")
                  .arg(declared.isEmpty() ? QString() : QStringLiteral("<key>LSMinimumSystemVersion</key><string>%1</string>").arg(declared))
                  .toUtf8());
-    const QString lib = option(words, QStringLiteral("lib"));
-    const QString rpath = option(words, QStringLiteral("rpath"));
     writeAll(app + QStringLiteral("/Contents/MacOS/A"),
-             machO(QStringLiteral("arm64"), 2, option(words, QStringLiteral("minos")), option(words, QStringLiteral("sdk")),
-                   lib.isEmpty() ? QStringList() : lib.split(u','), rpath.isEmpty() ? QStringList() : QStringList{rpath}));
-    const QString has = option(words, QStringLiteral("has"));
-    if (!has.isEmpty())
-        writeAll(app + u'/' + has, machO(QStringLiteral("arm64"), 6, "11.0", "14.0"));
+             machO(QStringLiteral("arm64"), 2, option.value(QStringLiteral("minos")), option.value(QStringLiteral("sdk")),
+                   option.value(QStringLiteral("lib")).split(u',', Qt::SkipEmptyParts),
+                   option.value(QStringLiteral("rpath")).split(u',', Qt::SkipEmptyParts)));
+    if (option.contains(QStringLiteral("has")))
+        writeAll(app + u'/' + option.value(QStringLiteral("has")), machO(QStringLiteral("arm64"), 6, "11.0", "14.0"));
     return app;
 }
 
