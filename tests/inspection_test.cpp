@@ -325,7 +325,7 @@ private slots:
         QCOMPARE(result.message == "Mounted successfully.", result.mountPoint.has_value());
     }
 
-    // Apps below the top are not examined; a plain file named like one is kept. (Links: hostile_volume_test.)
+    // Apps below the top are not examined; a plain file named like one is kept. (Links: standin_inspection_test.)
     void findsOnlyTopLevelAppNames()
     {
         QTemporaryDir mountPoint(QDir::tempPath() + QStringLiteral("/Example Volume XXXXXX"));
