@@ -1,4 +1,5 @@
-// The results screen and its save button, drawn offscreen; the platform's save panel and alert.
+// The results screen and its save button, drawn offscreen; the platform's
+// save panel and alert; where the screens' text may wrap.
 
 #include "test_files.h"
 #include "window_harness.h"
@@ -7,16 +8,19 @@
 #include "report/report_text.h"
 #include "ui/saving/release_report_saver.h"
 #include "ui/saving/report_dialogs.h"
+#include "ui/style/text_balance.h"
 #include "ui/views/entitlements_display.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QMessageBox>
 #include <QQuickTextDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
@@ -99,6 +103,21 @@ QStringList badges(QQuickItem *results)
     for (QQuickItem *row : named(results, "check:"))
         shown << textOf(row, "checkBadge");
     return shown;
+}
+
+// The displayed text cut at every place a line may break, joined by "|",
+// without the invisible characters that steer the breaks.
+QString breakable(const QString &entitlements)
+{
+    const QString shown = entitlementsDisplayText(entitlements);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, shown);
+    QStringList pieces;
+    qsizetype from = 0;
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary()) {
+        pieces << entitlementsCopiedText(shown.mid(from, at - from));
+        from = at;
+    }
+    return pieces.join('|');
 }
 
 } // namespace
@@ -351,6 +370,43 @@ private slots:
         dialogs.showSaveFailure("The disk is full.");
         QCOMPARE(shown, (QStringList{"Save Veristamp Release Report", "Save Report",
                                      "The release report could not be saved.", "The disk is full.", "OK"}));
+    }
+
+    // Where text may wrap: the entitlements only after white space or between
+    // two tags, copied back as signed; centred text balanced.
+    void entitlementsBreaks_data()
+    {
+        QTest::addColumn<QString>("entitlements");
+        QTest::addColumn<QString>("pieces");
+
+        QTest::newRow("compact XML breaks between tags only")
+            << "<dict><key>com.apple.security.app-sandbox</key><true/></dict>"
+            << "<dict>|<key>com.apple.security.app-sandbox</key>|<true/>|</dict>";
+        QTest::newRow("tab-indented lines")
+            << "<dict>\n\t<key>com.apple.security.cs.allow-jit</key>\n\t<true/>\n"
+            << "<dict>\n|\t|<key>com.apple.security.cs.allow-jit</key>\n|\t|<true/>\n";
+        QTest::newRow("text between tags breaks at its spaces")
+            << "<string>a path/with-parts and (words)</string>"
+            << "<string>a |path/with-parts |and |(words)</string>";
+    }
+
+    void entitlementsBreaks()
+    {
+        QFETCH(QString, entitlements);
+        QTEST(breakable(entitlements), "pieces");
+        QCOMPARE(entitlementsCopiedText(entitlementsDisplayText(entitlements)), entitlements);
+    }
+
+    // Two lines of about half the text's length each, not a full line and an orphan.
+    void centredTextIsBalanced()
+    {
+        const QString footnote = "Each stage turns green as it passes. Veristamp remains responsive while the "
+                                 "release package is inspected.";
+        QFont font;
+        font.setPixelSize(12);
+        const qreal half = QFontMetricsF(font).horizontalAdvance(footnote) / 2;
+        QCOMPARE_LT(qAbs(balancedTextWidth(footnote, font, 570) - half), half / 8);
+        QCOMPARE(balancedTextWidth(footnote, font, 0), 0.0);
     }
 };
 
