@@ -286,8 +286,6 @@ private slots:
                                  "Check the package on a Mac before shipping.";
         QTest::newRow("only host limits warn") << "phh" << "PASS|ON A MAC|ON A MAC" << hostOnly;
         QTest::newRow("a real warning beside a host limit") << "phw" << "PASS|ON A MAC|WARN" << review;
-        QTest::newRow("a failure beside a host limit") << "phf" << "PASS|ON A MAC|FAIL"
-                                                       << "One or more release-blocking checks failed.";
         QTest::newRow("no warnings at all") << "pp" << "PASS|PASS" << "All release checks passed.";
     }
 
