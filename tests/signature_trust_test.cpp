@@ -165,42 +165,6 @@ private slots:
         QCOMPARE(codesig::readCode(app).failures, QStringList({headline, arm64}));
     }
 
-    void hostileBytesGiveFailures_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("headline");
-        const QString app = extractApp(QStringLiteral("hostile"));
-        const QByteArray macho = readAll(app + QStringLiteral("/Contents/MacOS/SignedApp"));
-        const qsizetype signature = signer::signatureOffset(macho);
-        const qsizetype directory = signer::blobOffset(macho, 0);
-        const auto patched = [&](qsizetype at, quint32 value) { QByteArray copy = macho; signer::putBe32(copy, at, value); return copy; };
-        QByteArray fat = QByteArray::fromHex("cafebabe00000001" "0100000c00000000" "0000100000ffffff" "0000000e");
-        QByteArray koly(1024, '\0');
-        koly.replace(512, 4, "koly");
-        qToBigEndian<quint64>(0xfffffffffffff000ull, koly.data() + 512 + 296);
-        qToBigEndian<quint64>(0x2000, koly.data() + 512 + 304);
-        QTest::newRow("empty") << QByteArray() << "code object is not signed at all";
-        QTest::newRow("header cut") << macho.left(20) << strict;
-        QTest::newRow("signature cut") << macho.left(signature + 100) << modified;
-        QTest::newRow("universal count huge") << patched(0, 0xcafebabe).replace(4, 4, "\xff\xff\xff\xff") << strict;
-        QTest::newRow("universal slice past end") << fat << strict;
-        QTest::newRow("blob count huge") << patched(signature + 8, 0xffffffff) << modified;
-        QTest::newRow("blob offset past end") << patched(signature + 16, 0x7ffffff0) << modified;
-        QTest::newRow("code slots huge") << patched(directory + 28, 0xffffffff) << modified;
-        QTest::newRow("code limit huge") << patched(directory + 32, 0xfffffff0) << modified;
-        QTest::newRow("page size huge") << patched(directory + 36, 0x20020040) << modified;
-        QTest::newRow("identifier past end") << patched(directory + 20, 0xfffffff0) << modified;
-        QTest::newRow("disk image signature past end") << koly << modified;
-    }
-
-    void hostileBytesGiveFailures()
-    {
-        QFETCH(QByteArray, bytes);
-        const QString path = m_root.filePath(QStringLiteral("hostile.bin"));
-        QVERIFY(writeAll(path, bytes));
-        QTEST(codesig::readCode(path).failures.value(0, "no failure"), "headline");
-    }
-
     void onlyWhatTheSignatureCoversReadsValid_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -254,6 +218,35 @@ private slots:
 
         QTest::newRow("alternate not bound by the CMS") << unboundAlternate(m_developerId)
             << QStringList{modified, arm64, "the signature does not bind its alternate CodeDirectories"} << "com.zoo.SignedApp";
+
+        // Hostile bytes: the real executable's fields made huge or cut, a universal header and a disk image trailer of nothing.
+        const qsizetype signature = signatureOffset(m_developerId), directory = blobOffset(m_developerId, 0);
+        const auto patched = [&](qsizetype at, quint32 value) { QByteArray copy = m_developerId; putBe32(copy, at, value); return copy; };
+        const auto damaged = [](const QString &reason) { return QStringList{modified, arm64, reason}; };
+        QByteArray koly(1024, '\0');
+        koly.replace(512, 4, "koly");
+        qToBigEndian<quint64>(0xfffffffffffff000ull, koly.data() + 512 + 296);
+        qToBigEndian<quint64>(0x2000, koly.data() + 512 + 304);
+        QTest::newRow("empty") << QByteArray() << QStringList{"code object is not signed at all"} << "";
+        QTest::newRow("header cut") << m_developerId.left(20) << QStringList{strict, "the Mach-O header is truncated"} << "";
+        QTest::newRow("signature cut") << m_developerId.left(signature + 100) << damaged("the signature lies outside the file") << "";
+        QTest::newRow("universal count huge") << patched(0, 0xcafebabe).replace(4, 4, "\xff\xff\xff\xff")
+                                              << QStringList{strict, "the universal header is damaged"} << "";
+        QTest::newRow("universal slice past end")
+            << QByteArray::fromHex("cafebabe00000001" "0100000c00000000" "0000100000ffffff" "0000000e")
+            << QStringList{strict, "an architecture lies outside the file"} << "";
+        QTest::newRow("blob count huge") << patched(signature + 8, 0xffffffff) << damaged("the embedded signature is damaged") << "";
+        QTest::newRow("blob offset past end") << patched(signature + 16, 0x7ffffff0)
+                                              << damaged("the embedded signature's index points outside it") << "";
+        QTest::newRow("code slots huge") << patched(directory + 28, 0xffffffff)
+                                         << damaged("the CodeDirectory's hash slots lie outside it") << "";
+        QTest::newRow("code limit huge") << patched(directory + 32, 0xfffffff0)
+                                         << damaged("the code signature does not cover the whole executable") << "";
+        QTest::newRow("page size huge") << patched(directory + 36, 0x20020040)
+                                        << damaged("the CodeDirectory's page count does not match its code limit") << "";
+        QTest::newRow("identifier past end") << patched(directory + 20, 0xfffffff0)
+                                             << damaged("the CodeDirectory's identifier lies outside it") << "";
+        QTest::newRow("disk image signature past end") << koly << QStringList{modified, "the signature lies outside the image"} << "";
     }
 
     void onlyWhatTheSignatureCoversReadsValid()
