@@ -55,37 +55,6 @@ QByteArray digest(int hashType, const QByteArray &bytes)
     return QByteArray(reinterpret_cast<const char *>(out), int(length));
 }
 
-} // namespace
-
-QByteArray codeDirectory(const QByteArray &code, const Directory &directory)
-{
-    const quint32 limit = directory.codeLimit.value_or(quint32(code.size()));
-    const quint32 slotCount = directory.codeSlots.value_or((limit + 4095) / 4096);
-    const int specials = directory.special.isEmpty() ? 0 : directory.special.lastKey();
-    const QByteArray identifier = directory.identifier + '\0';
-    const qsizetype hashSize = digest(directory.hashType, {}).size();
-    QByteArray hashes;
-    for (int slot = specials; slot >= 1; --slot) {
-        const QByteArray bound = directory.special.value(slot);
-        hashes += bound.isEmpty() ? QByteArray(hashSize, '\0') : digest(directory.hashType, bound);
-    }
-    const quint32 hashOffset = quint32(88 + identifier.size() + hashes.size());
-    for (quint32 page = 0; page < slotCount; ++page)
-        hashes += digest(directory.hashType, code.mid(qsizetype(page) * 4096, std::min<qint64>(4096, qint64(limit) - page * 4096)));
-    QByteArray cd(88, '\0');
-    for (const auto &[at, value] : {std::pair<int, quint32>{0, 0xfade0c02}, {8, 0x20400}, {12, directory.flags}, {16, hashOffset},
-                                    {20, 88}, {24, quint32(specials)}, {28, slotCount}, {32, limit}})
-        putBe32(cd, at, value);
-    cd[36] = char(hashSize);
-    cd[37] = char(directory.hashType);
-    cd[39] = 12;
-    cd += identifier + hashes;
-    putBe32(cd, 4, quint32(cd.size()));
-    return cd;
-}
-
-namespace {
-
 QByteArray superBlob(const QList<Blob> &blobs)
 {
     QByteArray header = bigEndian32(0xfade0cc0) + bigEndian32(0) + bigEndian32(quint32(blobs.size()));
@@ -114,6 +83,33 @@ qsizetype signatureCommand(const QByteArray &thin)
 }
 
 } // namespace
+
+QByteArray codeDirectory(const QByteArray &code, const Directory &directory)
+{
+    const quint32 limit = directory.codeLimit.value_or(quint32(code.size()));
+    const quint32 slotCount = directory.codeSlots.value_or((limit + 4095) / 4096);
+    const int specials = directory.special.isEmpty() ? 0 : directory.special.lastKey();
+    const QByteArray identifier = directory.identifier + '\0';
+    const qsizetype hashSize = digest(directory.hashType, {}).size();
+    QByteArray hashes;
+    for (int slot = specials; slot >= 1; --slot) {
+        const QByteArray bound = directory.special.value(slot);
+        hashes += bound.isEmpty() ? QByteArray(hashSize, '\0') : digest(directory.hashType, bound);
+    }
+    const quint32 hashOffset = quint32(88 + identifier.size() + hashes.size());
+    for (quint32 page = 0; page < slotCount; ++page)
+        hashes += digest(directory.hashType, code.mid(qsizetype(page) * 4096, std::min<qint64>(4096, qint64(limit) - page * 4096)));
+    QByteArray cd(88, '\0');
+    for (const auto &[at, value] : {std::pair<int, quint32>{0, 0xfade0c02}, {8, 0x20400}, {12, directory.flags}, {16, hashOffset},
+                                    {20, 88}, {24, quint32(specials)}, {28, slotCount}, {32, limit}})
+        putBe32(cd, at, value);
+    cd[36] = char(hashSize);
+    cd[37] = char(directory.hashType);
+    cd[39] = 12;
+    cd += identifier + hashes;
+    putBe32(cd, 4, quint32(cd.size()));
+    return cd;
+}
 
 QList<Blob> blobsOf(const QByteArray &superBlob)
 {
@@ -509,33 +505,23 @@ Issued issue(const char *commonName, const Issued *issuer, const QStringList &ex
     return made;
 }
 
-namespace {
-
-// A detached CMS signature (DER) of content.
-QByteArray foreignCms(const QByteArray &content)
+// A detached CMS signature of the first CodeDirectory in place of the signature's own.
+QList<Blob> foreignSigned(const QByteArray &thin)
 {
+    QList<Blob> blobs = blobsOf(thin.mid(signatureOffset(thin)));
     const Issued signer = issue("Developer ID Application: Test (TEAMID1234)", nullptr,
                                 {"extendedKeyUsage=critical,codeSigning"});
-    BIO *input = BIO_new_mem_buf(content.constData(), int(content.size()));
+    BIO *input = BIO_new_mem_buf(blobs.first().bytes.constData(), int(blobs.first().bytes.size()));
     CMS_ContentInfo *cms = CMS_sign(signer.certificate.get(), signer.key.get(), nullptr, input,
                                     CMS_DETACHED | CMS_BINARY | CMS_NOSMIMECAP);
     unsigned char *der = nullptr;
     const int length = cms ? i2d_CMS_ContentInfo(cms, &der) : 0;
-    QByteArray bytes(reinterpret_cast<const char *>(der), std::max(length, 0));
+    for (Blob &blob : blobs)
+        if (blob.type == 0x10000)
+            blob.bytes = cmsBlob(QByteArray(reinterpret_cast<const char *>(der), std::max(length, 0)));
     OPENSSL_free(der);
     CMS_ContentInfo_free(cms);
     BIO_free(input);
-    return bytes;
-}
-
-} // namespace
-
-QList<Blob> foreignSigned(const QByteArray &thin)
-{
-    QList<Blob> blobs = blobsOf(thin.mid(signatureOffset(thin)));
-    for (Blob &blob : blobs)
-        if (blob.type == 0x10000)
-            blob.bytes = cmsBlob(foreignCms(blobs.first().bytes));
     return blobs;
 }
 
