@@ -45,7 +45,8 @@ QString signedApp(const QString &root)
     return app;
 }
 
-// "flip|write|append|remove|link|unsign|resign <path below the app> [argument]"
+// "flip|write|append|remove|link|unsign|resign <path below the app> [argument]"; write
+// writes its argument, or a line feed without one.
 void change(const QString &app, const QString &what)
 {
     const QStringList words = what.split(u' ');
@@ -56,7 +57,8 @@ void change(const QString &app, const QString &what)
         bytes[1000] = char(bytes[1000] ^ 1); // a code page's padding
         QVERIFY(writeAll(path, bytes));
     } else if (verb == u"write" || verb == u"append") {
-        QVERIFY(writeAll(path, (verb == u"append" ? readAll(path) : QByteArray()) + "\n"));
+        QVERIFY(writeAll(path, verb == u"append" ? readAll(path) + "\n"
+                                                 : words.size() > 2 ? what.section(u' ', 2).toUtf8() : QByteArray("\n")));
     } else if (verb == u"remove" || verb == u"link") {
         const QFileInfo info(path);
         QVERIFY(info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path));
@@ -212,7 +214,7 @@ private slots:
 
     void seal_data()
     {
-        QTest::addColumn<QString>("change"); // "write|remove|link <path below the app> [content]"
+        QTest::addColumn<QString>("change"); // as change() reads it
         QTest::addColumn<QStringList>("expected"); // @ stands for the app
         const QString nib = "Contents/Resources/Base.lproj/MainMenu.nib";
         const QString sealText = "write Contents/_CodeSignature/CodeResources <plist><dict><key>files2</key><dict>%1</dict>"
@@ -246,14 +248,7 @@ private slots:
         QFETCH(QStringList, expected);
         QTemporaryDir dir;
         const QString app = unpackSignedApp(dir.path());
-        const QStringList words = change.split(' ');
-        const QString target = app + '/' + words.value(1);
-        if (words[0] == "write")
-            QVERIFY(writeAll(target, change.section(' ', 2).isEmpty() ? "changed" : change.section(' ', 2).toUtf8()));
-        if (words[0] == "remove")
-            QVERIFY(QFile::remove(target));
-        if (words[0] == "link")
-            QVERIFY(QFile::remove(target) && QFile::link(words[2], target));
+        ::change(app, change);
         const BundleLayoutReading layout = readBundleLayout(app);
         QVERIFY(layout.layout);
         QCOMPARE(verifyBundleSeal(*layout.layout, readAll(app + kSeal), {}), expected.replaceInStrings("@", app));
