@@ -1,7 +1,10 @@
 // The machine-readable outputs: one golden file per format of a run that holds
-// every shape (an app with every field and one with none, a disk image with its
-// packaged app and one without, a digest that could not be made, a skipped path,
-// a disagreeing release set, text XML cannot carry), its JSON against the schema.
+// every shape (an app with every field and a notary forecast and one with
+// neither, a disk image with its packaged app and one without, a digest that
+// could not be made, a skipped path, a disagreeing release set, text XML cannot
+// carry), its JSON against the schema.
+
+#include "test_files.h"
 
 #include "engine/check_catalog.h"
 #include "report/evidence_json.h"
@@ -71,6 +74,10 @@ RunEvidence goldenRun()
                     {{"Missing.app", "no such file or folder"}},
                     {}};
     run.releaseSet = compareReleaseSet({run.packages[0].result, run.packages[1].result});
+    run.packages[0].forecast = NotaryForecast{{{"error", "Tidewater.app/Contents/MacOS/Tidewater", "The binary is not signed.",
+                                                "arm64", "Sign it."},
+                                               {"warning", "Tidewater.app", "Part of it could not be read.", "", "Make it readable."}},
+                                              {}};
     return run;
 }
 
@@ -115,11 +122,8 @@ private slots:
     void goldenDocuments()
     {
         const RunEvidence run = goldenRun();
-        for (const auto &[name, document] : {std::pair{"json", evidenceJson(run)}, std::pair{"xml", junitXml(run)}}) {
-            QFile golden(QFINDTESTDATA(QStringLiteral("golden/evidence.%1").arg(name)));
-            QVERIFY2(golden.open(QIODevice::ReadOnly), name);
-            QCOMPARE(document, golden.readAll());
-        }
+        for (const auto &[name, document] : {std::pair{"json", evidenceJson(run)}, std::pair{"xml", junitXml(run)}})
+            QCOMPARE(document, readAll(QFINDTESTDATA(QStringLiteral("golden/evidence.%1").arg(name))));
         QVERIFY(releaseSetLines(*run.releaseSet)
                     .contains("Version does not agree: 3.2.0 (Tidewater.app); 3.1.0 (Tidewater in Tidewater 3.2.dmg)"));
     }
@@ -197,20 +201,12 @@ private slots:
     }
 
     // Values from Info.plist and names in the RELEASE SET block are shown, not
-    // obeyed: a line break or terminal control cannot forge a line there.
-    void releaseSetLinesShowControls_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("version");
-        QTest::newRow("line break and a forged verdict in the version") << "A" << "1.0\nconsistent";
-        QTest::newRow("escape sequence in the name") << "A\x1b[2K\rB" << "1.0";
-        QTest::newRow("C1 control and DEL") << "A\u0085B\x7f" << "1.0\u009b";
-    }
+    // obeyed: a line break, a terminal control, a C1 control or DEL in a name or
+    // a version cannot forge a line there.
     void releaseSetLinesShowControls()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, version);
-        const AppInspection first{name, "com.a", version, "1", {}, {}, {}, {}};
+        const QString name = "A\x1b[2K\rB\u0085\x7f";
+        const AppInspection first{name, "com.a", "1.0\nconsistent\u009b", "1", {}, {}, {}, {}};
         const AppInspection second{"B", "com.a", "2.0", "1", {}, {}, {}, {}};
         const QStringList lines = releaseSetLines(compareReleaseSet(
             {{QUrl::fromLocalFile("/r/" + name + ".app"), 1, first}, {QUrl::fromLocalFile("/r/B.app"), 1, second}}));

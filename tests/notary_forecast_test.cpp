@@ -1,17 +1,13 @@
 // The notary forecast over real packages made on Macs (the Developer ID app,
 // the unsigned Sparkle app in its image) and changed copies of them, over
 // ad-hoc signed bundles, and over small Mach-O files built here with the load
-// commands a rule reads; then the forecast in the JSON and JUnit documents.
+// commands a rule reads. The forecast in the JSON and JUnit documents: evidence_test.
 #include "test_files.h"
 #include "test_signer.h"
 
 #include "codesig/binary_facts.h"
 #include "codesig/notary_forecast.h"
-#include "report/evidence_json.h"
-#include "report/junit_report.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,35 +39,27 @@ QByteArray machO(const QString &architecture, quint32 fileType, const QString &m
     return signer::machO(file);
 }
 
-// "key=value" words of a row's recipe.
-QString option(const QStringList &words, const QString &key)
-{
-    for (const QString &word : words)
-        if (word.startsWith(key + u'='))
-            return word.mid(key.size() + 1);
-    return QString();
-}
-
-// An unsigned app A.app whose executable is built from the recipe: minos, sdk,
-// lib (comma-separated), rpath, declared (LSMinimumSystemVersion), and files
-// laid below the app (has=<path>).
+// An unsigned app A.app whose executable is built from the recipe's
+// key=value words: minos, sdk, lib (comma-separated), rpath, declared
+// (LSMinimumSystemVersion), and files laid below the app (has=<path>).
 QString builtApp(const QString &root, const QStringList &words)
 {
+    QMap<QString, QString> option;
+    for (const QString &word : words)
+        option.insert(word.section(u'=', 0, 0), word.section(u'=', 1));
     const QString app = root + QStringLiteral("/A.app");
-    const QString declared = option(words, QStringLiteral("declared"));
+    const QString declared = option.value(QStringLiteral("declared"));
     writeAll(app + QStringLiteral("/Contents/Info.plist"),
              QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
                             "<key>CFBundleExecutable</key><string>A</string>%1</dict></plist>")
                  .arg(declared.isEmpty() ? QString() : QStringLiteral("<key>LSMinimumSystemVersion</key><string>%1</string>").arg(declared))
                  .toUtf8());
-    const QString lib = option(words, QStringLiteral("lib"));
-    const QString rpath = option(words, QStringLiteral("rpath"));
     writeAll(app + QStringLiteral("/Contents/MacOS/A"),
-             machO(QStringLiteral("arm64"), 2, option(words, QStringLiteral("minos")), option(words, QStringLiteral("sdk")),
-                   lib.isEmpty() ? QStringList() : lib.split(u','), rpath.isEmpty() ? QStringList() : QStringList{rpath}));
-    const QString has = option(words, QStringLiteral("has"));
-    if (!has.isEmpty())
-        writeAll(app + u'/' + has, machO(QStringLiteral("arm64"), 6, "11.0", "14.0"));
+             machO(QStringLiteral("arm64"), 2, option.value(QStringLiteral("minos")), option.value(QStringLiteral("sdk")),
+                   option.value(QStringLiteral("lib")).split(u',', Qt::SkipEmptyParts),
+                   option.value(QStringLiteral("rpath")).split(u',', Qt::SkipEmptyParts)));
+    if (option.contains(QStringLiteral("has")))
+        writeAll(app + u'/' + option.value(QStringLiteral("has")), machO(QStringLiteral("arm64"), 6, "11.0", "14.0"));
     return app;
 }
 
@@ -302,29 +290,6 @@ private slots:
         for (const ForecastIssue &issue : forecastOf(inventory, QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC)).issues)
             issues << rendered(issue);
         QTEST(issues, "expected");
-    }
-
-    // The forecast in both documents: JSON exactly; a JUnit suite of its own.
-    void documents()
-    {
-        NotaryForecast forecast;
-        forecast.issues << ForecastIssue{"error", "A.app/Contents/MacOS/A", kNotSigned, "arm64", "Sign it."}
-                        << ForecastIssue{"warning", "A.app", "Part of it could not be read.", "", "Make it readable."};
-        RunEvidence run;
-        CheckedPackage package;
-        package.result.url = QUrl::fromLocalFile(QStringLiteral("/dist/A.app"));
-        package.forecast = forecast;
-        run.packages << package;
-        const auto evidence = [&run] { return QJsonDocument::fromJson(evidenceJson(run)).object(); };
-        QCOMPARE(QJsonDocument(evidence()["packages"][0]["notaryForecast"].toObject()).toJson(QJsonDocument::Compact),
-                 QByteArray(R"({"issues":[{"architecture":"arm64","fix":"Sign it.","message":"The binary is not signed.","path":"A.app/Contents/MacOS/A","severity":"error"},)"
-                            R"({"architecture":null,"fix":"Make it readable.","message":"Part of it could not be read.","path":"A.app","severity":"warning"}],"status":"Invalid"})"));
-        const QByteArray xml = junitXml(run);
-        QVERIFY2(xml.contains(R"(<testsuite name="Notary forecast: A.app" tests="2" failures="1" errors="0")"), xml.constData());
-        QVERIFY2(xml.contains(R"(<testcase classname="NOTARY FORECAST" name="A.app/Contents/MacOS/A (arm64): The binary is not signed.">)"), xml.constData());
-        QVERIFY2(xml.contains(R"(<failure message="The binary is not signed. Fix: Sign it." type="FAIL">)"), xml.constData());
-        run.packages[0].forecast.reset();
-        QVERIFY(!evidence()["packages"][0].toObject().contains(QLatin1String("notaryForecast")));
     }
 };
 

@@ -1,8 +1,10 @@
-// What a signature must prove before its code reads valid: that it covers
-// every byte before it and nothing follows it, that its file and SuperBlob
-// are laid out once and without overlaps, that it binds every
-// CodeDirectory it reports from, and that its chain is held to its purpose.
-// Hostile rows are made by the test signer and by changing a real
+// The code-signature reader against real signed code (a Developer ID app, a
+// Developer ID universal command-line tool), copies of it changed after
+// signing, and hostile bytes; and what a signature must prove before its code
+// reads valid: that it covers every byte before it and nothing follows it,
+// that its file and SuperBlob are laid out once and without overlaps, that it
+// binds every CodeDirectory it reports from, and that its chain is held to its
+// purpose. Hostile rows are made by the test signer and by changing a real
 // Developer ID executable.
 
 #include "test_files.h"
@@ -11,6 +13,7 @@
 #include "codesig/certificate_chain.h"
 #include "codesig/code_reading.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -24,6 +27,8 @@ namespace {
 const QString modified = QStringLiteral("invalid signature (code or signature have been modified)");
 const QString strict = QStringLiteral("main executable failed strict validation");
 const QString arm64 = QStringLiteral("In architecture: arm64");
+const QStringList developerIdChain = {QStringLiteral("Developer ID Certification Authority"),
+                                      QStringLiteral("Apple Root CA")};
 
 Directory directory(int hashType, std::optional<quint32> codeLimit = {}, std::optional<quint32> codeSlots = {})
 {
@@ -43,11 +48,7 @@ QByteArray signedThin(quint32 codeSize, const QList<Directory> &directories, con
 QByteArray unboundAlternate(const QByteArray &macho)
 {
     const qsizetype offset = signatureOffset(macho);
-    QList<Blob> blobs = blobsOf(macho.mid(offset));
-    const QByteArray cms = foreignCms(blobs.first().bytes);
-    for (Blob &blob : blobs)
-        if (blob.type == 0x10000)
-            blob.bytes = cmsBlob(cms);
+    QList<Blob> blobs = foreignSigned(macho);
     Directory forged = directory(4);
     forged.identifier = "com.zoo.ForgedApp";
     forged.flags = 0;
@@ -62,6 +63,8 @@ class SignatureTrustTest : public QObject {
 
     QTemporaryDir m_root;
     QByteArray m_developerId; // the real app's arm64 executable
+    // A fresh copy of DevSignedApp.app, as its author made it.
+    QString extractApp(const QString &name) { return unpackSignedApp(m_root.filePath(name)); }
     // A stand-in for Apple's authorities: one root, a Developer ID CA, another CA, a timestamp CA.
     const QStringList m_authority{"basicConstraints=critical,CA:TRUE", "keyUsage=critical,keyCertSign"};
     Issued m_root_ca = issue("Test Root CA", nullptr, m_authority);
@@ -76,6 +79,90 @@ private slots:
     {
         m_developerId = readAll(unpackSignedApp(m_root.path()) + QStringLiteral("/Contents/MacOS/SignedApp"));
         QVERIFY(!m_developerId.isEmpty());
+    }
+
+    void developerIdAppReadsAsSigned()
+    {
+        const QString app = extractApp(QStringLiteral("real"));
+        const codesig::CodeReading bundle = codesig::readCode(app);
+        QCOMPARE(bundle.format, QStringLiteral("app bundle with Mach-O thin (arm64)"));
+        QCOMPARE(bundle.executablePath, app + QStringLiteral("/Contents/MacOS/SignedApp"));
+        QCOMPARE(bundle.failures, QStringList());
+        QCOMPARE(bundle.slices.size(), std::size_t(1));
+        const codesig::SliceSignature &slice = bundle.slices.front();
+        QCOMPARE(slice.architecture, QStringLiteral("arm64"));
+        QCOMPARE(slice.identifier, QStringLiteral("com.zoo.SignedApp"));
+        QCOMPARE(slice.teamIdentifier, QStringLiteral("ZCK58M894E"));
+        QCOMPARE(slice.flags, 0u);
+        QCOMPARE(slice.hashType, QStringLiteral("sha256"));
+        QCOMPARE(slice.authorities, QStringList{QStringLiteral("Developer ID Application: Mayur Pawashe (ZCK58M894E)")} + developerIdChain);
+        QCOMPARE(slice.validityRule, codesig::ValidityRule::secureTimestamp);
+        QVERIFY(slice.developerId);
+        QCOMPARE(slice.secureTimestamp->date(), QDate(2023, 3, 12));
+        QCOMPARE(slice.signingTime->date(), QDate(2023, 3, 12));
+        QVERIFY(slice.entitlementsXml.contains("<key>com.apple.security.app-sandbox</key>"));
+        QVERIFY(slice.entitlementsXml.contains("<key>com.apple.security.files.user-selected.read-only</key>"));
+        QCOMPARE(slice.designatedRequirement,
+                 QStringLiteral("anchor apple generic and identifier \"com.zoo.SignedApp\" and "
+                                "(certificate leaf[field.1.2.840.113635.100.6.1.9] /* exists */ or "
+                                "certificate 1[field.1.2.840.113635.100.6.2.6] /* exists */ and "
+                                "certificate leaf[field.1.2.840.113635.100.6.1.13] /* exists */ and "
+                                "certificate leaf[subject.OU] = ZCK58M894E)"));
+    }
+
+    void developerIdUniversalToolReadsAsSigned()
+    {
+        QProcess fetch;
+        fetch.start(QStringLiteral(VERISTAMP_FETCH_TEST_BINARY), {});
+        fetch.waitForFinished(300000);
+        const QString binary = QString::fromLocal8Bit(fetch.readAllStandardOutput()).trimmed();
+        if (fetch.exitCode() != 0 || binary.isEmpty())
+            QSKIP("@sentry/cli-darwin@3.8.0 could not be fetched from the npm registry");
+        const codesig::CodeReading reading = codesig::readCode(binary);
+        QCOMPARE(reading.format, QStringLiteral("Mach-O universal (x86_64 arm64)"));
+        QCOMPARE(reading.failures, QStringList());
+        QCOMPARE(reading.slices.size(), std::size_t(2));
+        for (const codesig::SliceSignature &slice : reading.slices) {
+            QVERIFY(slice.flags & 0x10000);
+            QCOMPARE(slice.teamIdentifier, QStringLiteral("97JCY7859U"));
+            QCOMPARE(slice.authorities, QStringList{QStringLiteral("Developer ID Application: GetSentry LLC (97JCY7859U)")} + developerIdChain);
+            QCOMPARE(slice.validityRule, codesig::ValidityRule::secureTimestamp);
+        }
+    }
+
+    // Each row's name is the change; the failures end "In architecture: arm64".
+    void changesAfterSigningAreFound_data()
+    {
+        QTest::addColumn<QString>("headline");
+        QTest::newRow("code page") << "invalid signature (code or signature have been modified)";
+        QTest::newRow("Info.plist") << "invalid Info.plist (plist or signature have been modified)";
+        QTest::newRow("resource seal") << "invalid resource directory (directory or signature have been modified)";
+        QTest::newRow("seal removed") << "code has no resources but signature indicates they must be present";
+        QTest::newRow("foreign certificate") << "the signature's certificate chain does not reach an Apple root certificate";
+    }
+
+    void changesAfterSigningAreFound()
+    {
+        QFETCH(QString, headline);
+        const QString change = QString::fromLatin1(QTest::currentDataTag());
+        const QString app = extractApp(change);
+        const QString executable = app + QStringLiteral("/Contents/MacOS/SignedApp");
+        const QString seal = app + QStringLiteral("/Contents/_CodeSignature/CodeResources");
+        QByteArray macho = readAll(executable);
+        if (change == QLatin1String("code page")) {
+            macho[0x3000] = char(macho[0x3000] ^ 0x01);
+        } else if (change == QLatin1String("Info.plist")) {
+            QVERIFY(writeAll(app + "/Contents/Info.plist",
+                             readAll(app + "/Contents/Info.plist").replace("<string>1.0</string>", "<string>1.1</string>")));
+        } else if (change == QLatin1String("resource seal")) {
+            QVERIFY(writeAll(seal, readAll(seal).append('\n')));
+        } else if (change == QLatin1String("seal removed")) {
+            QVERIFY(QFile::remove(seal));
+        } else {
+            macho = signer::withBlobs(macho, signer::foreignSigned(macho)); // in the room Apple's signature took
+        }
+        QVERIFY(writeAll(executable, macho));
+        QCOMPARE(codesig::readCode(app).failures, QStringList({headline, arm64}));
     }
 
     void onlyWhatTheSignatureCoversReadsValid_data()
@@ -122,7 +209,7 @@ private slots:
             << QStringList{strict, "two architectures of the universal file overlap"} << "";
         QTest::newRow("architecture twice") << universal({{arm, 16384}, {arm, 32768}})
             << QStringList{strict, "the universal file holds an architecture twice"} << "";
-        QTest::newRow("two blobs of one type") << signedThin(8192, {{}}, {{0x10000, emptyCms()}})
+        QTest::newRow("two blobs of one type") << signedThin(8192, {{}}, {{0x10000, cmsBlob()}})
             << QStringList{modified, arm64, "the embedded signature holds two blobs of type 0x10000"} << "";
         QTest::newRow("blob over the CodeDirectory") << signedThin(8192, {{}}, {{0x20, {}, 12 + 3 * 8}})
             << QStringList{modified, arm64, "two blobs of the embedded signature overlap"} << "";
@@ -131,6 +218,35 @@ private slots:
 
         QTest::newRow("alternate not bound by the CMS") << unboundAlternate(m_developerId)
             << QStringList{modified, arm64, "the signature does not bind its alternate CodeDirectories"} << "com.zoo.SignedApp";
+
+        // Hostile bytes: the real executable's fields made huge or cut, a universal header and a disk image trailer of nothing.
+        const qsizetype signature = signatureOffset(m_developerId), directory = blobOffset(m_developerId, 0);
+        const auto patched = [&](qsizetype at, quint32 value) { QByteArray copy = m_developerId; putBe32(copy, at, value); return copy; };
+        const auto damaged = [](const QString &reason) { return QStringList{modified, arm64, reason}; };
+        QByteArray koly(1024, '\0');
+        koly.replace(512, 4, "koly");
+        qToBigEndian<quint64>(0xfffffffffffff000ull, koly.data() + 512 + 296);
+        qToBigEndian<quint64>(0x2000, koly.data() + 512 + 304);
+        QTest::newRow("empty") << QByteArray() << QStringList{"code object is not signed at all"} << "";
+        QTest::newRow("header cut") << m_developerId.left(20) << QStringList{strict, "the Mach-O header is truncated"} << "";
+        QTest::newRow("signature cut") << m_developerId.left(signature + 100) << damaged("the signature lies outside the file") << "";
+        QTest::newRow("universal count huge") << patched(0, 0xcafebabe).replace(4, 4, "\xff\xff\xff\xff")
+                                              << QStringList{strict, "the universal header is damaged"} << "";
+        QTest::newRow("universal slice past end")
+            << QByteArray::fromHex("cafebabe00000001" "0100000c00000000" "0000100000ffffff" "0000000e")
+            << QStringList{strict, "an architecture lies outside the file"} << "";
+        QTest::newRow("blob count huge") << patched(signature + 8, 0xffffffff) << damaged("the embedded signature is damaged") << "";
+        QTest::newRow("blob offset past end") << patched(signature + 16, 0x7ffffff0)
+                                              << damaged("the embedded signature's index points outside it") << "";
+        QTest::newRow("code slots huge") << patched(directory + 28, 0xffffffff)
+                                         << damaged("the CodeDirectory's hash slots lie outside it") << "";
+        QTest::newRow("code limit huge") << patched(directory + 32, 0xfffffff0)
+                                         << damaged("the code signature does not cover the whole executable") << "";
+        QTest::newRow("page size huge") << patched(directory + 36, 0x20020040)
+                                        << damaged("the CodeDirectory's page count does not match its code limit") << "";
+        QTest::newRow("identifier past end") << patched(directory + 20, 0xfffffff0)
+                                             << damaged("the CodeDirectory's identifier lies outside it") << "";
+        QTest::newRow("disk image signature past end") << koly << QStringList{modified, "the signature lies outside the image"} << "";
     }
 
     void onlyWhatTheSignatureCoversReadsValid()

@@ -1,7 +1,7 @@
 // Main windows used without a mouse: the keyboard-only road from the drop
 // zone to a saved report, the accessible role and name of every interactive
-// item on each screen, the announcements of a run, and packages named on the
-// command line.
+// item on each screen, the announcements of a run and those not raised since
+// the focus says them already, and packages named on the command line.
 
 #include "window_harness.h"
 
@@ -19,11 +19,14 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QQmlComponent>
 #include <QTimer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <memory>
 
 Q_IMPORT_QML_PLUGIN(VeristampPlugin)
 
@@ -77,6 +80,39 @@ QStringList interactiveNames(QQuickWindow *window)
     }
     return names;
 }
+
+// A named holder and another focusable item; the notice inside the holder
+// is what announces, drawn nowhere, as the window's announcements are.
+const QByteArray scene = R"(
+import QtQuick
+Item {
+    property string holderName
+    width: 300
+    height: 100
+    Item {
+        objectName: "holder"
+        width: 100
+        height: 100
+        activeFocusOnTab: true
+        Accessible.role: Accessible.StaticText
+        Accessible.name: parent.holderName
+        Item {
+            objectName: "notice"
+            visible: false
+            Accessible.role: Accessible.Notification
+        }
+    }
+    Item {
+        objectName: "other"
+        x: 150
+        width: 100
+        height: 100
+        activeFocusOnTab: true
+        Accessible.role: Accessible.StaticText
+        Accessible.name: "Save Release Report"
+    }
+}
+)";
 
 } // namespace
 
@@ -371,6 +407,48 @@ private slots:
             shown << QString("%1 %2").arg(state->isInspecting()).arg(state->inspectionTargetName());
         }
         QCOMPARE(shown, QStringList({"1 Example.app", "1 Other.dmg", "0 "}));
+    }
+
+    // Announcements a screen reader would say twice are not raised: an element's
+    // words that the focused item holding it says anyway as the focus lands.
+    void saidOnce_data()
+    {
+        QTest::addColumn<QString>("holderName");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<bool>("saidAlready");
+        const QString verdict = "DO NOT SHIP. One or more release-blocking checks failed. 0 passed, 1 warning, 4 failed.";
+        QTest::newRow("the focused holder says them") << verdict << "holder" << verdict << true;
+        QTest::newRow("the focused holder says other words")
+            << QString::fromUtf8("Release report saved as \u201Creport.txt\u201D.") << "holder" << verdict << false;
+        QTest::newRow("the focus is on another item") << verdict << "other" << verdict << false;
+        QTest::newRow("the focused holder is unnamed") << "" << "holder" << "Verifying disk image: failed" << false;
+        QTest::newRow("the words differ in case") << verdict.toLower() << "holder" << verdict << false;
+        QTest::newRow("the words differ by a full stop") << verdict.chopped(1) << "holder" << verdict << false;
+    }
+
+    void saidOnce()
+    {
+        QFETCH(QString, holderName);
+        QFETCH(QString, focused);
+        QFETCH(QString, words);
+        QQmlEngine engine;
+        QQmlComponent component(&engine);
+        component.setData(scene, QUrl());
+        std::unique_ptr<QObject> made(component.createWithInitialProperties({{"holderName", holderName}}));
+        auto *root = qobject_cast<QQuickItem *>(made.get());
+        QVERIFY2(root, qPrintable(component.errorString()));
+        QQuickWindow window;
+        root->setParentItem(window.contentItem());
+        window.resize(300, 100);
+        window.show();
+        window.requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        root->findChild<QQuickItem *>(focused)->forceActiveFocus();
+
+        QTEST(saidWithTheFocus(root->findChild<QObject *>("notice"), words), "saidAlready");
+        window.close();
+        QVERIFY(!saidWithTheFocus(root->findChild<QObject *>("notice"), words)); // no reader hears an inactive window
     }
 };
 

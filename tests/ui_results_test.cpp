@@ -1,21 +1,26 @@
-// The results screen and its save button, drawn offscreen; the platform's save panel and alert.
+// The results screen and its save button, drawn offscreen; the platform's
+// save panel and alert; where the screens' text may wrap.
 
+#include "test_files.h"
 #include "window_harness.h"
 
 #include "engine/check_catalog.h"
 #include "report/report_text.h"
 #include "ui/saving/release_report_saver.h"
 #include "ui/saving/report_dialogs.h"
+#include "ui/style/text_balance.h"
 #include "ui/views/entitlements_display.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QMessageBox>
 #include <QQuickTextDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
@@ -98,6 +103,21 @@ QStringList badges(QQuickItem *results)
     for (QQuickItem *row : named(results, "check:"))
         shown << textOf(row, "checkBadge");
     return shown;
+}
+
+// The displayed text cut at every place a line may break, joined by "|",
+// without the invisible characters that steer the breaks.
+QString breakable(const QString &entitlements)
+{
+    const QString shown = entitlementsDisplayText(entitlements);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, shown);
+    QStringList pieces;
+    qsizetype from = 0;
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary()) {
+        pieces << entitlementsCopiedText(shown.mid(from, at - from));
+        from = at;
+    }
+    return pieces.join('|');
 }
 
 } // namespace
@@ -266,8 +286,6 @@ private slots:
                                  "Check the package on a Mac before shipping.";
         QTest::newRow("only host limits warn") << "phh" << "PASS|ON A MAC|ON A MAC" << hostOnly;
         QTest::newRow("a real warning beside a host limit") << "phw" << "PASS|ON A MAC|WARN" << review;
-        QTest::newRow("a failure beside a host limit") << "phf" << "PASS|ON A MAC|FAIL"
-                                                       << "One or more release-blocking checks failed.";
         QTest::newRow("no warnings at all") << "pp" << "PASS|PASS" << "All release checks passed.";
     }
 
@@ -302,17 +320,15 @@ private slots:
         QFETCH(QString, answer);
         const bool saves = answer == "report.txt";
         QTemporaryDir folder;
-        QFile existing(folder.filePath("report.txt")); // the save replaces it: it is read again by its name
-        QVERIFY(QFile(folder.filePath("plain-file")).open(QIODevice::WriteOnly) && existing.open(QIODevice::WriteOnly)
-                && existing.write(QByteArray(20'000, 'x')) == 20'000);
-        existing.close();
+        const QString existing = folder.filePath("report.txt"); // the save replaces it: it is read again by its name
+        QVERIFY(writeAll(folder.filePath("plain-file"), {}) && writeAll(existing, QByteArray(20'000, 'x')));
         const QDateTime confirmed(QDate(2024, 1, 1), QTime(0, 0, 5), Qt::OffsetFromUTC, 3600);
         m_saver->setClock([readings = QList{moment, confirmed}]() mutable { return readings.takeFirst(); });
         InspectionResult result = diskImage(checks({S::warning}), plist);
         result.url = QUrl::fromLocalFile(folder.filePath("Harbor-2.4.1.DMG"));
         show(result);
         m_dialogs.answer = answer.isEmpty() ? std::nullopt : std::optional(folder.filePath(answer));
-        QVERIFY(QFile(folder.filePath("Harbor-2.4.1.DMG")).open(QIODevice::WriteOnly));
+        QVERIFY(writeAll(folder.filePath("Harbor-2.4.1.DMG"), {}));
         const QString unsaved = QString::fromUtf8("Save Release Report\u2026");
         QCOMPARE(saveButtonShown(), unsaved);
         QTest::mouseClick(m_harness->window(), Qt::LeftButton, {},
@@ -327,8 +343,7 @@ private slots:
                                        "checked. Writing the report there would change the package and break its code "
                                        "signature. Choose a folder outside it."));
         QCOMPARE(saveButtonShown(), saves ? "Saved disabled" : unsaved);
-        QVERIFY(existing.open(QIODevice::ReadOnly));
-        QCOMPARE(existing.readAll(), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
+        QCOMPARE(readAll(existing), saves ? releaseReportText(result, confirmed).toUtf8() : QByteArray(20'000, 'x'));
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList({"Harbor-2.4.1.DMG", "plain-file", "report.txt"}));
         QCOMPARE(QFileInfo(folder.filePath("Harbor-2.4.1.DMG")).size(), 0);
@@ -353,6 +368,43 @@ private slots:
         dialogs.showSaveFailure("The disk is full.");
         QCOMPARE(shown, (QStringList{"Save Veristamp Release Report", "Save Report",
                                      "The release report could not be saved.", "The disk is full.", "OK"}));
+    }
+
+    // Where text may wrap: the entitlements only after white space or between
+    // two tags, copied back as signed; centred text balanced.
+    void entitlementsBreaks_data()
+    {
+        QTest::addColumn<QString>("entitlements");
+        QTest::addColumn<QString>("pieces");
+
+        QTest::newRow("compact XML breaks between tags only")
+            << "<dict><key>com.apple.security.app-sandbox</key><true/></dict>"
+            << "<dict>|<key>com.apple.security.app-sandbox</key>|<true/>|</dict>";
+        QTest::newRow("tab-indented lines")
+            << "<dict>\n\t<key>com.apple.security.cs.allow-jit</key>\n\t<true/>\n"
+            << "<dict>\n|\t|<key>com.apple.security.cs.allow-jit</key>\n|\t|<true/>\n";
+        QTest::newRow("text between tags breaks at its spaces")
+            << "<string>a path/with-parts and (words)</string>"
+            << "<string>a |path/with-parts |and |(words)</string>";
+    }
+
+    void entitlementsBreaks()
+    {
+        QFETCH(QString, entitlements);
+        QTEST(breakable(entitlements), "pieces");
+        QCOMPARE(entitlementsCopiedText(entitlementsDisplayText(entitlements)), entitlements);
+    }
+
+    // Two lines of about half the text's length each, not a full line and an orphan.
+    void centredTextIsBalanced()
+    {
+        const QString footnote = "Each stage turns green as it passes. Veristamp remains responsive while the "
+                                 "release package is inspected.";
+        QFont font;
+        font.setPixelSize(12);
+        const qreal half = QFontMetricsF(font).horizontalAdvance(footnote) / 2;
+        QCOMPARE_LT(qAbs(balancedTextWidth(footnote, font, 570) - half), half / 8);
+        QCOMPARE(balancedTextWidth(footnote, font, 0), 0.0);
     }
 };
 

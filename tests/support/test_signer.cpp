@@ -16,6 +16,12 @@
 
 namespace signer {
 
+void putBe32(QByteArray &bytes, qsizetype at, quint32 value) { qToBigEndian(value, bytes.data() + at); }
+void putLe32(QByteArray &bytes, qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
+
+namespace {
+
+// Fields of a file's bytes; zero past the end, where a hostile row may leave them.
 quint32 be32(const QByteArray &bytes, qsizetype at)
 {
     return qFromBigEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
@@ -26,17 +32,12 @@ quint32 le32(const QByteArray &bytes, qsizetype at)
     return qFromLittleEndian<quint32>(bytes.mid(at, 4).leftJustified(4, '\0').constData());
 }
 
-void putBe32(QByteArray &bytes, qsizetype at, quint32 value) { qToBigEndian(value, bytes.data() + at); }
-void putLe32(QByteArray &bytes, qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
-
 QByteArray bigEndian32(quint32 value)
 {
     QByteArray bytes(4, '\0');
     putBe32(bytes, 0, value);
     return bytes;
 }
-
-namespace {
 
 QByteArray littleEndian32(quint32 value)
 {
@@ -52,6 +53,33 @@ QByteArray digest(int hashType, const QByteArray &bytes)
     unsigned int length = 0;
     EVP_Digest(bytes.constData(), size_t(bytes.size()), out, &length, md, nullptr);
     return QByteArray(reinterpret_cast<const char *>(out), int(length));
+}
+
+QByteArray superBlob(const QList<Blob> &blobs)
+{
+    QByteArray header = bigEndian32(0xfade0cc0) + bigEndian32(0) + bigEndian32(quint32(blobs.size()));
+    QByteArray body;
+    const quint32 start = quint32(12 + 8 * blobs.size());
+    for (const Blob &blob : blobs) {
+        header += bigEndian32(blob.type) + bigEndian32(blob.offset.value_or(start + quint32(body.size())));
+        if (!blob.offset)
+            body += blob.bytes;
+    }
+    QByteArray whole = header + body;
+    putBe32(whole, 4, quint32(whole.size()));
+    return whole;
+}
+
+// The offset of a thin file's first LC_CODE_SIGNATURE command; -1 when none.
+qsizetype signatureCommand(const QByteArray &thin)
+{
+    if (le32(thin, 0) != 0xfeedfacf)
+        return -1;
+    qsizetype at = 32;
+    for (quint32 i = 0; i < le32(thin, 16) && at < thin.size(); ++i, at += std::max<quint32>(le32(thin, at + 4), 8))
+        if (le32(thin, at) == 0x1d)
+            return at;
+    return -1;
 }
 
 } // namespace
@@ -83,21 +111,6 @@ QByteArray codeDirectory(const QByteArray &code, const Directory &directory)
     return cd;
 }
 
-QByteArray superBlob(const QList<Blob> &blobs)
-{
-    QByteArray header = bigEndian32(0xfade0cc0) + bigEndian32(0) + bigEndian32(quint32(blobs.size()));
-    QByteArray body;
-    const quint32 start = quint32(12 + 8 * blobs.size());
-    for (const Blob &blob : blobs) {
-        header += bigEndian32(blob.type) + bigEndian32(blob.offset.value_or(start + quint32(body.size())));
-        if (!blob.offset)
-            body += blob.bytes;
-    }
-    QByteArray whole = header + body;
-    putBe32(whole, 4, quint32(whole.size()));
-    return whole;
-}
-
 QList<Blob> blobsOf(const QByteArray &superBlob)
 {
     QList<Blob> blobs;
@@ -108,19 +121,7 @@ QList<Blob> blobsOf(const QByteArray &superBlob)
     return blobs;
 }
 
-QByteArray emptyCms() { return cmsBlob({}); }
 QByteArray cmsBlob(const QByteArray &der) { return bigEndian32(0xfade0b01) + bigEndian32(quint32(8 + der.size())) + der; }
-
-qsizetype signatureCommand(const QByteArray &thin)
-{
-    if (le32(thin, 0) != 0xfeedfacf)
-        return -1;
-    qsizetype at = 32;
-    for (quint32 i = 0; i < le32(thin, 16) && at < thin.size(); ++i, at += std::max<quint32>(le32(thin, at + 4), 8))
-        if (le32(thin, at) == 0x1d)
-            return at;
-    return -1;
-}
 
 qsizetype signatureOffset(const QByteArray &thin)
 {
@@ -162,7 +163,7 @@ void sign(QByteArray &thin, const QList<Directory> &directories, const QList<Blo
     QList<Blob> blobs;
     for (qsizetype i = 0; i < directories.size(); ++i)
         blobs << Blob{i == 0 ? 0u : quint32(0x1000 + i - 1), codeDirectory(code, directories[i])};
-    blobs << Blob{0x10000, emptyCms()} << more;
+    blobs << Blob{0x10000, cmsBlob()} << more;
     const QByteArray signature = superBlob(blobs);
     thin.replace(code.size(), signature.size(), signature);
 }
@@ -187,7 +188,7 @@ QByteArray diskImage(const QByteArray &data, Directory directory, const QList<Bl
     trailer.replace(0, 4, "koly");
     qToBigEndian<quint64>(quint64(data.size()), trailer.data() + 296);
     directory.special[6] = trailer;
-    const QByteArray signature = superBlob(QList<Blob>{{0, codeDirectory(data, directory)}, {0x10000, emptyCms()}} + more);
+    const QByteArray signature = superBlob(QList<Blob>{{0, codeDirectory(data, directory)}, {0x10000, cmsBlob()}} + more);
     qToBigEndian<quint64>(quint64(signature.size()), trailer.data() + 304);
     return data + signature + trailer;
 }
@@ -219,7 +220,7 @@ QByteArray adhocSignature(const QByteArray &code, const MachO &file)
     Directory directory;
     directory.identifier = file.identifier.toUtf8();
     directory.special = {{1, file.infoPlist}, {2, requirements}, {3, file.resourceSeal}};
-    return superBlob({{0, codeDirectory(code, directory)}, {2, requirements}, {0x10000, emptyCms()}});
+    return superBlob({{0, codeDirectory(code, directory)}, {2, requirements}, {0x10000, cmsBlob()}});
 }
 
 } // namespace
@@ -504,20 +505,24 @@ Issued issue(const char *commonName, const Issued *issuer, const QStringList &ex
     return made;
 }
 
-QByteArray foreignCms(const QByteArray &content)
+// A detached CMS signature of the first CodeDirectory in place of the signature's own.
+QList<Blob> foreignSigned(const QByteArray &thin)
 {
+    QList<Blob> blobs = blobsOf(thin.mid(signatureOffset(thin)));
     const Issued signer = issue("Developer ID Application: Test (TEAMID1234)", nullptr,
                                 {"extendedKeyUsage=critical,codeSigning"});
-    BIO *input = BIO_new_mem_buf(content.constData(), int(content.size()));
+    BIO *input = BIO_new_mem_buf(blobs.first().bytes.constData(), int(blobs.first().bytes.size()));
     CMS_ContentInfo *cms = CMS_sign(signer.certificate.get(), signer.key.get(), nullptr, input,
                                     CMS_DETACHED | CMS_BINARY | CMS_NOSMIMECAP);
     unsigned char *der = nullptr;
     const int length = cms ? i2d_CMS_ContentInfo(cms, &der) : 0;
-    QByteArray bytes(reinterpret_cast<const char *>(der), std::max(length, 0));
+    for (Blob &blob : blobs)
+        if (blob.type == 0x10000)
+            blob.bytes = cmsBlob(QByteArray(reinterpret_cast<const char *>(der), std::max(length, 0)));
     OPENSSL_free(der);
     CMS_ContentInfo_free(cms);
     BIO_free(input);
-    return bytes;
+    return blobs;
 }
 
 } // namespace signer

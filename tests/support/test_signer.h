@@ -21,12 +21,9 @@
 
 namespace signer {
 
-// Fields of a file's bytes; zero past the end, where a hostile row may leave them.
-quint32 be32(const QByteArray &bytes, qsizetype at);
-quint32 le32(const QByteArray &bytes, qsizetype at);
+// Writes a field of a file's bytes.
 void putBe32(QByteArray &bytes, qsizetype at, quint32 value);
 void putLe32(QByteArray &bytes, qsizetype at, quint32 value);
-QByteArray bigEndian32(quint32 value);
 
 struct Directory {
     int hashType = 2; // as a CodeDirectory names it: 1 SHA-1, 2 SHA-256, 4 SHA-384
@@ -45,14 +42,10 @@ struct Blob {
     std::optional<quint32> offset = {}; // where the index says it lies; default: laid out in turn
 };
 
-QByteArray superBlob(const QList<Blob> &blobs);
 QList<Blob> blobsOf(const QByteArray &superBlob);
-QByteArray emptyCms();
-// A CMS blob wrapping a DER signature.
-QByteArray cmsBlob(const QByteArray &der);
+// A CMS blob wrapping a DER signature; empty for an ad hoc one.
+QByteArray cmsBlob(const QByteArray &der = {});
 
-// The offset of a thin file's first LC_CODE_SIGNATURE command; -1 when none.
-qsizetype signatureCommand(const QByteArray &thin);
 // Where a thin file's signature starts, and where the blob of a type lies in it (-1: none).
 qsizetype signatureOffset(const QByteArray &thin);
 qsizetype blobOffset(const QByteArray &thin, quint32 type);
@@ -141,8 +134,9 @@ struct Issued {
 // extensions: "name=value" (name or dotted OID, value in OpenSSL's configuration syntax),
 // e.g. "extendedKeyUsage=critical,codeSigning", "1.2.840.113635.100.6.1.13=critical,DER:05:00".
 Issued issue(const char *commonName, const Issued *issuer, const QStringList &extensions);
-// A detached CMS signature (DER) of content by a self-made "Developer ID"
-// certificate, without Apple's CDHashes attribute.
-QByteArray foreignCms(const QByteArray &content);
+// The signature's blobs with its CMS signature made again, over its first
+// CodeDirectory, by a self-made "Developer ID" certificate, without Apple's
+// CDHashes attribute.
+QList<Blob> foreignSigned(const QByteArray &thin);
 
 } // namespace signer
