@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import QtQuick.Shapes
 import Veristamp
 
 // The drop target: the dashed zone with its invitation, and 40 points beside
@@ -62,37 +61,15 @@ DropArea {
             color: Theme.white(root.fillOpacity)
         }
 
-        // A rounded rectangle by hand (PathRectangle is newer than Qt 6.4),
-        // its stroke centred on the zone's edge.
-        Shape {
-            id: border
+        // The stroke is centred on the zone's edge.
+        DashedBorder {
+            objectName: "dropZoneStroke"
             anchors.fill: parent
-
-            readonly property real r: 24
-
-            ShapePath {
-                objectName: "dropZoneStroke"
-                strokeColor: Theme.white(root.strokeOpacity)
-                strokeWidth: 2
-                strokeStyle: ShapePath.DashLine
-                dashPattern: [5, 3.5] // 10 points drawn, 7 apart, in stroke widths
-                dashOffset: 0
-                capStyle: ShapePath.FlatCap
-                joinStyle: ShapePath.MiterJoin
-                miterLimit: 10
-                fillColor: "transparent"
-
-                startX: border.r
-                startY: 0
-                PathLine { x: border.width - border.r; y: 0 }
-                PathArc { x: border.width; y: border.r; radiusX: border.r; radiusY: border.r }
-                PathLine { x: border.width; y: border.height - border.r }
-                PathArc { x: border.width - border.r; y: border.height; radiusX: border.r; radiusY: border.r }
-                PathLine { x: border.r; y: border.height }
-                PathArc { x: 0; y: border.height - border.r; radiusX: border.r; radiusY: border.r }
-                PathLine { x: 0; y: border.r }
-                PathArc { x: border.r; y: 0; radiusX: border.r; radiusY: border.r }
-            }
+            anchors.margins: -strokeWidth / 2
+            color: Theme.white(root.strokeOpacity)
+            strokeWidth: 2
+            radius: 24
+            dashPattern: [5, 3.5] // 10 points drawn, 7 apart, in stroke widths
         }
 
         ColumnLayout {
