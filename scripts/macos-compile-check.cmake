@@ -49,8 +49,8 @@ function(ninja_path out path)
 endfunction()
 
 # The build's flags as a Mac build would have them: no output, optimisation,
-# debug information, sanitizers or precompiled header (none changes what
-# compiles; each file must compile on its own), no GCC-only
+# debug information or sanitizers (none changes what compiles), no
+# precompiled header (each file must compile on its own), no GCC-only
 # warning, and Qt's macOS platform definitions in place of Linux's.
 function(translate_flags out command)
   separate_arguments(arguments UNIX_COMMAND "${command}")
